@@ -1,0 +1,63 @@
+// The engine's console: where messages go and how the engine waits for a key.
+//
+// Messages follow one rule: each begins with a line feed and ends without
+// one, so the next message continues the line. The key wait flushes first,
+// so the user always sees the message it waits after. Tests give the console
+// a string stream and a counting key wait.
+#pragma once
+
+#include <functional>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <utility>
+
+namespace ruz {
+
+class Console {
+public:
+    Console(std::ostream& out, std::function<void()> keyWait)
+        : out_(out), keyWait_(std::move(keyWait)) {}
+
+    template <typename... Parts>
+    Console& say(const Parts&... parts) {
+        (out_ << ... << parts);
+        return *this;
+    }
+
+    void waitKey() {
+        out_.flush();
+        ++keyWaits_;
+        if (keyWait_) keyWait_();
+    }
+
+    // Prints the message, then waits for a key: the shape of every error.
+    template <typename... Parts>
+    void fail(const Parts&... parts) {
+        say(parts...);
+        waitKey();
+    }
+
+    int keyWaits() const { return keyWaits_; }
+    std::ostream& stream() { return out_; }
+
+private:
+    std::ostream& out_;
+    std::function<void()> keyWait_;
+    int keyWaits_ = 0;
+};
+
+// A console that records everything into a string and never blocks.
+class RecordingConsole {
+public:
+    RecordingConsole() : console_(text_, nullptr) {}
+    Console& console() { return console_; }
+    std::string text() const { return text_.str(); }
+    int keyWaits() const { return console_.keyWaits(); }
+
+private:
+    std::ostringstream text_;
+    Console console_;
+};
+
+}  // namespace ruz

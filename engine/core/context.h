@@ -1,0 +1,44 @@
+// Run state shared by the entry and the one analysis it runs.
+//
+// The entry owns the context for the whole run; an analysis receives it by
+// reference. Besides the console it carries the two working buffers (`Buff`)
+// and the engine-wide settings the analyses exchange.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "console.h"
+
+namespace ruz {
+
+// Every line of a reads file passes through the line buffer: at most
+// kLineLimit - 1 bytes before its line feed.
+inline constexpr std::size_t kLineLimit = 5120;
+
+// The two working buffers: the line buffer receives each line of a reads
+// file, the text buffer converted read text and decoded k-mers. An analysis
+// may release them early (its memory then goes before its report); the
+// entry's final release passes over released buffers.
+struct Buff {
+    std::vector<char> line = std::vector<char>(kLineLimit);
+    std::vector<char> text = std::vector<char>(kLineLimit);
+
+    void releaseLine() { std::vector<char>().swap(line); }
+    void releaseText() { std::vector<char>().swap(text); }
+};
+
+struct RunContext {
+    explicit RunContext(Console& c) : console(c) {}
+
+    Console& console;
+    Buff buff;
+    // Read-size bounds and the number of sizes between them.
+    std::int32_t rMinSz = 0;
+    std::int32_t rMaxSz = 0;
+    std::int32_t sizeRangeCount = 1;
+    std::int32_t genomeLength = 0;
+};
+
+}  // namespace ruz

@@ -1,0 +1,47 @@
+// Engine entry: the call file, the command line and the table of analyses.
+#pragma once
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "console.h"
+#include "context.h"
+
+namespace ruz {
+
+inline constexpr std::string_view kCallFileName = "_ParamsOfFunc.txt";
+
+// An analysis receives the run context and the path of its parameter file
+// and returns whether it ran to its end (false after any failure message).
+using AnalysisFunction = bool (*)(RunContext& context, const std::string& parameterFile);
+
+struct AnalysisInfo {
+    std::string_view name;      // dispatch name, matched exactly
+    AnalysisFunction run;       // nullptr: not available in this version
+    std::string_view help;      // one line for --help
+    std::span<const std::string_view> parameters;  // names read from the parameter file
+};
+
+// The analyses in the order their names are compared.
+std::span<const AnalysisInfo> analysisTable();
+
+// Finds an analysis by its exact name (case matters, nothing trimmed).
+const AnalysisInfo* findAnalysis(std::string_view name);
+
+// The two lines of a call file: parameter file path and function name.
+struct CallLines {
+    std::string parameterFile;
+    std::string functionName;
+};
+
+// Runs one analysis by name through the table; returns the process status:
+// 0 when the analysis ran to its end, 1 otherwise. Prints "\ndone\n" and
+// waits for a key at the end, as every run does.
+int dispatch(RunContext& context, const CallLines& call);
+
+// The whole program: start-up from argv, call file or command line,
+// dispatch, end. Returns the process exit status.
+int runEngine(int argc, char** argv, Console& console);
+
+}  // namespace ruz

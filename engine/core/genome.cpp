@@ -1,0 +1,130 @@
+#include "genome.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
+
+#include "files.h"
+#include "nucleotide.h"
+
+namespace ruz {
+
+Strand::Strand(std::int32_t length, std::int32_t frontMargin, std::int32_t backMargin)
+    : length_(length), front_(frontMargin), back_(backMargin) {
+    // Index 0 always exists, even without a front margin; one spare byte
+    // follows the back margin.
+    const std::int64_t lead = std::max<std::int64_t>(frontMargin, 1);
+    bytes_.assign(static_cast<std::size_t>(lead + length + backMargin + 1), 0);
+    origin_ = lead - 1;
+}
+
+void Strand::fillMargins() {
+    if (length_ <= 0) return;
+    std::uint8_t* s = origin();
+    // Increasing k: a margin longer than the genome copies copies, which
+    // repeats the genome cyclically.
+    for (std::int64_t k = 1; k <= back_; ++k) s[length_ + k] = s[k];
+    for (std::int64_t k = 0; k < front_; ++k) s[-k] = s[length_ - k];
+}
+
+std::int64_t genomeFileSize(const std::string& path) { return fileSize(path); }
+
+namespace {
+
+constexpr char kLetterOfCode[4] = {'A', 'C', 'G', 'T'};
+
+// Reports the first byte that is not a base; `i` is its 1-based position.
+void reportBadByte(Console& console, GenomeCheck check, std::int64_t i, std::uint8_t byte) {
+    const char asRead[2] = {static_cast<char>(byte), '\0'};
+    switch (check) {
+    case GenomeCheck::KindA:
+        console.fail("\ngenome: position = ", i + 1, "non{ACGT) symbol = ", asRead);
+        break;
+    case GenomeCheck::KindB:
+        console.fail("\ngenome: in seq position = ", i + 1, " is non{ACGT)-symbol = ", asRead);
+        break;
+    case GenomeCheck::Coded:
+        console.fail("\ngenome: position = ", i, " non-code byte = ", static_cast<int>(byte));
+        break;
+    }
+}
+
+// Converts the bytes read into positions 1..L to the wanted form, filling
+// the lower strand on the way. Stops at the first byte that is not a base.
+bool convertBases(Console& console, Genome& genome, const GenomeLoadOptions& options) {
+    const std::int32_t n = genome.length;
+    std::uint8_t* up = genome.upper.origin();
+    std::uint8_t* lw = options.lowerStrand ? genome.lower.origin() : nullptr;
+    const bool codedFile = options.check == GenomeCheck::Coded;
+    for (std::int64_t i = 1; i <= n; ++i) {
+        const std::uint8_t byte = up[i];
+        std::uint8_t code;
+        if (codedFile) {
+            code = byte <= 3 ? byte : kNotNucleotide;
+        } else {
+            code = nucleotideCode[static_cast<std::uint8_t>(upperCase(static_cast<char>(byte)))];
+        }
+        if (code == kNotNucleotide) {
+            reportBadByte(console, options.check, i, byte);
+            return false;
+        }
+        const char letter = kLetterOfCode[code];
+        up[i] = options.form == GenomeForm::Code ? code : static_cast<std::uint8_t>(letter);
+        if (lw) {
+            const char pair = complementLetter[static_cast<std::uint8_t>(letter)];
+            lw[n + 1 - i] = options.form == GenomeForm::Code
+                                ? nucleotideCode[static_cast<std::uint8_t>(pair)]
+                                : static_cast<std::uint8_t>(pair);
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<Genome> loadGenome(Console& console, const std::string& path,
+                                 const GenomeLoadOptions& options) {
+    const std::int64_t size = fileSize(path);
+    if (size < 0) {
+        console.fail("\ni can't open ", path);
+        return std::nullopt;
+    }
+    if (size == 0) {
+        console.fail("\ngenome: empty file ", path);
+        return std::nullopt;
+    }
+    if (size > std::numeric_limits<std::int32_t>::max()) {
+        console.fail("\ngenome: files of 2 GiB or more are not supported: ", path);
+        return std::nullopt;
+    }
+
+    Genome genome;
+    genome.length = static_cast<std::int32_t>(size);
+    try {
+        genome.upper = Strand(genome.length, options.frontMargin, options.backMargin);
+        if (options.lowerStrand)
+            genome.lower = Strand(genome.length, options.frontMargin, options.backMargin);
+    } catch (const std::bad_alloc&) {
+        console.say(options.memoryMessage);
+        if (options.waitOnMemoryFailure) console.waitKey();
+        return std::nullopt;
+    }
+
+    FilePtr file = openFile(console, path, "rb");
+    if (!file) return std::nullopt;
+    const std::size_t got =
+        std::fread(genome.upper.origin() + 1, 1, static_cast<std::size_t>(size), file.get());
+    if (got != static_cast<std::size_t>(size)) {
+        console.fail("\ngenome: can't read ", path);
+        return std::nullopt;
+    }
+    file.reset();
+
+    if (!convertBases(console, genome, options)) return std::nullopt;
+    genome.upper.fillMargins();
+    if (options.lowerStrand) genome.lower.fillMargins();
+    return genome;
+}
+
+}  // namespace ruz

@@ -1,0 +1,88 @@
+// K-mer index of one strand: for every k-mer code, all start positions whose
+// window has that code, highest position first.
+//
+// Encoding: a k-mer code packs the k base codes of a window 2 bits each, the
+// first base most significant: code(p) = sum of c(p+j) * 4^(k-1-j), j = 0..k-1.
+// The window of position p covers p..p+k-1; for p > L-k+1 it runs into the
+// strand's back margin, i.e. it wraps round to the genome's start. All L
+// positions are indexed, so the strand needs a back margin of at least k-1.
+//
+// Layout (one contiguous block instead of a root table and a chain):
+//   bucket   = the code of the window's first min(k, 12) bases
+//   offsets  = 4^min(k,12) + 1 entries; bucket b holds slots [offsets[b], offsets[b+1])
+//   slots    = positions, ordered by bucket, then (for k > 12) by the code of the
+//              remaining k-12 bases, then by descending position
+//   suffixes = for k > 12 only: the code of the remaining bases of each slot,
+//              so a lookup narrows its bucket by binary search
+// The offset table costs at most 64 MiB (4^12 + 1 entries of 4 bytes); every
+// position costs 4 bytes, plus 1 byte for k > 12. A lookup returns the
+// positions of a code as one contiguous span, newest first: the same
+// positions in the same order as walking a root table and its chain.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "console.h"
+#include "genome.h"
+
+namespace ruz {
+
+using KmerCode = std::uint32_t;
+
+class KmerIndex {
+public:
+    // Builds the index over positions 1..strand.length(). `form` says whether
+    // the strand holds codes 0..3 or uppercase letters. Needs
+    // 1 <= k <= 16 and strand.backMargin() >= k-1. Throws std::bad_alloc when
+    // memory runs out.
+    KmerIndex(const Strand& strand, int k, GenomeForm form);
+
+    int k() const { return k_; }
+    std::int32_t length() const { return length_; }
+
+    // Positions whose window has `code` (only its low 2k bits are used),
+    // highest first; empty when the code does not occur.
+    std::span<const std::int32_t> positions(KmerCode code) const;
+
+    // Bytes held by the index (offsets, slots and suffixes).
+    std::size_t memoryBytes() const;
+
+private:
+    int k_ = 0;
+    std::int32_t length_ = 0;
+    int bucketBases_ = 0;  // min(k, 12)
+    std::vector<std::uint32_t> offsets_;
+    std::vector<std::int32_t> slots_;
+    std::vector<std::uint8_t> suffixes_;
+};
+
+// The variants the analyses build. Each prints its memory message (no key
+// wait) and returns nothing when the arrays cannot be allocated.
+std::optional<KmerIndex> buildRoot8(Console& console, const Strand& strand);
+std::optional<KmerIndex> build16Chain(Console& console, const Strand& strand,
+                                      std::string_view memoryMessage = "\nno memory_16-Chain");
+std::optional<KmerIndex> build12Upper(Console& console, const Strand& strand,
+                                      std::string_view memoryMessage = "\nno memory_PARTED");
+
+// `12-RootChain`: one 12-mer index per strand of a letter-form genome.
+struct RootChain12 {
+    KmerIndex upper;
+    KmerIndex lower;
+};
+std::optional<RootChain12> build12RootChain(Console& console, const Genome& genome);
+
+// Code of the k bytes at `window`, each translated through `table`
+// (nucleotideCode for letters, codeOfCode for codes).
+KmerCode kmerCode(const std::uint8_t* window, int k, const std::array<std::uint8_t, 256>& table);
+
+// Writes the n letters of `code` from "acgt" to out[0..n-1] in window order
+// (the least significant 2 bits give out[n-1]). No terminating zero.
+void decodeKmer(KmerCode code, int n, char* out);
+
+}  // namespace ruz
