@@ -1,1 +1,69 @@
-// placeholder
+#include "reads.h"
+
+#include <cstring>
+
+namespace ruz {
+
+namespace {
+// Large enough that a chunk holds many lines; always more than a line limit.
+constexpr std::size_t kChunkSize = std::size_t{1} << 20;
+static_assert(kChunkSize > kLineLimit);
+}  // namespace
+
+std::optional<ReadsFile> ReadsFile::open(Console& console, const std::string& path) {
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file) {
+        console.fail("\ni can't open\n", path);
+        return std::nullopt;
+    }
+    return ReadsFile(std::move(file));
+}
+
+ReadsFile::ReadsFile(FilePtr file) : file_(std::move(file)), chunk_(kChunkSize) {}
+
+// Moves the unread tail to the front and fills the rest of the chunk.
+void ReadsFile::refill() {
+    const std::size_t tail = end_ - begin_;
+    if (tail > 0 && begin_ > 0) std::memmove(chunk_.data(), chunk_.data() + begin_, tail);
+    begin_ = 0;
+    end_ = tail;
+    const std::size_t got = std::fread(chunk_.data() + end_, 1, chunk_.size() - end_, file_.get());
+    end_ += got;
+    if (got == 0) atEof_ = true;
+}
+
+bool ReadsFile::next(std::vector<char>& lineBuffer, std::size_t& length) {
+    if (stopped_ || lineBuffer.size() < kLineLimit) return false;
+    for (;;) {
+        const char* start = chunk_.data() + begin_;
+        const std::size_t available = end_ - begin_;
+        const auto* lf = static_cast<const char*>(std::memchr(start, '\n', available));
+        std::size_t lineBytes = 0;
+        std::size_t consumed = 0;
+        if (lf) {
+            lineBytes = static_cast<std::size_t>(lf - start);
+            consumed = lineBytes + 1;
+        } else if (available >= kLineLimit) {
+            lineBytes = available;  // too long whatever follows
+        } else if (!atEof_) {
+            refill();
+            continue;
+        } else if (available == 0) {
+            stopped_ = true;
+            return false;
+        } else {
+            lineBytes = consumed = available;  // last line, no line feed
+        }
+        if (lineBytes >= kLineLimit) {
+            stopped_ = stoppedAtLongLine_ = true;
+            return false;
+        }
+        std::memcpy(lineBuffer.data(), start, lineBytes);
+        begin_ += consumed;
+        length = lineBytes;
+        ++inputCount_;
+        return true;
+    }
+}
+
+}  // namespace ruz

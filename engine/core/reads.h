@@ -1,0 +1,61 @@
+// The reads loop every analysis runs: one read per line, read through a
+// large buffer and handed over one line at a time in the line buffer.
+//
+// A line may hold at most kLineLimit - 1 bytes before its line feed; a longer
+// line ends the loop (the reads after it are not seen). A last line without
+// a line feed counts all its bytes. Every line read successfully adds one to
+// the input count, whatever the analysis then does with it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "console.h"
+#include "context.h"
+#include "files.h"
+
+namespace ruz {
+
+class ReadsFile {
+public:
+    // Opens a reads file (or a task list) for reading in binary mode. When it
+    // cannot be opened prints "\ni can't open\n" + path, waits for a key and
+    // returns nothing.
+    static std::optional<ReadsFile> open(Console& console, const std::string& path);
+
+    // Copies the next line, without its line feed, to the start of
+    // `lineBuffer` and sets `length` to its byte count (a CR before the line
+    // feed is kept). Returns false at the end of the file, at a line of
+    // kLineLimit bytes or more, or when the line buffer has been released.
+    bool next(std::vector<char>& lineBuffer, std::size_t& length);
+
+    std::int64_t inputCount() const { return inputCount_; }
+
+    // True when reading stopped at a line too long for the line buffer
+    // rather than at the end of the file.
+    bool stoppedAtLongLine() const { return stoppedAtLongLine_; }
+
+private:
+    explicit ReadsFile(FilePtr file);
+    void refill();
+
+    FilePtr file_;
+    std::vector<char> chunk_;
+    std::size_t begin_ = 0;  // first unread byte of chunk_
+    std::size_t end_ = 0;    // end of the valid bytes of chunk_
+    bool atEof_ = false;
+    bool stopped_ = false;
+    bool stoppedAtLongLine_ = false;
+    std::int64_t inputCount_ = 0;
+};
+
+// Length of a line in the files that accept CR LF ends: one CR at its end is
+// not part of the read (also on a last line without a line feed).
+inline std::size_t lengthWithoutCr(const char* line, std::size_t length) {
+    return (length > 0 && line[length - 1] == '\r') ? length - 1 : length;
+}
+
+}  // namespace ruz

@@ -1,0 +1,144 @@
+// The machinery shared by RandExt and RandExtTaskList: reads whose first
+// `immutSz` letters occur exactly in the genome while their `mutTipSz`-letter
+// tip differs from it in at least `misNu` places.
+//
+// A read is placed at every start position, on either strand, where this
+// holds. Accepted positions go as site records to one temporary file per
+// strand while the reads are scanned; the report reads each file back,
+// sorts it by position and writes one row per distinct tip of every site
+// that holds two or more reads, with the entropy of the tips at that site.
+//
+// Site record (8 bytes, two unsigned 32-bit numbers in the machine's order):
+//   value = start position on its strand, 1..L
+//   key   = tip code: the tip's base codes as a base-4 number, its first
+//           base most significant (0 when mutTipSz is 0)
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/context.h"
+#include "core/entropy.h"
+#include "core/files.h"
+#include "core/genome.h"
+#include "core/kmer_index.h"
+
+namespace ruz::replaced_end {
+
+using SiteRecord = KeyedRecord;
+
+struct Sizes {
+    std::int32_t immutSz = 0;
+    std::int32_t mutTipSz = 0;
+    std::int32_t misNu = 0;
+    std::int32_t readSize() const { return immutSz + mutTipSz; }
+};
+
+// The texts of the three sizes as they stand in the parameters or the task
+// line: they enter the output names unchanged.
+struct SizeTexts {
+    std::string immutSz;
+    std::string mutTipSz;
+    std::string misNu;
+};
+
+// Converts the three sizes (mutTipSz, immutSz, misNu in this order) and
+// refuses what the read model cannot hold. Every refusal names the
+// parameter and its value, waits for a key and returns nothing.
+std::optional<Sizes> convertSizes(Console& console, const SizeTexts& texts);
+
+// "." becomes "_" (an experiment identifier enters file names).
+std::string replaceDots(std::string text);
+
+// Output stem: prefix + name + "_" + the three size texts each followed by "!".
+std::string resultStem(const std::string& prefix, const std::string& name, const SizeTexts& texts);
+
+struct Counters {
+    std::int64_t input = 0;
+    std::int64_t theseReads = 0;
+    std::int64_t defected = 0;
+    std::int64_t longTracks = 0;
+    std::int64_t analyzed = 0;
+    std::int64_t fellIntoGenome = 0;
+    std::int64_t upperRecords = 0;
+    std::int64_t lowerRecords = 0;
+};
+
+// Both strands in letter form with a circular margin, and their 12-mer index.
+struct IndexedGenome {
+    Genome genome;
+    std::optional<RootChain12> index;
+};
+
+// Loads a letter genome with its lower strand and a back margin of `margin`
+// letters (at least 11, so every 12-mer key lies inside the strand), then
+// indexes both strands. Failures print their messages.
+std::unique_ptr<IndexedGenome> loadIndexedGenome(Console& console, const std::string& path,
+                                                 std::int32_t margin);
+
+// The four files of one run, created in this order: the upper and lower site
+// files ("Rna_fiUp.tmp", "Rna_fiLw.tmp" in the result directory), the result
+// table (stem + ".txt") and the log (stem + "Log.txt"). The site files are
+// removed when the object goes, whatever the end of the run.
+class RunFiles {
+public:
+    static std::unique_ptr<RunFiles> create(Console& console, const std::string& prefix,
+                                            const std::string& stem);
+    ~RunFiles();
+    RunFiles(const RunFiles&) = delete;
+    RunFiles& operator=(const RunFiles&) = delete;
+
+    struct Output {
+        std::string path;
+        std::vector<char> buffer;  // declared before the file: the file closes first
+        FilePtr file;
+    };
+    Output upperSites, lowerSites, table, log;
+
+    // Removes the result table and the log (a run that leaves nothing).
+    void discardResults();
+
+private:
+    RunFiles() = default;
+};
+
+// Places one analysed read on both strands; the site buffer grows as needed
+// and is reused from read to read.
+class Placer {
+public:
+    Placer(const IndexedGenome& genome, const Sizes& sizes);
+    // `letters`: the read in uppercase; `codes`: its base codes.
+    void place(const char* letters, const std::uint8_t* codes, RunFiles& files, Counters& counters);
+
+private:
+    std::size_t collect(const Strand& strand, const KmerIndex& index, KmerCode key,
+                        std::uint32_t tip, const char* letters);
+
+    const IndexedGenome& genome_;
+    Sizes sizes_;
+    std::vector<SiteRecord> sites_;
+};
+
+// Scans the reads file: counts every line, classifies the reads of the read
+// size (long tracks, defective, analysed) and places the analysed ones. The
+// site files are closed at the end. False when the reads file cannot be
+// opened or a site file cannot be written.
+bool scanReads(RunContext& context, const std::string& readsPath, const Sizes& sizes,
+               Placer& placer, RunFiles& files, Counters& counters);
+
+// What the log names besides the counts.
+struct LogHead {
+    std::string_view procedure;  // e.g. "Ruzovizu::fCutRnaWithReplacedEnd"
+    const std::string& genomePath;
+    const std::string& readsPath;
+};
+
+// Reads the site files back and writes the result table and the log.
+bool writeReport(RunContext& context, const Genome& genome, const Sizes& sizes,
+                 const Counters& counters, RunFiles& files, const LogHead& head);
+
+}  // namespace ruz::replaced_end
