@@ -1,1 +1,124 @@
-// placeholder
+// The engine as its users start it: a copy of the built executable with a
+// call file beside it, or the command-line form.
+#include "core/entry.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/test_files.h"
+
+namespace ruz {
+namespace {
+
+namespace fs = std::filesystem;
+using test::shellQuoted;
+
+class EngineRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directory(dir.path() / "tool");
+        exe = (dir.path() / "tool" / "Ruzovizu").string();
+        fs::copy_file(RUZ_ENGINE_EXE, exe);
+    }
+    void writeCall(const std::string& content) {
+        test::writeFile((dir.path() / "tool" / "_ParamsOfFunc.txt").string(), content);
+    }
+    test::ProcessResult run(const std::string& args = "") {
+        return test::runCommand(shellQuoted(exe) + args, scratch);
+    }
+
+    test::TempDir dir;
+    test::TempDir scratch;
+    std::string exe;
+};
+
+TEST_F(EngineRun, CallFileBesideTheExecutableDispatchesByExactName) {
+    // RandExt runs: it reports the missing parameter file, then the empty
+    // size it cannot convert.
+    writeCall("/nonexistent/p.txt\nRandExt");
+    auto r = run();
+    EXPECT_EQ(r.out,
+              "\ni can't open /nonexistent/p.txt"
+              "\nparameter mutTipSz = \"\" is not a whole number\ndone\n");
+    EXPECT_EQ(r.exitCode, 1);
+
+    // RandExtTaskList is not RandExt: it goes for its task list.
+    writeCall("/nonexistent/p.txt\nRandExtTaskList");
+    r = run();
+    EXPECT_EQ(r.out, "\ni can't open /nonexistent/p.txt\ni can't open\n\ndone\n");
+    EXPECT_EQ(r.exitCode, 1);
+}
+
+TEST_F(EngineRun, NamesThatMatchNothingRunNothing) {
+    const std::vector<std::string> calls = {"/p.txt\nRandExt\r", "/p.txt\nrandext",
+                                            "/p.txt\n RandExt", "/p.txt", "",
+                                            std::string(200, 'x') + "\nRandExt"};
+    for (const std::string& call : calls) {
+        writeCall(call);
+        const auto r = run();
+        EXPECT_EQ(r.out, "\ndone\n") << call;
+        EXPECT_EQ(r.exitCode, 1) << call;
+        EXPECT_NE(r.err.find("no analysis is named"), std::string::npos) << call;
+    }
+    // 199 characters still fit a line.
+    writeCall("/" + std::string(198, 'p') + "\nRandExt");
+    EXPECT_EQ(run().out.substr(0, 19), "\ni can't open /pppp");
+}
+
+TEST_F(EngineRun, MissingCallFileEndsWithoutDone) {
+    const auto r = run();
+    EXPECT_EQ(r.out, "\ni can't open\n" + (dir.path() / "tool" / "_ParamsOfFunc.txt").string());
+    EXPECT_EQ(r.exitCode, 1);
+}
+
+TEST_F(EngineRun, StartedWithoutADirectoryItLooksInTheCurrentOne) {
+    test::writeFile(dir.file("_ParamsOfFunc.txt"), "/p.txt\nfMapReadsOnToSeq");
+    const auto r = test::runCommand("cd " + shellQuoted(dir.path().string()) + " && PATH=" +
+                                        shellQuoted((dir.path() / "tool").string()) + ":$PATH Ruzovizu",
+                                    scratch);
+    EXPECT_EQ(r.out, "\nfMapReadsOnToSeq: this analysis is not available in this version\ndone\n");
+    EXPECT_EQ(r.exitCode, 1);
+}
+
+TEST_F(EngineRun, EveryAnalysisOfTheTableIsReachable) {
+    for (const AnalysisInfo& a : analysisTable()) {
+        writeCall("/nonexistent/p.txt\n" + std::string(a.name));
+        const auto r = run();
+        if (a.run) {
+            EXPECT_EQ(r.out.rfind("\ni can't open /nonexistent/p.txt", 0), 0u) << a.name;
+        } else {
+            EXPECT_EQ(r.out, "\n" + std::string(a.name) +
+                                 ": this analysis is not available in this version\ndone\n");
+        }
+        EXPECT_EQ(r.exitCode, 1) << a.name;
+    }
+    EXPECT_EQ(analysisTable().size(), 11u);
+    EXPECT_EQ(analysisTable()[0].name, "fMatchReadsT_VarSzO");
+    EXPECT_EQ(analysisTable()[10].name, "fTestGenomeSborka");
+}
+
+TEST_F(EngineRun, CommandLineFormNeedsNoCallFile) {
+    auto r = run(" /nonexistent/p.txt fGetReadsThatOutOfSeq");
+    EXPECT_EQ(r.out, "\nfGetReadsThatOutOfSeq: this analysis is not available in this version\ndone\n");
+    EXPECT_EQ(r.exitCode, 1);
+
+    r = run(" --help");
+    EXPECT_EQ(r.exitCode, 0);
+    for (const AnalysisInfo& a : analysisTable())
+        EXPECT_NE(r.out.find(std::string(a.name)), std::string::npos) << a.name;
+
+    r = run(" --version");
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out.rfind("Ruzovizu ", 0), 0u);
+
+    for (const char* wrong : {" one", " a b c", " --frobnicate x"}) {
+        r = run(wrong);
+        EXPECT_EQ(r.exitCode, 2) << wrong;
+        EXPECT_EQ(r.out, "") << wrong;
+        EXPECT_NE(r.err.find("usage: Ruzovizu"), std::string::npos) << wrong;
+    }
+}
+
+}  // namespace
+}  // namespace ruz

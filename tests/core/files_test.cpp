@@ -1,1 +1,71 @@
-// placeholder
+#include "core/files.h"
+
+#include <gtest/gtest.h>
+
+#include "core/platform.h"
+#include "support/test_files.h"
+
+namespace ruz {
+namespace {
+
+TEST(BaseName, CutsExtensionThenDirectoryWithEitherSeparator) {
+    EXPECT_EQ(baseName("D:\\data\\reads.txt"), "reads");
+    EXPECT_EQ(baseName("D:\\data\\set1\\"), "set1");
+    EXPECT_EQ(baseName("C:\\a\\b.c.txt"), "b.c");
+    EXPECT_EQ(baseName("C:\\a\\"), "a");
+    EXPECT_EQ(baseName("plain"), "plain");
+    EXPECT_EQ(baseName("/home/user/s1.fastq"), "s1");
+    EXPECT_EQ(baseName("/home/user/run/"), "run");
+    EXPECT_EQ(baseName("a/b\\c.d"), "c");
+    // The extension goes first, so a dot in a directory name cuts there.
+    EXPECT_EQ(baseName("D:\\my.dir\\reads"), "my");
+    EXPECT_EQ(baseName("/data/my.dir/reads"), "my");
+    EXPECT_EQ(baseName(""), "");
+    EXPECT_EQ(baseName("/"), "");
+}
+
+TEST(Paths, DirectoryOfAndResultPrefix) {
+    EXPECT_EQ(directoryOf("/opt/tool/Ruzovizu"), "/opt/tool/");
+    EXPECT_EQ(directoryOf("C:\\tool\\Ruzovizu.exe"), "C:\\tool\\");
+    EXPECT_EQ(directoryOf("Ruzovizu"), "");
+    EXPECT_EQ(directoryPrefix("results"), std::string("results") + platform::kPathSeparator);
+}
+
+TEST(Files, SizeOfMissingFileOrDirectoryIsMinusOne) {
+    test::TempDir dir;
+    test::writeFile(dir.file("g.txt"), "ACGT");
+    EXPECT_EQ(fileSize(dir.file("g.txt")), 4);
+    EXPECT_EQ(fileSize(dir.file("none.txt")), -1);
+    EXPECT_EQ(fileSize(dir.path().string()), -1);
+}
+
+TEST(Files, OpenerReportsWithKeyWait) {
+    RecordingConsole rec;
+    EXPECT_FALSE(openFile(rec.console(), "/nonexistent/x.txt", "rb"));
+    EXPECT_EQ(rec.text(), "\ni can't open /nonexistent/x.txt");
+    EXPECT_EQ(rec.keyWaits(), 1);
+}
+
+TEST(Files, TemporaryFileGoesWithItsGuard) {
+    test::TempDir dir;
+    {
+        TempFileGuard guard(dir.file("Rna_fiUp.tmp"));
+        test::writeFile(guard.path(), "x");
+        EXPECT_TRUE(test::exists(guard.path()));
+    }
+    EXPECT_TRUE(dir.listing().empty());
+}
+
+#ifdef __linux__
+TEST(Files, FailedWriteIsNotReportedAsSuccess) {
+    RecordingConsole rec;
+    FilePtr full(std::fopen("/dev/full", "wb"));
+    ASSERT_TRUE(full);
+    std::fputs("a report that cannot land", full.get());
+    EXPECT_FALSE(closeWritten(rec.console(), full, "/dev/full"));
+    EXPECT_EQ(rec.text(), "\ni can't write /dev/full");
+}
+#endif
+
+}  // namespace
+}  // namespace ruz

@@ -1,1 +1,76 @@
-// placeholder
+#include "core/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "core/platform.h"
+#include "support/test_files.h"
+
+namespace ruz {
+namespace {
+
+constexpr std::array<std::string_view, 5> kBounded = {"diRes", "pthReads", "pthGnm", "rMinSz",
+                                                      "rMaxSz"};
+constexpr std::array<std::string_view, 6> kRating = {"diRes",  "diReads", "pthList",
+                                                     "pthGnm", "rMinSz",  "rMaxSz"};
+
+class ArgumentSettingsTest : public ::testing::Test {
+protected:
+    std::string params(const std::string& records) {
+        test::writeFile(dir.file("p.txt"), records);
+        return dir.file("p.txt");
+    }
+    test::TempDir dir;
+    RecordingConsole rec;
+    RunContext context{rec.console()};
+};
+
+TEST_F(ArgumentSettingsTest, ReadsTheNamedSettingsAndStoresTheBounds) {
+    test::writeFile(dir.file("g.bin"), std::string(1234, '\0'));
+    const auto s = loadArgumentSettings(
+        context,
+        params(test::record("diRes", "/res") + test::record("pthReads", "/r/s1.bin") +
+               test::record("pthGnm", dir.file("g.bin")) + test::record("rMinSz", "20") +
+               test::record("rMaxSz", "50") + test::record("pthList", "ignored")),
+        kBounded);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->resultDirectory, std::string("/res") + platform::kPathSeparator);
+    EXPECT_EQ(s->readsPath, "/r/s1.bin");
+    EXPECT_EQ(s->genomeLength, 1234);
+    EXPECT_EQ(s->listPath, "") << "not asked for";
+    EXPECT_EQ(context.rMinSz, 20);
+    EXPECT_EQ(context.rMaxSz, 50);
+    EXPECT_EQ(context.sizeRangeCount, 31);
+    EXPECT_EQ(rec.text(), "");
+}
+
+TEST_F(ArgumentSettingsTest, RatingReadsItsDirectoryAndList) {
+    const auto s = loadArgumentSettings(
+        context,
+        params(test::record("diRes", "/res") + test::record("diReads", "/reads") +
+               test::record("pthList", "/l.txt") + test::record("pthGnm", "/none.bin") +
+               test::record("rMinSz", "12") + test::record("rMaxSz", "12")),
+        kRating);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->readsDirectory, std::string("/reads") + platform::kPathSeparator);
+    EXPECT_EQ(s->listPath, "/l.txt");
+    EXPECT_EQ(s->genomeLength, -1);
+    EXPECT_EQ(context.sizeRangeCount, 1);
+}
+
+TEST_F(ArgumentSettingsTest, UnusableBoundsAreRefusedByName) {
+    EXPECT_FALSE(loadArgumentSettings(context, params(test::record("rMinSz", "x")), kBounded));
+    EXPECT_FALSE(loadArgumentSettings(
+        context, params(test::record("rMinSz", "30") + test::record("rMaxSz", "20")), kBounded));
+    EXPECT_FALSE(loadArgumentSettings(
+        context, params(test::record("rMinSz", "-1") + test::record("rMaxSz", "20")), kBounded));
+    EXPECT_EQ(rec.text(),
+              "\nparameter rMinSz = \"x\" is not a whole number"
+              "\nparameter rMaxSz = 20 is below rMinSz = 30"
+              "\nparameter rMinSz = -1 must not be negative");
+    EXPECT_EQ(rec.keyWaits(), 3);
+}
+
+}  // namespace
+}  // namespace ruz
