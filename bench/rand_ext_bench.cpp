@@ -1,1 +1,144 @@
-int main(){}
+// Times RandExt on a random genome of 10 million bases and 1 million reads
+// of 26 bases (immutSz 20, mutTipSz 6, misNu 2), phase by phase: genome and
+// index, reads scan, report; then the whole analysis as the engine runs it.
+//
+// Usage: rand_ext_bench [genome length] [read count]
+// Run it from the release build; it writes its inputs to a temporary folder.
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "core/console.h"
+#include "core/context.h"
+#include "core/files.h"
+#include "rna/replaced_end.h"
+#include "rna/rna_analyses.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+namespace fs = std::filesystem;
+using namespace ruz;
+using namespace ruz::replaced_end;
+
+double secondsSince(Clock::time_point t) {
+    return std::chrono::duration<double>(Clock::now() - t).count();
+}
+
+long peakMemoryMiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024;
+}
+
+char complement(char c) {
+    switch (c) {
+    case 'A': return 'T';
+    case 'C': return 'G';
+    case 'G': return 'C';
+    default: return 'A';
+    }
+}
+
+// Reads: 60% taken from the genome (either strand) with a replaced tip, a
+// tenth of them piled on a few thousand sites; 40% random.
+void writeInputs(const fs::path& dir, std::int64_t length, std::int64_t reads) {
+    std::mt19937_64 rng(12345);
+    const char* bases = "ACGT";
+    std::string genome(static_cast<std::size_t>(length), 'A');
+    for (char& c : genome) c = bases[rng() & 3];
+    std::ofstream(dir / "genome.txt", std::ios::binary) << genome;
+
+    std::ofstream out(dir / "reads.txt", std::ios::binary);
+    std::string read(26, 'A');
+    std::uniform_int_distribution<std::int64_t> start(0, length - 27);
+    for (std::int64_t r = 0; r < reads; ++r) {
+        const auto kind = rng() % 10;
+        if (kind < 6) {
+            const std::int64_t p = kind == 0 ? static_cast<std::int64_t>(rng() % 3000) * 3001 % (length - 27)
+                                             : start(rng);
+            read.assign(genome, static_cast<std::size_t>(p), 26);
+            if (rng() & 1) {
+                std::string rc(read.rbegin(), read.rend());
+                for (char& c : rc) c = complement(c);
+                read = rc;
+            }
+            for (int j = 20; j < 26; ++j) read[j] = bases[rng() & 3];
+        } else {
+            for (char& c : read) c = bases[rng() & 3];
+        }
+        out << read << '\n';
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::int64_t length = argc > 1 ? std::stoll(argv[1]) : 10'000'000;
+    const std::int64_t reads = argc > 2 ? std::stoll(argv[2]) : 1'000'000;
+    const fs::path dir = fs::temp_directory_path() / ("rand_ext_bench_" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    writeInputs(dir, length, reads);
+
+    std::ostringstream sink;
+    Console console(sink, nullptr);
+    RunContext context(console);
+    const Sizes sizes{20, 6, 2};
+    const std::string genomePath = (dir / "genome.txt").string();
+    const std::string readsPath = (dir / "reads.txt").string();
+
+    auto t = Clock::now();
+    auto genome = loadIndexedGenome(console, genomePath, sizes.readSize() - 1);
+    const double buildSeconds = secondsSince(t);
+    if (!genome) {
+        std::cerr << sink.str() << '\n';
+        return 1;
+    }
+    auto files = RunFiles::create(console, directoryPrefix(dir.string()),
+                                  (dir / "bench_20!6!2!").string());
+    Counters counters;
+    t = Clock::now();
+    {
+        Placer placer(*genome, sizes);
+        scanReads(context, readsPath, sizes, placer, *files, counters);
+    }
+    const double scanSeconds = secondsSince(t);
+    genome->index.reset();
+    t = Clock::now();
+    writeReport(context, genome->genome, sizes, counters, *files,
+                {"Ruzovizu::fCutRnaWithReplacedEnd", genomePath, readsPath});
+    const double reportSeconds = secondsSince(t);
+    files.reset();
+    genome.reset();
+
+    std::printf("genome %lld bases, %lld reads of 26 (immutSz 20, mutTipSz 6, misNu 2)\n",
+                static_cast<long long>(length), static_cast<long long>(reads));
+    std::printf("genome + 12-mer index, both strands: %.3f s (%.1f M positions/s)\n", buildSeconds,
+                2.0 * length / buildSeconds / 1e6);
+    std::printf("reads scan and placement:            %.3f s (%.2f M reads/s, %.2f us/read)\n",
+                scanSeconds, reads / scanSeconds / 1e6, scanSeconds * 1e6 / reads);
+    std::printf("report (sort, entropy, rows, log):   %.3f s; %lld site records, fell into genome %lld\n",
+                reportSeconds, static_cast<long long>(counters.upperRecords + counters.lowerRecords),
+                static_cast<long long>(counters.fellIntoGenome));
+
+    // The whole analysis as the engine runs it.
+    std::ofstream(dir / "params.txt")
+        << "g\nfile\npthGnm\n" << genomePath << "\nr\nfile\npthReads\n" << readsPath
+        << "\nd\ndir\ndiRes\n" << dir.string()
+        << "\ne\nstr\nexperimentId\nbench\ni\nint\nimmutSz\n20\nm\nint\nmutTipSz\n6\nn\nint\nmisNu\n2\n";
+    RunContext whole(console);
+    t = Clock::now();
+    const bool ok = RandExt(whole, (dir / "params.txt").string());
+    std::printf("RandExt end to end:                  %.3f s (%s); peak memory %ld MiB\n",
+                secondsSince(t), ok ? "ran to its end" : "failed", peakMemoryMiB());
+    fs::remove_all(dir);
+    return ok ? 0 : 1;
+}
