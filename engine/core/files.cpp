@@ -67,4 +67,13 @@ bool closeWritten(Console& console, FilePtr& file, const std::string& path) {
     return false;
 }
 
+TempFileGuard::TempFileGuard(std::string path) : path_(std::move(path)) {
+    platform::watchTemporaryFile(path_);
+}
+
+TempFileGuard::~TempFileGuard() {
+    removeFile(path_);
+    platform::forgetTemporaryFile(path_);
+}
+
 }  // namespace ruz

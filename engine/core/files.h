@@ -47,13 +47,14 @@ void removeFile(const std::string& path);
 bool closeWritten(Console& console, FilePtr& file, const std::string& path);
 
 // A temporary file that is removed when the guard goes, whatever the end
-// of the run. The file itself is opened by the caller.
+// of the run, an interruption included. The file itself is opened by the
+// caller.
 class TempFileGuard {
 public:
-    explicit TempFileGuard(std::string path) : path_(std::move(path)) {}
+    explicit TempFileGuard(std::string path);
     TempFileGuard(const TempFileGuard&) = delete;
     TempFileGuard& operator=(const TempFileGuard&) = delete;
-    ~TempFileGuard() { removeFile(path_); }
+    ~TempFileGuard();
     const std::string& path() const { return path_; }
 
 private:

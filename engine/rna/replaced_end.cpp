@@ -92,6 +92,8 @@ std::unique_ptr<RunFiles> RunFiles::create(Console& console, const std::string& 
     std::unique_ptr<RunFiles> files(new RunFiles());
     files->upperSites.path = prefix + "Rna_fiUp.tmp";
     files->lowerSites.path = prefix + "Rna_fiLw.tmp";
+    files->upperGuard_.emplace(files->upperSites.path);
+    files->lowerGuard_.emplace(files->lowerSites.path);
     files->table.path = stem + ".txt";
     files->log.path = stem + "Log.txt";
     for (Output* out : {&files->upperSites, &files->lowerSites, &files->table, &files->log}) {
@@ -101,13 +103,6 @@ std::unique_ptr<RunFiles> RunFiles::create(Console& console, const std::string& 
         std::setvbuf(out->file.get(), out->buffer.data(), _IOFBF, out->buffer.size());
     }
     return files;
-}
-
-RunFiles::~RunFiles() {
-    for (Output* out : {&upperSites, &lowerSites}) {
-        out->file.reset();
-        if (!out->path.empty()) removeFile(out->path);
-    }
 }
 
 void RunFiles::discardResults() {

@@ -85,10 +85,14 @@ std::unique_ptr<IndexedGenome> loadIndexedGenome(Console& console, const std::st
 // table (stem + ".txt") and the log (stem + "Log.txt"). The site files are
 // removed when the object goes, whatever the end of the run.
 class RunFiles {
+    // Declared before the outputs, so the files are closed before their
+    // guards remove them.
+    std::optional<TempFileGuard> upperGuard_;
+    std::optional<TempFileGuard> lowerGuard_;
+
 public:
     static std::unique_ptr<RunFiles> create(Console& console, const std::string& prefix,
                                             const std::string& stem);
-    ~RunFiles();
     RunFiles(const RunFiles&) = delete;
     RunFiles& operator=(const RunFiles&) = delete;
 

@@ -50,6 +50,26 @@ TEST_F(EngineRun, CallFileBesideTheExecutableDispatchesByExactName) {
     EXPECT_EQ(r.exitCode, 1);
 }
 
+TEST_F(EngineRun, AnalysisThatRunsToItsEndExitsWithZero) {
+    // Two reads share the site at upper position 3 of a 40-letter genome.
+    test::writeFile(dir.file("g.txt"), "GATTACAGGCTTCAAGTCCGATGGCATTACGGATCCTAGC");
+    test::writeFile(dir.file("r.txt"), "TTACAGGCTTCAACGT\nTTACAGGCTTCATTGA\n");
+    test::writeFile(dir.file("p.txt"), test::record("pthGnm", dir.file("g.txt")) +
+                                           test::record("pthReads", dir.file("r.txt")) +
+                                           test::record("diRes", dir.path().string()) +
+                                           test::record("experimentId", "e") +
+                                           test::record("immutSz", "12") +
+                                           test::record("mutTipSz", "4") +
+                                           test::record("misNu", "1"));
+    writeCall(dir.file("p.txt") + "\nRandExt");
+    const auto r = run();
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out.substr(r.out.size() - 24), "\nsaving the result\ndone\n");
+    EXPECT_EQ(test::readFile(dir.file("e_12!4!1!.txt")),
+              "posInSq\treadsAtPos\tentropy\tstrand\tread's text\ttipNu"
+              "\n3\t2\t0.6931\t+\tTTACAGGCTTCAacgt\t1\n3\t2\t0.6931\t+\tTTACAGGCTTCAttga\t1");
+}
+
 TEST_F(EngineRun, NamesThatMatchNothingRunNothing) {
     const std::vector<std::string> calls = {"/p.txt\nRandExt\r", "/p.txt\nrandext",
                                             "/p.txt\n RandExt", "/p.txt", "",

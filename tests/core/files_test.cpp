@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 #include "core/platform.h"
 #include "support/test_files.h"
 
@@ -57,6 +59,19 @@ TEST(Files, TemporaryFileGoesWithItsGuard) {
 }
 
 #ifdef __linux__
+TEST(FilesDeathTest, InterruptedRunLeavesNoTemporaryFile) {
+    test::TempDir dir;
+    const std::string path = dir.file("Rna_fiLw.tmp");
+    EXPECT_EXIT(
+        {
+            TempFileGuard guard(path);
+            test::writeFile(path, "site records");
+            std::raise(SIGTERM);
+        },
+        ::testing::KilledBySignal(SIGTERM), "");
+    EXPECT_FALSE(test::exists(path));
+}
+
 TEST(Files, FailedWriteIsNotReportedAsSuccess) {
     RecordingConsole rec;
     FilePtr full(std::fopen("/dev/full", "wb"));
