@@ -6,6 +6,8 @@
 // The window of position p covers p..p+k-1; for p > L-k+1 it runs into the
 // strand's back margin, i.e. it wraps round to the genome's start. All L
 // positions are indexed, so the strand needs a back margin of at least k-1.
+// A byte that is not a base (an unchecked coded genome) counts as its table
+// entry's low 2 bits: a wrong code, but never one outside 0..4^k-1.
 //
 // Layout (one contiguous block instead of a root table and a chain):
 //   bucket   = the code of the window's first min(k, 12) bases
@@ -18,15 +20,21 @@
 // position costs 4 bytes, plus 1 byte for k > 12. A lookup returns the
 // positions of a code as one contiguous span, newest first: the same
 // positions in the same order as walking a root table and its chain.
+//
+// Build: two linear passes with a rolling code (count the buckets, then place
+// every position below its bucket's end), then for k > 12 a stable sort of
+// each bucket by suffix: insertion sort for small buckets, counting sort for
+// large ones. Apart from the index itself the build holds one scratch array
+// of 4 bytes per position of the largest bucket sorted by counting.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string_view>
-#include <vector>
 
 #include "console.h"
 #include "genome.h"
@@ -38,9 +46,9 @@ using KmerCode = std::uint32_t;
 class KmerIndex {
 public:
     // Builds the index over positions 1..strand.length(). `form` says whether
-    // the strand holds codes 0..3 or uppercase letters. Needs
-    // 1 <= k <= 16 and strand.backMargin() >= k-1. Throws std::bad_alloc when
-    // memory runs out.
+    // the strand holds codes 0..3 or uppercase letters. Throws
+    // std::invalid_argument unless 1 <= k <= 16 and strand.backMargin() >= k-1,
+    // and std::bad_alloc when memory runs out.
     KmerIndex(const Strand& strand, int k, GenomeForm form);
 
     int k() const { return k_; }
@@ -51,26 +59,41 @@ public:
     std::span<const std::int32_t> positions(KmerCode code) const;
 
     // Bytes held by the index (offsets, slots and suffixes).
+    // An index can be moved but not copied.
     std::size_t memoryBytes() const;
 
 private:
+    using CodeTable = std::array<std::uint8_t, 256>;
+
+    void countBuckets(const Strand& strand, const CodeTable& table);
+    void placePositions(const Strand& strand, const CodeTable& table);
+    void orderBucketsBySuffix();
+    std::size_t bucketCount() const { return std::size_t{1} << (2 * bucketBases_); }
+    int suffixBases() const { return k_ - bucketBases_; }
+
     int k_ = 0;
     std::int32_t length_ = 0;
     int bucketBases_ = 0;  // min(k, 12)
-    std::vector<std::uint32_t> offsets_;
-    std::vector<std::int32_t> slots_;
-    std::vector<std::uint8_t> suffixes_;
+    // Plain arrays rather than vectors: the build writes every slot and
+    // suffix, so they are allocated without a zero-filling pass.
+    std::unique_ptr<std::uint32_t[]> offsets_;  // bucketCount() + 1 entries
+    std::unique_ptr<std::int32_t[]> slots_;     // length_ entries
+    std::unique_ptr<std::uint8_t[]> suffixes_;  // length_ entries when k > 12, else none
 };
 
 // The variants the analyses build. Each prints its memory message (no key
-// wait) and returns nothing when the arrays cannot be allocated.
+// wait) and returns nothing when the arrays cannot be allocated. A back
+// margin shorter than k-1 is a caller's error and throws
+// std::invalid_argument. Root8 (k = 8), 16-Chain (k = 16) and the 12-mer
+// upper-strand index take a code-form strand.
 std::optional<KmerIndex> buildRoot8(Console& console, const Strand& strand);
 std::optional<KmerIndex> build16Chain(Console& console, const Strand& strand,
                                       std::string_view memoryMessage = "\nno memory_16-Chain");
 std::optional<KmerIndex> build12Upper(Console& console, const Strand& strand,
                                       std::string_view memoryMessage = "\nno memory_PARTED");
 
-// `12-RootChain`: one 12-mer index per strand of a letter-form genome.
+// `12-RootChain`: one 12-mer index per strand of a letter-form genome; the
+// genome must hold its lower strand.
 struct RootChain12 {
     KmerIndex upper;
     KmerIndex lower;
@@ -78,7 +101,7 @@ struct RootChain12 {
 std::optional<RootChain12> build12RootChain(Console& console, const Genome& genome);
 
 // Code of the k bytes at `window`, each translated through `table`
-// (nucleotideCode for letters, codeOfCode for codes).
+// (nucleotideCode for letters, codeOfCode for codes) and reduced to 2 bits.
 KmerCode kmerCode(const std::uint8_t* window, int k, const std::array<std::uint8_t, 256>& table);
 
 // Writes the n letters of `code` from "acgt" to out[0..n-1] in window order
