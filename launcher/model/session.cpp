@@ -1,0 +1,191 @@
+#include "session.h"
+
+#include "about_file.h"
+#include "catalogue.h"
+#include "launch_paths.h"
+#include "launcher_error.h"
+#include "text_lines.h"
+
+namespace quellon {
+
+namespace {
+
+const QString kExternal = QStringLiteral("external");
+const QString kTaskListComment = QStringLiteral("task list");
+const QString kTaskListFunction = QStringLiteral("RandExtTaskList");
+const char* const kColumnNames[] = {"comment", "type", "name", "value"};
+
+}  // namespace
+
+Session::Session(const QString& launcherDirectory)
+    : launcherDirectory_(withTrailingSeparator(launcherDirectory)),
+      paramsDirectory_(quellon::paramsDirectory(launcherDirectory)) {}
+
+void Session::activate(const QString& package, const QString& function) {
+    if (activated_) return;
+    package_ = package;
+    function_ = function;
+    activated_ = true;
+}
+
+QString Session::catalogueFile() const {
+    return paramsDirectory_ + QLatin1String(kCatalogueFileName);
+}
+
+QStringList Session::packages() const {
+    const QStringList names = Catalogue::read(catalogueFile()).packages();
+    if (names.isEmpty()) {
+        throw LauncherError(nativePath(catalogueFile()) + QStringLiteral("\nno package is listed"));
+    }
+    return names;
+}
+
+QStringList Session::functionsOf(const QString& package) const {
+    return Catalogue::read(catalogueFile()).functionsOf(package);
+}
+
+QStringList Session::choosePackage(const QString& package) {
+    const QStringList functions = functionsOf(package);
+    package_ = package;
+    function_ = functions.first();
+    parameterFile_ = quellon::parameterFilePath(paramsDirectory_, function_);
+    grid_.clear();
+    fixed_ = false;
+    return functions;
+}
+
+void Session::chooseFunction(const QString& function) {
+    function_ = function;
+    grid_.clear();
+    fixed_ = false;
+}
+
+ShowOutcome Session::showParams() {
+    parameterFile_ = quellon::parameterFilePath(paramsDirectory_, function_);
+    const QStringList lines = readLines(parameterFile_);
+    if (lines.isEmpty()) {
+        throw LauncherError(QStringLiteral("the parameter file is empty:\n") +
+                            nativePath(parameterFile_));
+    }
+    if (lines.first() == kExternal) {
+        startRequested_ = true;
+        return ShowOutcome::External;
+    }
+    grid_.fill(lines);
+    return ShowOutcome::Parameters;
+}
+
+AboutText Session::about(AboutSubject subject) const {
+    const bool function = subject == AboutSubject::Function;
+    const QString key = function ? function_ : package_;
+    const QString file = paramsDirectory_ + QLatin1String(function ? kAboutFunctionsFileName
+                                                                   : kAboutPackagesFileName);
+    return AboutText{key, aboutBlock(readLines(file), key, file)};
+}
+
+RowEditor Session::editorFor(int row) const {
+    const QString& type = grid_.cell(row, ParamGrid::Type);
+    if (type == QLatin1String("dir")) return RowEditor::Directory;
+    if (type == QLatin1String("file")) return RowEditor::File;
+    if (type == QLatin1String("table")) return RowEditor::Table;
+    if (type == QLatin1String("int") || type == QLatin1String("str")) return RowEditor::Value;
+    return RowEditor::None;
+}
+
+const QString& Session::value(int row) const { return grid_.cell(row, ParamGrid::Value); }
+
+void Session::setValue(int row, const QString& value) {
+    if (value == this->value(row)) return;
+    grid_.setCell(row, ParamGrid::Value, value);
+    fixed_ = false;
+}
+
+QString Session::fileDialogDirectory(int row) const {
+    const QString& current = value(row);
+    if (current == QLatin1String("?")) return QString();
+    return directoryPart(current);
+}
+
+// The engine reads a parameter file line by line into a 500-byte buffer and
+// takes the lines four by four, so a line break inside a cell or an
+// over-long line would shift or cut every record after it.
+void Session::checkLinesFitTheEngine(const QStringList& lines) const {
+    for (int i = 0; i < lines.size(); ++i) {
+        const int first = i - i % ParamGrid::kColumns;
+        const QString name = first + ParamGrid::Name < lines.size()
+                                 ? lines[first + ParamGrid::Name] : QString();
+        const QString where = QStringLiteral("record %1 (%2), %3")
+                                  .arg(i / ParamGrid::kColumns + 1)
+                                  .arg(name, QLatin1String(kColumnNames[i % ParamGrid::kColumns]));
+        if (lines[i].contains(u'\n') || lines[i].contains(u'\r')) {
+            throw LauncherError(QStringLiteral("incorrect input data\n%1: a line break in the text")
+                                    .arg(where));
+        }
+        if (lines[i].toLocal8Bit().size() > kParamLineLimit) {
+            throw LauncherError(
+                QStringLiteral("incorrect input data\n%1: longer than %2 characters")
+                    .arg(where).arg(kParamLineLimit));
+        }
+    }
+}
+
+// The engine reads the call file's first line into 200 bytes: a longer path
+// would reach it cut, and it would run nothing.
+void Session::checkPathFitsTheCallFile() const {
+    if (nativePath(parameterFile_).toLocal8Bit().size() <= kCallLineLimit) return;
+    throw LauncherError(
+        QStringLiteral("the engine reads at most %1 characters of the parameter file's path:\n%2")
+            .arg(kCallLineLimit).arg(nativePath(parameterFile_)));
+}
+
+Module Session::currentModule() const {
+    return Catalogue::read(catalogueFile()).moduleOf(function_);
+}
+
+void Session::fixParams() {
+    if (grid_.cell(0, ParamGrid::Comment).isEmpty()) {
+        throw LauncherError(QStringLiteral("incorrect input data"));
+    }
+    const QStringList lines = grid_.linesToWrite();
+    checkLinesFitTheEngine(lines);
+    checkPathFitsTheCallFile();
+    replaceFile(parameterFile_, joinLines(lines));
+
+    const QString directory = moduleDirectory(currentModule().directory, launcherDirectory_);
+    replaceFile(callFilePath(directory), callFileContent(parameterFile_, function_));
+    fixed_ = true;
+}
+
+void Session::requestStart() {
+    if (!fixed_) throw LauncherError(QStringLiteral("red button"));
+    startRequested_ = true;
+}
+
+void Session::cancelStart() { startRequested_ = false; }
+
+QString Session::moduleExecutable() const {
+    const Module module = currentModule();
+    return quellon::moduleExecutable(moduleDirectory(module.directory, launcherDirectory_),
+                                     module.text, function_, hostExecutableRule());
+}
+
+QString Session::taskListSample() const {
+    return paramsDirectory_ + QLatin1String(kTaskListSampleFileName);
+}
+
+QString Session::userTaskList(const QString& functionBoxText) const {
+    if (functionBoxText != kTaskListFunction) {
+        throw LauncherError(QStringLiteral("you are needed function\n") + kTaskListFunction);
+    }
+    if (grid_.cell(0, ParamGrid::Comment).isEmpty()) {
+        throw LauncherError(QStringLiteral("you are needed to click\nshow Params"));
+    }
+    const int row = grid_.rowWithComment(kTaskListComment);
+    if (row < 0) {
+        throw LauncherError(QStringLiteral("no parameter has the comment \"%1\"")
+                                .arg(kTaskListComment));
+    }
+    return value(row);
+}
+
+}  // namespace quellon

@@ -1,0 +1,111 @@
+// What the launcher's main window knows and does, without the widgets.
+//
+// The window forwards each button and box to one method here and then shows
+// the state: the grid's cells, whether the parameters are fixed (the fix
+// button's font colour) and whether a start was requested (the Tag of BtnGo).
+// A method that cannot do its work throws LauncherError with the message to
+// show before it has changed anything, so a failed action leaves the window
+// as it was.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "catalogue.h"
+#include "param_grid.h"
+
+namespace quellon {
+
+enum class AboutSubject { Function, Package };
+
+struct AboutText {
+    QString key;        // the function or package name: the window's caption
+    QStringList lines;  // the entry's text
+};
+
+// What a click on a grid row opens, decided by the row's type word.
+enum class RowEditor { None, Directory, File, Table, Value };
+
+enum class ShowOutcome { Parameters, External };
+
+class Session {
+public:
+    // `launcherDirectory`: the directory of the launcher's executable.
+    explicit Session(const QString& launcherDirectory);
+
+    const QString& launcherDirectory() const { return launcherDirectory_; }
+    const QString& paramsDirectory() const { return paramsDirectory_; }
+    const QString& parameterFilePath() const { return parameterFile_; }
+    const QString& currentPackage() const { return package_; }
+    const QString& currentFunction() const { return function_; }
+    const ParamGrid& grid() const { return grid_; }
+    bool isFixed() const { return fixed_; }
+    bool startRequested() const { return startRequested_; }
+    bool activated() const { return activated_; }
+
+    // First activation of the window: takes the texts of the two boxes.
+    void activate(const QString& package, const QString& function);
+
+    // The catalogue's packages in file order (a catalogue without any is an
+    // error), and the functions of one.
+    QStringList packages() const;
+    QStringList functionsOf(const QString& package) const;
+
+    // Package choice: the package's functions become the choices, the first
+    // of them the current function; the grid is emptied and, as the current
+    // function changes, the parameters count as not fixed. Returns the
+    // functions.
+    QStringList choosePackage(const QString& package);
+
+    // Function choice: the grid is emptied and the parameters are not fixed.
+    void chooseFunction(const QString& function);
+
+    // "show Params": reads the current function's parameter file into the
+    // grid, or, for a file beginning with the line "external", requests the
+    // start of its module.
+    ShowOutcome showParams();
+
+    // The about text of the current function or package.
+    AboutText about(AboutSubject subject) const;
+
+    RowEditor editorFor(int row) const;
+    const QString& value(int row) const;
+    // A changed value makes the parameters not fixed.
+    void setValue(int row, const QString& value);
+    // Where the file dialog of a "file" row starts: empty for "?".
+    QString fileDialogDirectory(int row) const;
+
+    // "fix Params": writes the grid into the parameter file and the call file
+    // into the module's directory. The parameters are fixed only when both
+    // files were written.
+    void fixParams();
+
+    // " go ": requests the start; refused while the parameters are not fixed.
+    void requestStart();
+    // A start that failed: the window stays open and can be closed.
+    void cancelStart();
+    // The module executable of the current function.
+    QString moduleExecutable() const;
+
+    // The sample task list and the user's task list ("my file").
+    QString taskListSample() const;
+    QString userTaskList(const QString& functionBoxText) const;
+
+private:
+    QString catalogueFile() const;
+    void checkLinesFitTheEngine(const QStringList& lines) const;
+    void checkPathFitsTheCallFile() const;
+    Module currentModule() const;
+
+    QString launcherDirectory_;
+    QString paramsDirectory_;
+    QString parameterFile_;
+    QString package_;
+    QString function_;
+    ParamGrid grid_;
+    bool activated_ = false;
+    bool fixed_ = false;
+    bool startRequested_ = false;
+};
+
+}  // namespace quellon

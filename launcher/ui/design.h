@@ -1,0 +1,37 @@
+// Colours and small builders shared by the launcher's windows, so every
+// window draws its components with the same few rules.
+#pragma once
+
+#include <QColor>
+#include <QRect>
+#include <QString>
+
+class QLabel;
+class QToolButton;
+class QWidget;
+
+namespace quellon::design {
+
+inline QColor clRed() { return QColor(255, 0, 0); }
+inline QColor clBlack() { return QColor(0, 0, 0); }
+inline QColor clGreen() { return QColor(0, 128, 0); }
+inline QColor clBlue() { return QColor(0, 0, 255); }
+inline QColor clMoneyGreen() { return QColor(192, 220, 192); }
+inline QColor clInfoBk() { return QColor(255, 255, 225); }
+
+// The colour of a widget's caption text.
+void setFontColour(QWidget* widget, const QColor& colour);
+
+// Fills the widget's background with the colour.
+void setBackground(QWidget* widget, const QColor& colour);
+
+// A speed button: a tool button with a caption at a fixed place; a flat one
+// shows its frame only under the mouse.
+QToolButton* speedButton(QWidget* parent, const QString& name, const QString& caption,
+                         const QRect& place, bool flat = false);
+
+// A coloured caption bar: a sunken or raised panel showing one line of text.
+QLabel* captionPanel(QWidget* parent, const QString& name, const QString& caption,
+                     const QColor& colour);
+
+}  // namespace quellon::design
