@@ -28,8 +28,6 @@ void Strand::fillMargins() {
     for (std::int64_t k = 0; k < front_; ++k) s[-k] = s[length_ - k];
 }
 
-std::int64_t genomeFileSize(const std::string& path) { return fileSize(path); }
-
 namespace {
 
 constexpr char kLetterOfCode[4] = {'A', 'C', 'G', 'T'};

@@ -73,14 +73,10 @@ struct Genome {
     Strand lower;  // empty unless asked for; reverse complement, letter form
 };
 
-// Size of a genome file as the loader accepts it: -1 when the file's status
-// cannot be read. Sizes of 2 GiB and more are returned as they are (the
-// loader refuses them).
-std::int64_t genomeFileSize(const std::string& path);
-
-// Loads and checks a genome file. On any failure the message has been
-// printed (with its key wait, except where the options say otherwise) and
-// nothing is returned.
+// Loads and checks a genome file; its length is the file's size. Empty
+// files, files of 2 GiB or more and unreadable files are refused. On any
+// failure the message has been printed (with its key wait, except where the
+// options say otherwise) and nothing is returned.
 std::optional<Genome> loadGenome(Console& console, const std::string& path,
                                  const GenomeLoadOptions& options);
 
