@@ -53,6 +53,14 @@ std::string directoryPrefix(std::string_view directory) {
     return prefix;
 }
 
+std::optional<std::string> resultPrefix(Console& console, std::string_view diRes) {
+    if (diRes.empty()) {
+        console.fail("\nparameter diRes is empty: no result directory is given");
+        return std::nullopt;
+    }
+    return directoryPrefix(diRes);
+}
+
 void removeFile(const std::string& path) {
     std::error_code ec;
     std::filesystem::remove(path, ec);

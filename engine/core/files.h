@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,11 @@ std::string directoryOf(std::string_view path);
 // A result directory as the analyses use it: the directory text with the
 // platform's separator appended.
 std::string directoryPrefix(std::string_view directory);
+
+// The result directory `diRes` as a prefix. An empty directory is refused
+// with a message naming the parameter (key wait): its prefix would be the
+// file system's root.
+std::optional<std::string> resultPrefix(Console& console, std::string_view diRes);
 
 // Removes a file; a missing file is not an error.
 void removeFile(const std::string& path);

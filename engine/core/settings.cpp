@@ -40,7 +40,11 @@ std::optional<ArgumentSettings> loadArgumentSettings(RunContext& context,
                                                      std::span<const std::string_view> names) {
     ParameterTable table = loadParameterTable(context.console, parameterFile);
     ArgumentSettings s;
-    if (wanted(names, "diRes")) s.resultDirectory = directoryPrefix(table.lookup("diRes"));
+    if (wanted(names, "diRes")) {
+        const auto prefix = resultPrefix(context.console, table.lookup("diRes"));
+        if (!prefix) return std::nullopt;
+        s.resultDirectory = *prefix;
+    }
     if (wanted(names, "pthReads")) s.readsPath = table.lookup("pthReads");
     if (wanted(names, "diReads")) s.readsDirectory = directoryPrefix(table.lookup("diReads"));
     if (wanted(names, "pthList")) s.listPath = table.lookup("pthList");

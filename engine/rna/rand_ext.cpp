@@ -34,7 +34,6 @@ struct RandExtParameters {
 
 RandExtParameters readParameters(ParameterTable& table) {
     RandExtParameters p;
-    p.resultPrefix = directoryPrefix(table.lookup("diRes"));
     p.genomePath = table.lookup("pthGnm");
     p.readsPath = table.lookup("pthReads");
     p.experimentId = table.lookup("experimentId");
@@ -62,9 +61,12 @@ std::string stemOf(const RandExtParameters& p) {
 bool RandExt(RunContext& context, const std::string& parameterFile) {
     Console& console = context.console;
     ParameterTable table = loadParameterTable(console, parameterFile);
-    const RandExtParameters p = readParameters(table);
+    RandExtParameters p = readParameters(table);
     const auto sizes = convertSizes(console, p.texts);
     if (!sizes) return false;
+    const auto prefix = resultPrefix(console, table.lookup("diRes"));
+    if (!prefix) return false;
+    p.resultPrefix = *prefix;
 
     echo(console, p, *sizes);
     console.waitKey();

@@ -112,8 +112,9 @@ bool runTask(RunContext& context, const IndexedGenome& genome, const Inputs& in,
 bool RandExtTaskList(RunContext& context, const std::string& parameterFile) {
     Console& console = context.console;
     ParameterTable table = loadParameterTable(console, parameterFile);
-    Inputs in{directoryPrefix(table.lookup("diRes")), table.lookup("pthGnm"),
-              table.lookup("pthReads"), {}};
+    const auto prefix = resultPrefix(console, table.lookup("diRes"));
+    if (!prefix) return false;
+    Inputs in{*prefix, table.lookup("pthGnm"), table.lookup("pthReads"), {}};
     const std::string listPath = table.lookup("pthTaskList");
 
     const auto list = readTaskList(context, listPath);

@@ -43,10 +43,12 @@ TEST_F(EngineRun, CallFileBesideTheExecutableDispatchesByExactName) {
               "\nparameter mutTipSz = \"\" is not a whole number\ndone\n");
     EXPECT_EQ(r.exitCode, 1);
 
-    // RandExtTaskList is not RandExt: it goes for its task list.
+    // RandExtTaskList is not RandExt: it needs no sizes.
     writeCall("/nonexistent/p.txt\nRandExtTaskList");
     r = run();
-    EXPECT_EQ(r.out, "\ni can't open /nonexistent/p.txt\ni can't open\n\ndone\n");
+    EXPECT_EQ(r.out,
+              "\ni can't open /nonexistent/p.txt"
+              "\nparameter diRes is empty: no result directory is given\ndone\n");
     EXPECT_EQ(r.exitCode, 1);
 }
 

@@ -60,16 +60,19 @@ TEST_F(ArgumentSettingsTest, RatingReadsItsDirectoryAndList) {
 }
 
 TEST_F(ArgumentSettingsTest, UnusableBoundsAreRefusedByName) {
-    EXPECT_FALSE(loadArgumentSettings(context, params(test::record("rMinSz", "x")), kBounded));
+    const std::string res = test::record("diRes", "/res");
+    EXPECT_FALSE(loadArgumentSettings(context, params(res + test::record("rMinSz", "x")), kBounded));
     EXPECT_FALSE(loadArgumentSettings(
-        context, params(test::record("rMinSz", "30") + test::record("rMaxSz", "20")), kBounded));
+        context, params(res + test::record("rMinSz", "30") + test::record("rMaxSz", "20")), kBounded));
     EXPECT_FALSE(loadArgumentSettings(
-        context, params(test::record("rMinSz", "-1") + test::record("rMaxSz", "20")), kBounded));
+        context, params(res + test::record("rMinSz", "-1") + test::record("rMaxSz", "20")), kBounded));
+    EXPECT_FALSE(loadArgumentSettings(context, params(test::record("rMinSz", "1")), kBounded));
     EXPECT_EQ(rec.text(),
               "\nparameter rMinSz = \"x\" is not a whole number"
               "\nparameter rMaxSz = 20 is below rMinSz = 30"
-              "\nparameter rMinSz = -1 must not be negative");
-    EXPECT_EQ(rec.keyWaits(), 3);
+              "\nparameter rMinSz = -1 must not be negative"
+              "\nparameter diRes is empty: no result directory is given");
+    EXPECT_EQ(rec.keyWaits(), 4);
 }
 
 }  // namespace

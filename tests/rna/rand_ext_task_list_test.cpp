@@ -150,7 +150,8 @@ TEST_F(TaskListRun, ShortListsRunNoTask) {
 }
 
 TEST_F(TaskListRun, MissingTaskListEndsBeforeTheGenome) {
-    test::writeFile(dir.file("params.txt"), test::record("pthTaskList", "/no/tasks.txt"));
+    test::writeFile(dir.file("params.txt"), test::record("diRes", dir.path().string()) +
+                                                test::record("pthTaskList", "/no/tasks.txt"));
     RunContext context(rec.console());
     EXPECT_FALSE(RandExtTaskList(context, dir.file("params.txt")));
     EXPECT_EQ(rec.text(), "\ni can't open\n/no/tasks.txt");

@@ -166,6 +166,18 @@ TEST_F(RandExtRun, MissingReadsFileEndsTheRunWithoutTemporaryFiles) {
                                                        "genome.txt", "params.txt"}));
 }
 
+TEST_F(RandExtRun, EmptyResultDirectoryIsRefusedRatherThanTheRoot) {
+    test::writeFile(dir.file("params.txt"),
+                    test::record("pthGnm", genomePath()) + test::record("pthReads", readsPath()) +
+                        test::record("diRes", "") + test::record("experimentId", "e") +
+                        test::record("immutSz", "12") + test::record("mutTipSz", "4") +
+                        test::record("misNu", "1"));
+    RunContext context(rec.console());
+    EXPECT_FALSE(RandExt(context, dir.file("params.txt")));
+    EXPECT_EQ(rec.text(), "\nparameter diRes is empty: no result directory is given");
+    EXPECT_FALSE(test::exists(std::string(1, platform::kPathSeparator) + "e_12!4!1!.txt"));
+}
+
 TEST_F(RandExtRun, BadGenomeLetterLeavesEmptyReports) {
     test::writeFile(genomePath(), "ACGTN" + kGenome);
     EXPECT_FALSE(run("TTACAGGCTTCAACGT\n"));
