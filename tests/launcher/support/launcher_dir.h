@@ -2,36 +2,54 @@
 // folder, filled from the project's params/ folder or file by file.
 #pragma once
 
-#include <QByteArray>
-#include <QString>
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
+
+#include <stdexcept>
 
 namespace quellon::test_support {
 
+inline void writeFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size()) {
+        throw std::runtime_error("cannot write " + path.toStdString());
+    }
+}
+
+inline QByteArray readFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw std::runtime_error("cannot read " + path.toStdString());
+    }
+    return file.readAll();
+}
+
+inline QString projectParamsDir() { return QStringLiteral(QUELLON_PROJECT_PARAMS); }
+
 class LauncherDir {
 public:
-    LauncherDir();
-
-    // The directory, with its trailing separator, as the launcher holds it.
-    QString path() const;
-    QString paramsPath() const;  // path() + "Params/"
-
-    // Copies every file of the project's params/ folder into Params.
-    void copyProjectParams() const;
-
-    // Writes a file of the Params folder, or of the launcher directory.
-    void writeParam(const QString& name, const QByteArray& content) const;
-    void write(const QString& name, const QByteArray& content) const;
-
-    QByteArray readParam(const QString& name) const;
-    QByteArray read(const QString& name) const;
-    bool exists(const QString& name) const;
+    LauncherDir() {
+        if (!dir_.isValid() || !QDir(dir_.path()).mkdir("Params")) {
+            throw std::runtime_error("cannot create a temporary launcher directory");
+        }
+    }
+    // With its trailing separator, as the launcher holds it.
+    QString path() const { return dir_.path() + u'/'; }
+    QString paramsPath() const { return path() + "Params/"; }
+    void copyProjectParams() const {
+        const QDir source(projectParamsDir());
+        for (const QString& name : source.entryList(QDir::Files)) {
+            writeParam(name, readFile(source.filePath(name)));
+        }
+    }
+    void writeParam(const QString& name, const QByteArray& content) const {
+        writeFile(paramsPath() + name, content);
+    }
+    QByteArray readParam(const QString& name) const { return readFile(paramsPath() + name); }
 
 private:
     QTemporaryDir dir_;
 };
-
-// The project's params/ folder.
-QString projectParamsDir();
 
 }  // namespace quellon::test_support

@@ -1,18 +1,10 @@
-// Lets GoogleTest print Qt texts in its failure messages.
+// Lets GoogleTest print Qt texts: in failure messages and after "<<".
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 #include <ostream>
 
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
-
-inline void PrintTo(const QStringList& lines, std::ostream* out) {
-    *out << '{';
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (i) *out << ", ";
-        PrintTo(lines[i], out);
-    }
-    *out << '}';
+inline std::ostream& operator<<(std::ostream& out, const QString& text) {
+    return out << '"' << text.toStdString() << '"';
 }

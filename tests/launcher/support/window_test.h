@@ -1,61 +1,112 @@
-// A launcher under test: a temporary launcher directory, a main window on it
-// and a shell that notes what the window asks of the desktop.
+// Window tests: answering modal windows, and a launcher under test on a
+// temporary launcher directory with a shell that notes what it is asked.
 #pragma once
 
+#include <QApplication>
 #include <QComboBox>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
+#include <functional>
 #include <memory>
 
 #include "support/launcher_dir.h"
-#include "support/recording_shell.h"
 #include "ui/quellon.h"
 
 namespace quellon::test_support {
 
+// A click that opens a modal window runs the window's event loop until it
+// closes; an answer queued before the click runs inside that loop and gets
+// the window, if one of type W is open then. Dropped with `context`, an
+// answer never reaches a later test.
+template <typename W>
+void whenModal(QObject* context, std::function<void(W*)> act) {
+    QTimer::singleShot(0, context, [act = std::move(act)] {
+        if (auto* window = qobject_cast<W*>(QApplication::activeModalWidget())) act(window);
+    });
+}
+
+// A launcher directory holding a copy of the project's Params folder. Each
+// action that may show a message queues an answer first: it notes the box's
+// text in `messages` and presses OK, marking a box with a caption or another
+// button. So an unexpected message fails a comparison at once.
 struct LauncherUnderTest {
+    LauncherUnderTest() { dir.copyProjectParams(); }
+
     LauncherDir dir;
-    std::shared_ptr<ShellLog> shell = std::make_shared<ShellLog>();
+    QStringList messages;
+    QStringList opened;    // documents the window asked the desktop to open
+    QStringList started;   // modules it asked to start
+    QString startProblem;  // what each start answers; empty: success
+    QObject answers;
     std::unique_ptr<TFm> fm;
 
-    // Creates the main window on the directory as it is now, and shows it.
-    // Returns whether the window was shown.
+    struct NotingShell final : Shell {
+        explicit NotingShell(LauncherUnderTest* owner) : launcher(owner) {}
+        QString openDocument(const QString& path) override {
+            launcher->opened.append(path);
+            return QString();
+        }
+        QString startModule(const QString& executable) override {
+            launcher->started.append(executable);
+            return launcher->startProblem;
+        }
+        LauncherUnderTest* launcher;
+    };
+
+    // Creates and shows the main window. A catalogue problem is shown once
+    // the window is up: answered by the queued events run here.
     bool open() {
-        fm = std::make_unique<TFm>(dir.path(), std::make_unique<RecordingShell>(shell));
+        fm = std::make_unique<TFm>(dir.path(), std::make_unique<NotingShell>(this));
         fm->show();
-        return QTest::qWaitForWindowExposed(fm.get());
+        answerMessage();
+        const bool shown = QTest::qWaitForWindowExposed(fm.get());
+        QCoreApplication::processEvents();
+        return shown;
     }
-
-    template <typename T = QWidget>
-    T* find(const char* name) const {
-        return fm->findChild<T*>(QString::fromLatin1(name));
+    bool close() {
+        answerMessage();
+        return fm->close();
     }
-    QToolButton* button(const char* name) const { return find<QToolButton>(name); }
-    QTableWidget* grid() const { return find<QTableWidget>("TbData"); }
-
-    void click(const char* buttonName) const { QTest::mouseClick(button(buttonName), Qt::LeftButton); }
-
-    // A click on a grid row, as the user makes it (on its value cell).
-    void clickRow(int row) const {
-        QTableWidget* table = grid();
-        const QRect cell = table->visualRect(table->model()->index(row, 3));
-        QTest::mouseClick(table->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
+    void click(const QString& name) {
+        answerMessage();
+        QTest::mouseClick(button(name), Qt::LeftButton);
     }
-
-    QString cell(int row, int column) const { return grid()->item(row, column)->text(); }
-
     // Picks an item of a box the way the user does: the box's activation.
-    void choose(const char* boxName, const QString& text) const {
-        QComboBox* box = find<QComboBox>(boxName);
-        const int index = box->findText(text);
-        box->setCurrentIndex(index);
-        emit box->activated(index);
+    void choose(const QString& name, const QString& text) {
+        answerMessage();
+        QComboBox* box = fm->findChild<QComboBox*>(name);
+        box->setCurrentIndex(box->findText(text));
+        emit box->activated(box->currentIndex());
+    }
+    // A click on a grid row's value cell.
+    void clickRow(int row) const {
+        const QRect cell = grid()->visualRect(grid()->model()->index(row, 3));
+        QTest::mouseClick(grid()->viewport(), Qt::LeftButton, Qt::NoModifier, cell.center());
     }
 
+    QToolButton* button(const QString& name) const { return fm->findChild<QToolButton*>(name); }
+    QTableWidget* grid() const { return fm->findChild<QTableWidget*>("TbData"); }
+    QString cell(int row, int column = 3) const { return grid()->item(row, column)->text(); }
+    QString boxText(const QString& box) const {
+        return fm->findChild<QComboBox*>(box)->currentText();
+    }
     QColor fixColour() const { return button("BtnFixParams")->palette().color(QPalette::ButtonText); }
     int goTag() const { return button("BtnGo")->property("Tag").toInt(); }
+
+private:
+    void answerMessage() {
+        whenModal<QMessageBox>(&answers, [this](QMessageBox* box) {
+            const bool plain = box->windowTitle().isEmpty() && box->buttons().size() == 1 &&
+                               box->standardButtons() == QMessageBox::Ok;
+            messages.append(plain ? box->text() : "<not a plain OK box> " + box->text());
+            box->button(QMessageBox::Ok)->click();
+        });
+    }
 };
 
 }  // namespace quellon::test_support
