@@ -1,8 +1,8 @@
 // Run state shared by the entry and the one analysis it runs.
 //
 // The entry owns the context for the whole run; an analysis receives it by
-// reference. Besides the console it carries the two working buffers (`Buff`)
-// and the engine-wide settings the analyses exchange.
+// reference. It carries the console and the two working buffers (`Buff`);
+// what an analysis reads from its parameter file stays with the analysis.
 #pragma once
 
 #include <cstddef>
@@ -34,11 +34,6 @@ struct RunContext {
 
     Console& console;
     Buff buff;
-    // Read-size bounds and the number of sizes between them.
-    std::int32_t rMinSz = 0;
-    std::int32_t rMaxSz = 0;
-    std::int32_t sizeRangeCount = 1;
-    std::int32_t genomeLength = 0;
 };
 
 }  // namespace ruz

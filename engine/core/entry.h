@@ -1,4 +1,6 @@
-// Engine entry: the call file, the command line and the table of analyses.
+// Engine entry: the call file, the command line and the dispatch of one
+// analysis through a table the program hands in (the core knows no
+// analysis).
 #pragma once
 
 #include <span>
@@ -23,25 +25,29 @@ struct AnalysisInfo {
     std::span<const std::string_view> parameters;  // names read from the parameter file
 };
 
-// The analyses in the order their names are compared.
-std::span<const AnalysisInfo> analysisTable();
+using AnalysisTable = std::span<const AnalysisInfo>;
 
 // Finds an analysis by its exact name (case matters, nothing trimmed).
-const AnalysisInfo* findAnalysis(std::string_view name);
+const AnalysisInfo* findAnalysis(AnalysisTable table, std::string_view name);
 
 // The two lines of a call file: parameter file path and function name.
 struct CallLines {
     std::string parameterFile;
     std::string functionName;
+    // Why the call file names nothing to run (a line too long); empty when
+    // it could be read.
+    std::string problem;
 };
 
 // Runs one analysis by name through the table; returns the process status:
-// 0 when the analysis ran to its end, 1 otherwise. Prints "\ndone\n" and
-// waits for a key at the end, as every run does.
-int dispatch(RunContext& context, const CallLines& call);
+// 0 when the analysis ran to its end, 1 otherwise. What the analysis throws
+// (no memory, a library error) is reported on the console and ends the run
+// like a failure. Prints "\ndone\n" and waits for a key at the end, as every
+// run does.
+int dispatch(RunContext& context, AnalysisTable table, const CallLines& call);
 
 // The whole program: start-up from argv, call file or command line,
 // dispatch, end. Returns the process exit status.
-int runEngine(int argc, char** argv, Console& console);
+int runEngine(int argc, char** argv, Console& console, AnalysisTable table);
 
 }  // namespace ruz

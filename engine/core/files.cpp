@@ -1,5 +1,7 @@
 #include "files.h"
 
+#include <atomic>
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 
@@ -7,10 +9,38 @@
 
 namespace ruz {
 
-FilePtr openFile(Console& console, const std::string& path, const char* mode) {
+namespace {
+
+constexpr std::size_t kWriteBuffer = std::size_t{1} << 20;
+
+// Opens for reading and refuses what is not a regular file: a directory
+// opens on some systems and then fails at the first read.
+FilePtr openRegular(const std::string& path, const char* mode) {
     FilePtr file(std::fopen(path.c_str(), mode));
+    if (file && !platform::isRegularFile(file.get())) file.reset();
+    return file;
+}
+
+}  // namespace
+
+FilePtr openFile(Console& console, const std::string& path, const char* mode) {
+    FilePtr file = openRegular(path, mode);
     if (!file) console.fail("\ni can't open ", path);
     return file;
+}
+
+FilePtr openStream(Console& console, const std::string& path) {
+    FilePtr file = openRegular(path, "rb");
+    if (!file) console.fail("\ni can't open\n", path);
+    return file;
+}
+
+bool readAll(std::FILE* file, std::string& bytes) {
+    bytes.clear();
+    char chunk[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) bytes.append(chunk, got);
+    return std::ferror(file) == 0;
 }
 
 std::int64_t fileSize(const std::string& path) {
@@ -66,22 +96,121 @@ void removeFile(const std::string& path) {
     std::filesystem::remove(path, ec);
 }
 
-bool closeWritten(Console& console, FilePtr& file, const std::string& path) {
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code ec;
+    const bool same = std::filesystem::equivalent(a, b, ec);
+    return !ec && same;
+}
+
+bool closeWritten(Console& console, FilePtr& file, const std::string& shownPath) {
     if (!file) return false;
     const bool ok = std::ferror(file.get()) == 0 && std::fflush(file.get()) == 0;
     const bool closed = std::fclose(file.release()) == 0;
     if (ok && closed) return true;
-    console.fail("\ni can't write ", path);
+    console.fail("\ni can't write ", shownPath);
     return false;
 }
 
-TempFileGuard::TempFileGuard(std::string path) : path_(std::move(path)) {
-    platform::watchTemporaryFile(path_);
+// ---------------------------------------------------------------------------
+// Temporary files
+
+TempFile::TempFile(std::string path, FilePtr file) : path_(std::move(path)), file_(std::move(file)) {}
+
+TempFile::TempFile(TempFile&& other) noexcept
+    : path_(std::move(other.path_)), buffer_(std::move(other.buffer_)), file_(std::move(other.file_)) {
+    other.path_.clear();
 }
 
-TempFileGuard::~TempFileGuard() {
+TempFile& TempFile::operator=(TempFile&& other) noexcept {
+    if (this != &other) {
+        discard();
+        path_ = std::move(other.path_);
+        buffer_ = std::move(other.buffer_);
+        file_ = std::move(other.file_);
+        other.path_.clear();
+    }
+    return *this;
+}
+
+TempFile::~TempFile() { discard(); }
+
+std::optional<TempFile> TempFile::create(Console& console, const std::string& stem,
+                                         const std::string& shownPath) {
+    // The process token makes the name unique among the runs of this
+    // machine; the counter among the files of this run. A name that exists
+    // anyway (another machine on a shared disk) is skipped.
+    static std::atomic<unsigned> counter{0};
+    constexpr int kAttempts = 100;
+    std::string path;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        path = stem + "." + platform::processToken() + "-" + std::to_string(++counter) + ".tmp";
+        errno = 0;
+        if (std::FILE* f = platform::createExclusive(path)) {
+            platform::watchTemporaryFile(path);
+            return TempFile(path, FilePtr(f));
+        }
+        if (errno != EEXIST) break;
+    }
+    console.fail("\ni can't open ", shownPath.empty() ? path : shownPath);
+    return std::nullopt;
+}
+
+void TempFile::bufferWrites() {
+    if (!file_ || buffer_) return;
+    buffer_ = std::make_unique<char[]>(kWriteBuffer);
+    std::setvbuf(file_.get(), buffer_.get(), _IOFBF, kWriteBuffer);
+}
+
+bool TempFile::closeWritten(Console& console, const std::string& shownPath) {
+    return ruz::closeWritten(console, file_, shownPath.empty() ? path_ : shownPath);
+}
+
+bool TempFile::moveTo(const std::string& target) {
+    file_.reset();
+    if (path_.empty() || !platform::replaceFile(path_, target)) return false;
+    platform::forgetTemporaryFile(path_);
+    path_.clear();
+    return true;
+}
+
+void TempFile::discard() {
+    file_.reset();
+    if (path_.empty()) return;
     removeFile(path_);
     platform::forgetTemporaryFile(path_);
+    path_.clear();
+}
+
+// ---------------------------------------------------------------------------
+// Result files
+
+ResultFile::ResultFile(std::string path, TempFile temp) : path_(std::move(path)), temp_(std::move(temp)) {}
+
+std::optional<ResultFile> ResultFile::create(Console& console, const std::string& finalPath,
+                                             std::initializer_list<std::string> inputs) {
+    for (const std::string& input : inputs) {
+        if (!input.empty() && sameFile(finalPath, input)) {
+            console.fail("\nresult file ", finalPath, " is an input of this run");
+            return std::nullopt;
+        }
+    }
+    auto temp = TempFile::create(console, finalPath, finalPath);
+    if (!temp) return std::nullopt;
+    temp->bufferWrites();
+    return ResultFile(finalPath, std::move(*temp));
+}
+
+bool ResultFile::commit(Console& console) {
+    if (!temp_.closeWritten(console, path_)) {
+        temp_.discard();
+        return false;
+    }
+    if (!temp_.moveTo(path_)) {
+        temp_.discard();
+        console.fail("\ni can't write ", path_);
+        return false;
+    }
+    return true;
 }
 
 }  // namespace ruz

@@ -1,34 +1,23 @@
 #include "params.h"
 
-#include <fstream>
+#include <algorithm>
 #include <limits>
+
+#include "files.h"
 
 namespace ruz {
 
-bool readLimitedLine(std::istream& in, std::string& line, std::size_t maxChars) {
+LineCursor::Status LineCursor::next(std::string& line, std::size_t maxChars) {
     line.clear();
-    if (!in.good()) return false;
-    std::streambuf* buf = in.rdbuf();
-    using Traits = std::istream::traits_type;
-    for (;;) {
-        const auto c = buf->sbumpc();
-        if (Traits::eq_int_type(c, Traits::eof())) {
-            if (line.empty()) {
-                in.setstate(std::ios::eofbit | std::ios::failbit);
-                return false;
-            }
-            in.setstate(std::ios::eofbit);
-            return true;
-        }
-        if (Traits::to_char_type(c) == '\n') return true;
-        if (line.size() == maxChars) {
-            // Too long: the line is not taken, and reading stops here.
-            line.clear();
-            in.setstate(std::ios::failbit);
-            return false;
-        }
-        line.push_back(Traits::to_char_type(c));
-    }
+    if (stopped_ != Status::Line) return stopped_;
+    if (at_ >= text_.size()) return stopped_ = Status::End;
+    ++lineNumber_;
+    const std::size_t lf = text_.find('\n', at_);
+    const std::size_t end = lf == std::string_view::npos ? text_.size() : lf;
+    if (end - at_ > maxChars) return stopped_ = Status::TooLong;
+    line.assign(text_.substr(at_, end - at_));
+    at_ = lf == std::string_view::npos ? text_.size() : lf + 1;
+    return Status::Line;
 }
 
 namespace {
@@ -39,32 +28,52 @@ void dropFinalCr(std::string& s) {
 
 }  // namespace
 
-ParameterTable ParameterTable::read(std::istream& in) {
+ParameterTable ParameterTable::parse(std::string_view text) {
     ParameterTable table;
+    LineCursor lines(text);
     std::string comment, type, name, value;
+    const auto read = [&](std::string& into) {
+        return lines.next(into, kParameterLineLimit) == LineCursor::Status::Line;
+    };
     // The only test for the end is made on a comment line; a record cut
     // short later still counts, with its missing lines empty.
-    if (!readLimitedLine(in, comment, kParameterLineLimit)) return table;
-    do {
-        readLimitedLine(in, type, kParameterLineLimit);
-        readLimitedLine(in, name, kParameterLineLimit);
+    while (read(comment)) {
+        read(type);
+        read(name);
         dropFinalCr(name);
-        readLimitedLine(in, value, kParameterLineLimit);
+        read(value);
         dropFinalCr(value);
         table.values_[name] = value;
-    } while (readLimitedLine(in, comment, kParameterLineLimit));
+    }
+    if (lines.next(comment, kParameterLineLimit) == LineCursor::Status::TooLong)
+        table.longLine_ = lines.lineNumber();
     return table;
 }
 
 const std::string& ParameterTable::lookup(const std::string& name) { return values_[name]; }
 
-ParameterTable loadParameterTable(Console& console, const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        console.fail("\ni can't open ", path);
-        return {};
+std::optional<ParameterTable> loadParameters(Console& console, const std::string& path,
+                                             std::span<const std::string_view> names) {
+    FilePtr file = openFile(console, path, "rb");
+    if (!file) return ParameterTable{};
+    std::string text;
+    if (!readAll(file.get(), text)) {
+        console.fail("\ni can't read ", path);
+        return std::nullopt;
     }
-    return ParameterTable::read(in);
+    ParameterTable table = ParameterTable::parse(text);
+    if (table.longLine() > 0) {
+        console.fail("\nparameter file ", path, ": line ", table.longLine(), " is longer than ",
+                     kParameterLineLimit, " characters");
+        return std::nullopt;
+    }
+    for (const std::string_view name : names) {
+        if (table.lookup(std::string(name)).find('\0') != std::string::npos) {
+            console.fail("\nparameter ", name, " holds a NUL byte");
+            return std::nullopt;
+        }
+    }
+    return table;
 }
 
 IntConversion toInt32(std::string_view text, std::int32_t& value) {
@@ -105,6 +114,13 @@ std::optional<std::int32_t> intParameter(Console& console, std::string_view name
         break;
     }
     return std::nullopt;
+}
+
+std::string shownNumber(std::string_view name, std::string_view text, std::int32_t value) {
+    const std::string plain = std::to_string(value);
+    std::string shown(name);
+    if (text == plain) return shown + " = " + plain;
+    return shown + " = \"" + std::string(text) + "\" (read as " + plain + ")";
 }
 
 }  // namespace ruz

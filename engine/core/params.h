@@ -7,9 +7,9 @@
 #pragma once
 
 #include <cstdint>
-#include <istream>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -20,18 +20,35 @@ namespace ruz {
 // Longest line of a parameter file, in characters before its line feed.
 inline constexpr std::size_t kParameterLineLimit = 499;
 
-// Reads one line split at LF only (nothing else is removed) with room for
-// at most `maxChars` characters. Returns false at the end of the input and
-// for a longer line; after a failure every further read fails too and
-// yields an empty text.
-bool readLimitedLine(std::istream& in, std::string& line, std::size_t maxChars);
+// Splits a text into lines at LF only; nothing else is removed, so a CR
+// before the LF stays part of its line. A last line without LF is a line;
+// a final LF adds no empty line.
+class LineCursor {
+public:
+    enum class Status { Line, End, TooLong };
+
+    explicit LineCursor(std::string_view text) : text_(text) {}
+
+    // The next line, of at most `maxChars` characters. After End or
+    // TooLong every further call gives the same status and an empty line.
+    Status next(std::string& line, std::size_t maxChars);
+
+    // 1-based number of the line last returned or refused.
+    int lineNumber() const { return lineNumber_; }
+
+private:
+    std::string_view text_;
+    std::size_t at_ = 0;
+    int lineNumber_ = 0;
+    Status stopped_ = Status::Line;
+};
 
 class ParameterTable {
 public:
-    // Reads records until the stream ends. A record cut short by the end of
-    // the stream is still stored, its missing lines empty; a line longer
-    // than the limit ends the reading there and reads as empty.
-    static ParameterTable read(std::istream& in);
+    // Reads records until the text ends. A record cut short by the end is
+    // still stored, its missing lines empty; a line longer than the limit
+    // ends the reading there (see longLine()).
+    static ParameterTable parse(std::string_view text);
 
     // The value of `name`; an unknown name reads as "" (and is remembered
     // with that value).
@@ -40,13 +57,24 @@ public:
     bool contains(const std::string& name) const { return values_.count(name) != 0; }
     std::size_t size() const { return values_.size(); }
 
+    // Number of the line that was too long and ended the reading; 0 when
+    // the whole text was read.
+    int longLine() const { return longLine_; }
+
 private:
     std::map<std::string, std::string> values_;
+    int longLine_ = 0;
 };
 
-// Loads a parameter file. When it cannot be opened prints
-// "\ni can't open " + path, waits for a key and returns an empty table.
-ParameterTable loadParameterTable(Console& console, const std::string& path);
+// Loads the parameter file of an analysis that reads the parameters
+// `names`. When the file cannot be opened prints "\ni can't open " + path,
+// waits for a key and returns an empty table: the analysis goes on and
+// reports what it misses. A read error ("\ni can't read "), a line longer
+// than the limit ("\nparameter file P: line N is longer than 499
+// characters") and a NUL byte in the value of one of `names` ("\nparameter
+// NAME holds a NUL byte") end the analysis: message, key wait, nothing.
+std::optional<ParameterTable> loadParameters(Console& console, const std::string& path,
+                                             std::span<const std::string_view> names);
 
 enum class IntConversion { Ok, NotANumber, OutOfRange };
 
@@ -60,5 +88,9 @@ IntConversion toInt32(std::string_view text, std::int32_t& value);
 // waits for a key and returns nothing.
 std::optional<std::int32_t> intParameter(Console& console, std::string_view name,
                                          std::string_view value);
+
+// A converted parameter as messages show it: "name = 12", or, when the text
+// typed is not the plain number, "name = \"0x14\" (read as 0)".
+std::string shownNumber(std::string_view name, std::string_view text, std::int32_t value);
 
 }  // namespace ruz

@@ -11,15 +11,26 @@ static_assert(kChunkSize > kLineLimit);
 }  // namespace
 
 std::optional<ReadsFile> ReadsFile::open(Console& console, const std::string& path) {
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file) {
-        console.fail("\ni can't open\n", path);
-        return std::nullopt;
-    }
-    return ReadsFile(std::move(file));
+    FilePtr file = openStream(console, path);
+    if (!file) return std::nullopt;
+    return ReadsFile(std::move(file), path);
 }
 
-ReadsFile::ReadsFile(FilePtr file) : file_(std::move(file)), chunk_(kChunkSize) {}
+ReadsFile::ReadsFile(FilePtr file, std::string path)
+    : file_(std::move(file)), path_(std::move(path)), chunk_(kChunkSize) {}
+
+bool ReadsFile::reportEnd(Console& console) const {
+    if (readError_) {
+        console.fail("\ni can't read ", path_);
+        return false;
+    }
+    if (stoppedAtLongLine_) {
+        console.fail("\nline ", inputCount_ + 1, " of ", path_, " is longer than ", kLineLimit - 1,
+                     " characters: the reading stopped there");
+        return false;
+    }
+    return true;
+}
 
 // Moves the unread tail to the front and fills the rest of the chunk.
 void ReadsFile::refill() {
@@ -29,7 +40,10 @@ void ReadsFile::refill() {
     end_ = tail;
     const std::size_t got = std::fread(chunk_.data() + end_, 1, chunk_.size() - end_, file_.get());
     end_ += got;
-    if (got == 0) atEof_ = true;
+    if (got == 0) {
+        atEof_ = true;
+        readError_ = std::ferror(file_.get()) != 0;
+    }
 }
 
 bool ReadsFile::next(std::vector<char>& lineBuffer, std::size_t& length) {
@@ -48,6 +62,9 @@ bool ReadsFile::next(std::vector<char>& lineBuffer, std::size_t& length) {
         } else if (!atEof_) {
             refill();
             continue;
+        } else if (readError_) {
+            stopped_ = true;  // what was read before the error is not a whole line
+            return false;
         } else if (available == 0) {
             stopped_ = true;
             return false;

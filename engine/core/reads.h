@@ -21,34 +21,45 @@ namespace ruz {
 
 class ReadsFile {
 public:
-    // Opens a reads file (or a task list) for reading in binary mode. When it
-    // cannot be opened prints "\ni can't open\n" + path, waits for a key and
-    // returns nothing.
+    // Opens a reads file (or a task list, or a list file) with the stream
+    // opener: when it cannot be opened prints "\ni can't open\n" + path,
+    // waits for a key and returns nothing.
     static std::optional<ReadsFile> open(Console& console, const std::string& path);
 
     // Copies the next line, without its line feed, to the start of
     // `lineBuffer` and sets `length` to its byte count (a CR before the line
     // feed is kept). Returns false at the end of the file, at a line of
-    // kLineLimit bytes or more, or when the line buffer has been released.
+    // kLineLimit bytes or more, at a read error, or when the line buffer has
+    // been released.
     bool next(std::vector<char>& lineBuffer, std::size_t& length);
 
     std::int64_t inputCount() const { return inputCount_; }
+    const std::string& path() const { return path_; }
 
     // True when reading stopped at a line too long for the line buffer
     // rather than at the end of the file.
     bool stoppedAtLongLine() const { return stoppedAtLongLine_; }
+    bool stoppedAtReadError() const { return readError_; }
+
+    // Says on the console why reading stopped before the end of the file:
+    // "\nline N of PATH is longer than 5119 characters: the reading stopped
+    // there" or "\ni can't read PATH", each with a key wait. True when the
+    // file was read to its end.
+    bool reportEnd(Console& console) const;
 
 private:
-    explicit ReadsFile(FilePtr file);
+    ReadsFile(FilePtr file, std::string path);
     void refill();
 
     FilePtr file_;
+    std::string path_;
     std::vector<char> chunk_;
     std::size_t begin_ = 0;  // first unread byte of chunk_
     std::size_t end_ = 0;    // end of the valid bytes of chunk_
     bool atEof_ = false;
     bool stopped_ = false;
     bool stoppedAtLongLine_ = false;
+    bool readError_ = false;
     std::int64_t inputCount_ = 0;
 };
 

@@ -7,8 +7,8 @@
 //   diReads  directory of the listed reads files (the rating only)
 //   pthList  list of reads files (the rating only)
 //
-// The genome length is the genome file's size. The bounds become the
-// engine-wide read-size bounds before the number of sizes is computed.
+// Each analysis declares the names it reads; only those are read and
+// checked. The genome length is the genome file's size.
 #pragma once
 
 #include <cstdint>
@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "context.h"
+#include "console.h"
 
 namespace ruz {
 
@@ -28,12 +28,18 @@ struct ArgumentSettings {
     std::string readsDirectory;   // diReads with the separator appended
     std::string listPath;
     std::int32_t genomeLength = -1;  // -1 when the genome file's size cannot be read
+    std::int32_t rMinSz = 0;
+    std::int32_t rMaxSz = 0;
+
+    // Number of read sizes between the bounds.
+    std::int32_t sizeRangeCount() const { return rMaxSz - rMinSz + 1; }
 };
 
-// Reads the settings named in `names` (other names stay empty). A bound that
-// does not convert, a negative bound or rMaxSz below rMinSz is reported
-// with the parameter's name and value (key wait) and nothing is returned.
-std::optional<ArgumentSettings> loadArgumentSettings(RunContext& context,
+// Reads the settings named in `names` (other fields stay empty). A bound
+// that does not convert, a negative bound or rMaxSz below rMinSz is
+// reported with the parameter's name and value (key wait) and nothing is
+// returned; so are the failures of loadParameters.
+std::optional<ArgumentSettings> loadArgumentSettings(Console& console,
                                                      const std::string& parameterFile,
                                                      std::span<const std::string_view> names);
 

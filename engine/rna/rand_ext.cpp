@@ -60,11 +60,12 @@ std::string stemOf(const RandExtParameters& p) {
 
 bool RandExt(RunContext& context, const std::string& parameterFile) {
     Console& console = context.console;
-    ParameterTable table = loadParameterTable(console, parameterFile);
-    RandExtParameters p = readParameters(table);
+    auto table = loadParameters(console, parameterFile, kRandExtParameters);
+    if (!table) return false;
+    RandExtParameters p = readParameters(*table);
     const auto sizes = convertSizes(console, p.texts);
     if (!sizes) return false;
-    const auto prefix = resultPrefix(console, table.lookup("diRes"));
+    const auto prefix = resultPrefix(console, table->lookup("diRes"));
     if (!prefix) return false;
     p.resultPrefix = *prefix;
 
@@ -72,20 +73,18 @@ bool RandExt(RunContext& context, const std::string& parameterFile) {
     console.waitKey();
     console.say("\nexecuting...");
 
-    auto files = RunFiles::create(console, p.resultPrefix, stemOf(p));
+    auto files = RunFiles::create(console, p.resultPrefix, stemOf(p),
+                                  {p.genomePath, p.readsPath, parameterFile});
     if (!files) return false;
     auto genome = loadIndexedGenome(console, p.genomePath, sizes->readSize() - 1);
-    if (!genome) {
-        // An empty genome leaves no report behind.
-        if (fileSize(p.genomePath) == 0) files->discardResults();
-        return false;
-    }
-    context.genomeLength = genome->genome.length;
+    if (!genome) return false;
 
     Counters counters;
+    ScanEnd scan;
     {
         Placer placer(*genome, *sizes);
-        if (!scanReads(context, p.readsPath, *sizes, placer, *files, counters)) return false;
+        scan = scanReads(context, p.readsPath, *sizes, placer, *files, counters);
+        if (scan == ScanEnd::Failed) return false;
     }
     if (counters.fellIntoGenome == 0) {
         console.fail("\nno detected reads");
@@ -100,7 +99,7 @@ bool RandExt(RunContext& context, const std::string& parameterFile) {
         writeReport(context, genome->genome, *sizes, counters, *files,
                     {"Ruzovizu::fCutRnaWithReplacedEnd", p.genomePath, p.readsPath});
     context.buff.releaseText();
-    return written;
+    return written && scan == ScanEnd::Complete;
 }
 
 }  // namespace ruz

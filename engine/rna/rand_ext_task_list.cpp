@@ -41,10 +41,24 @@ std::string withoutFinalCr(const char* line, std::size_t length) {
     return std::string(line, lengthWithoutCr(line, length));
 }
 
+// A task line as the console shows it: a NUL byte as "\0".
+std::string shownLine(const std::string& line) {
+    std::string shown;
+    for (const char c : line) {
+        if (c == '\0')
+            shown += "\\0";
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 // Reads the whole list up front: the largest read size of its tasks sets
-// the genome's circular margin.
+// the genome's circular margin. The experiment identifier names files, so
+// a NUL byte in it is refused.
 std::optional<TaskList> readTaskList(RunContext& context, const std::string& path) {
-    auto file = ReadsFile::open(context.console, path);
+    Console& console = context.console;
+    auto file = ReadsFile::open(console, path);
     if (!file) return std::nullopt;
     TaskList list;
     std::vector<char>& line = context.buff.line;
@@ -54,18 +68,34 @@ std::optional<TaskList> readTaskList(RunContext& context, const std::string& pat
     if (file->inputCount() == kHeadLines) {
         while (file->next(line, length)) list.lines.push_back(withoutFinalCr(line.data(), length));
     }
+    if (file->stoppedAtReadError()) {
+        file->reportEnd(console);
+        return std::nullopt;
+    }
+    if (list.experimentId.find('\0') != std::string::npos) {
+        console.fail("\ntask list ", path, ": line ", kExperimentLine,
+                     " (the experiment identifier) holds a NUL byte");
+        return std::nullopt;
+    }
     list.endsAtLongLine = file->stoppedAtLongLine();
     return list;
 }
 
-// Splits a task line at its first two tabs; the third field runs to the
-// end of the line.
-std::optional<SizeTexts> splitTaskLine(const std::string& line) {
-    if (line.size() > kLongestTaskLine) return std::nullopt;
+// Splits a task line into its three tab-separated fields. A line that does
+// not have exactly three, holds a NUL byte or is too long is refused with
+// the reason in `problem`.
+std::optional<SizeTexts> splitTaskLine(const std::string& line, std::string* problem = nullptr) {
+    const auto refuse = [&](const char* why) -> std::optional<SizeTexts> {
+        if (problem) *problem = why;
+        return std::nullopt;
+    };
+    if (line.size() > kLongestTaskLine) return refuse("");
+    if (line.find('\0') != std::string::npos) return refuse(" (it holds a NUL byte)");
     const auto tab1 = line.find('\t');
-    if (tab1 == std::string::npos) return std::nullopt;
-    const auto tab2 = line.find('\t', tab1 + 1);
-    if (tab2 == std::string::npos) return std::nullopt;
+    const auto tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
+    if (tab2 == std::string::npos) return refuse("");
+    if (line.find('\t', tab2 + 1) != std::string::npos)
+        return refuse(" (a task has three fields: immutSz, mutTipSz, misNu)");
     return SizeTexts{line.substr(0, tab1), line.substr(tab1 + 1, tab2 - tab1 - 1),
                      line.substr(tab2 + 1)};
 }
@@ -88,34 +118,44 @@ struct Inputs {
     std::string resultPrefix;
     std::string genomePath;
     std::string readsPath;
+    std::string taskListPath;
+    std::string parameterFile;
     std::string experimentId;
 };
 
 bool runTask(RunContext& context, const IndexedGenome& genome, const Inputs& in,
              const SizeTexts& texts, const Sizes& sizes) {
     auto files = RunFiles::create(context.console, in.resultPrefix,
-                                  resultStem(in.resultPrefix, in.experimentId, texts));
+                                  resultStem(in.resultPrefix, in.experimentId, texts),
+                                  {in.genomePath, in.readsPath, in.taskListPath, in.parameterFile});
     if (!files) return false;
     Counters counters;
     Placer placer(genome, sizes);
-    if (!scanReads(context, in.readsPath, sizes, placer, *files, counters)) return false;
+    const ScanEnd scan = scanReads(context, in.readsPath, sizes, placer, *files, counters);
+    if (scan == ScanEnd::Failed) return false;
     if (counters.fellIntoGenome == 0) {
         context.console.fail("\nno detected reads");
         return false;
     }
-    return writeReport(context, genome.genome, sizes, counters, *files,
-                       {"Ruzovizu::fCutRnaReplacedEnd_BaseTaskList", in.genomePath, in.readsPath});
+    const bool written =
+        writeReport(context, genome.genome, sizes, counters, *files,
+                    {"Ruzovizu::fCutRnaReplacedEnd_BaseTaskList", in.genomePath, in.readsPath});
+    // A cut reads file has been reported: this task's report covers the
+    // reads before the cut, and the list ends here.
+    return written && scan == ScanEnd::Complete;
 }
 
 }  // namespace
 
 bool RandExtTaskList(RunContext& context, const std::string& parameterFile) {
     Console& console = context.console;
-    ParameterTable table = loadParameterTable(console, parameterFile);
-    const auto prefix = resultPrefix(console, table.lookup("diRes"));
+    auto table = loadParameters(console, parameterFile, kRandExtTaskListParameters);
+    if (!table) return false;
+    const auto prefix = resultPrefix(console, table->lookup("diRes"));
     if (!prefix) return false;
-    Inputs in{*prefix, table.lookup("pthGnm"), table.lookup("pthReads"), {}};
-    const std::string listPath = table.lookup("pthTaskList");
+    const std::string listPath = table->lookup("pthTaskList");
+    Inputs in{*prefix, table->lookup("pthGnm"), table->lookup("pthReads"), listPath, parameterFile,
+              {}};
 
     const auto list = readTaskList(context, listPath);
     if (!list) return false;
@@ -129,15 +169,15 @@ bool RandExtTaskList(RunContext& context, const std::string& parameterFile) {
 
     const auto genome = loadIndexedGenome(console, in.genomePath, marginFor(*list));
     if (!genome) return false;
-    context.genomeLength = genome->genome.length;
 
     console.say("\nimmutSz\tmutTipSz\tmisNu");
     for (const std::string& line : list->lines) {
         if (line.empty()) continue;
-        console.say("\n", line);
-        const auto texts = splitTaskLine(line);
+        console.say("\n", shownLine(line));
+        std::string problem;
+        const auto texts = splitTaskLine(line, &problem);
         if (!texts) {
-            console.fail("\nbad task line: ", line);
+            console.fail("\nbad task line: ", shownLine(line), problem);
             return false;
         }
         const auto sizes = convertSizes(console, *texts);

@@ -7,7 +7,9 @@
 
 #include "core/nucleotide.h"
 #include "core/params.h"
+#include "core/read_codes.h"
 #include "core/reads.h"
+#include "core/report_text.h"
 
 namespace ruz::replaced_end {
 
@@ -17,7 +19,6 @@ namespace {
 constexpr std::int32_t kKeyLength = 12;
 constexpr std::int32_t kLongestTip = 16;
 constexpr std::int32_t kLongestRead = static_cast<std::int32_t>(kLineLimit) - 1;
-constexpr std::size_t kOutputBuffer = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -29,28 +30,37 @@ std::optional<Sizes> convertSizes(Console& console, const SizeTexts& texts) {
     const auto misNu = intParameter(console, "misNu", texts.misNu);
     if (!misNu) return std::nullopt;
 
+    // Messages show a size as typed when that is not the plain number read.
+    const std::string immut = shownNumber("immutSz", texts.immutSz, *immutSz);
+    const std::string tip = shownNumber("mutTipSz", texts.mutTipSz, *mutTipSz);
     if (*immutSz < 0) {
-        console.fail("\nparameter immutSz = ", *immutSz, " must not be negative");
+        console.fail("\nparameter ", immut, " must not be negative");
         return std::nullopt;
     }
     if (*mutTipSz < 0) {
-        console.fail("\nparameter mutTipSz = ", *mutTipSz, " must not be negative");
+        console.fail("\nparameter ", tip, " must not be negative");
         return std::nullopt;
     }
     if (*mutTipSz > kLongestTip) {
-        console.fail("\nparameter mutTipSz = ", *mutTipSz, " is above ", kLongestTip,
+        console.fail("\nparameter ", tip, " is above ", kLongestTip,
                      ", the longest tip a tip code can hold");
         return std::nullopt;
     }
     const std::int64_t readSize = std::int64_t{*immutSz} + *mutTipSz;
+    // The sum is explained by its parts when one of them was not typed as
+    // the plain number read.
+    const std::string parts =
+        (texts.immutSz == std::to_string(*immutSz) && texts.mutTipSz == std::to_string(*mutTipSz))
+            ? std::string()
+            : " (" + immut + ", " + tip + ")";
     if (readSize < kKeyLength) {
         console.fail("\nread size immutSz + mutTipSz = ", readSize, " is below ", kKeyLength,
-                     ", the length of the genome keys");
+                     ", the length of the genome keys", parts);
         return std::nullopt;
     }
     if (readSize > kLongestRead) {
         console.fail("\nread size immutSz + mutTipSz = ", readSize, " is above ", kLongestRead,
-                     ", the longest line a reads file may hold");
+                     ", the longest line a reads file may hold", parts);
         return std::nullopt;
     }
     return Sizes{*immutSz, *mutTipSz, *misNu};
@@ -87,29 +97,18 @@ std::unique_ptr<IndexedGenome> loadIndexedGenome(Console& console, const std::st
 // ---------------------------------------------------------------------------
 // Files of a run
 
-std::unique_ptr<RunFiles> RunFiles::create(Console& console, const std::string& prefix,
-                                           const std::string& stem) {
-    std::unique_ptr<RunFiles> files(new RunFiles());
-    files->upperSites.path = prefix + "Rna_fiUp.tmp";
-    files->lowerSites.path = prefix + "Rna_fiLw.tmp";
-    files->upperGuard_.emplace(files->upperSites.path);
-    files->lowerGuard_.emplace(files->lowerSites.path);
-    files->table.path = stem + ".txt";
-    files->log.path = stem + "Log.txt";
-    for (Output* out : {&files->upperSites, &files->lowerSites, &files->table, &files->log}) {
-        out->file = openFile(console, out->path, "wb");
-        if (!out->file) return nullptr;
-        out->buffer.resize(kOutputBuffer);
-        std::setvbuf(out->file.get(), out->buffer.data(), _IOFBF, out->buffer.size());
-    }
-    return files;
-}
-
-void RunFiles::discardResults() {
-    for (Output* out : {&table, &log}) {
-        out->file.reset();
-        removeFile(out->path);
-    }
+std::optional<RunFiles> RunFiles::create(Console& console, const std::string& prefix,
+                                         const std::string& stem,
+                                         std::initializer_list<std::string> inputs) {
+    auto upper = RecordSpill<SiteRecord>::create(console, prefix + "Rna_fiUp");
+    if (!upper) return std::nullopt;
+    auto lower = RecordSpill<SiteRecord>::create(console, prefix + "Rna_fiLw");
+    if (!lower) return std::nullopt;
+    auto table = ResultFile::create(console, stem + ".txt", inputs);
+    if (!table) return std::nullopt;
+    auto log = ResultFile::create(console, stem + "Log.txt", inputs);
+    if (!log) return std::nullopt;
+    return RunFiles{std::move(*upper), std::move(*lower), std::move(*table), std::move(*log)};
 }
 
 // ---------------------------------------------------------------------------
@@ -146,9 +145,9 @@ void Placer::place(const char* letters, const std::uint8_t* codes, RunFiles& fil
                                   ? kmerCode(codes + sizes_.immutSz, sizes_.mutTipSz, codeOfCode)
                                   : 0;
     bool fell = false;
-    const auto write = [&](std::size_t n, RunFiles::Output& out, std::int64_t& records) {
+    const auto write = [&](std::size_t n, RecordSpill<SiteRecord>& spill, std::int64_t& records) {
         if (n == 0) return;
-        std::fwrite(sites_.data(), sizeof(SiteRecord), n, out.file.get());
+        spill.append(std::span<const SiteRecord>(sites_.data(), n));
         records += static_cast<std::int64_t>(n);
         fell = true;
     };
@@ -170,25 +169,12 @@ bool isLongTrack(const char* tip, std::int32_t length) {
     return true;
 }
 
-// Uppercases the read in place and writes its codes; false at the first
-// byte that is not a base.
-bool toLettersAndCodes(char* line, std::uint8_t* codes, std::int32_t length) {
-    for (std::int32_t k = 0; k < length; ++k) {
-        const char c = upperCase(line[k]);
-        const std::uint8_t code = nucleotideCode[static_cast<std::uint8_t>(c)];
-        if (code == kNotNucleotide) return false;
-        line[k] = c;
-        codes[k] = code;
-    }
-    return true;
-}
-
 }  // namespace
 
-bool scanReads(RunContext& context, const std::string& readsPath, const Sizes& sizes,
-               Placer& placer, RunFiles& files, Counters& counters) {
+ScanEnd scanReads(RunContext& context, const std::string& readsPath, const Sizes& sizes,
+                  Placer& placer, RunFiles& files, Counters& counters) {
     auto reads = ReadsFile::open(context.console, readsPath);
-    if (!reads) return false;
+    if (!reads) return ScanEnd::Failed;
     counters = Counters{};
     const std::int32_t readSize = sizes.readSize();
     char* line = context.buff.line.data();
@@ -201,7 +187,7 @@ bool scanReads(RunContext& context, const std::string& readsPath, const Sizes& s
             continue;
         }
         ++counters.theseReads;
-        if (!toLettersAndCodes(line, codes, readSize)) {
+        if (!toUpperLettersAndCodes(line, static_cast<std::size_t>(readSize), codes)) {
             ++counters.defected;
             continue;
         }
@@ -209,8 +195,11 @@ bool scanReads(RunContext& context, const std::string& readsPath, const Sizes& s
         placer.place(line, codes, files, counters);
     }
     counters.input = reads->inputCount();
-    return closeWritten(context.console, files.upperSites.file, files.upperSites.path) &&
-           closeWritten(context.console, files.lowerSites.file, files.lowerSites.path);
+    const bool readToEnd = reads->reportEnd(context.console);
+    if (!files.upperSites.finishWriting(context.console) ||
+        !files.lowerSites.finishWriting(context.console))
+        return ScanEnd::Failed;
+    return readToEnd ? ScanEnd::Complete : ScanEnd::Cut;
 }
 
 // ---------------------------------------------------------------------------
@@ -223,28 +212,6 @@ struct EntropyRange {
     double maximum = 0.0;
     std::vector<double> values;  // one per occupied site, in report order
 };
-
-// Reads one strand's site records back; the file is removed once read.
-std::optional<std::vector<SiteRecord>> readSites(Console& console, const std::string& path,
-                                                 std::int64_t count, std::string_view arrayName) {
-    FilePtr in = openFile(console, path, "rb");
-    if (!in) return std::nullopt;
-    std::vector<SiteRecord> records;
-    try {
-        records.resize(static_cast<std::size_t>(count));
-    } catch (const std::bad_alloc&) {
-        console.fail("\nno memory for ", arrayName);
-        return std::nullopt;
-    }
-    const std::size_t got = std::fread(records.data(), sizeof(SiteRecord), records.size(), in.get());
-    in.reset();
-    if (got != records.size()) {
-        console.fail("\ni can't read ", path);
-        return std::nullopt;
-    }
-    removeFile(path);
-    return records;
-}
 
 struct StrandReport {
     const Strand& strand;
@@ -317,29 +284,28 @@ Statistics statisticsOf(const std::vector<double>& values) {
 bool writeReport(RunContext& context, const Genome& genome, const Sizes& sizes,
                  const Counters& counters, RunFiles& files, const LogHead& head) {
     Console& console = context.console;
-    std::FILE* table = files.table.file.get();
+    std::FILE* table = files.table.get();
     std::fputs("posInSq\treadsAtPos\tentropy\tstrand\tread's text\ttipNu", table);
 
     EntropyRange range;
     std::int64_t upperSites = 0, lowerSites = 0;
     if (counters.upperRecords > 0) {
-        auto records = readSites(console, files.upperSites.path, counters.upperRecords, "resDataUp");
+        auto records = files.upperSites.readBack(console, "resDataUp");
         if (!records) return false;
         upperSites = reportStrand(context, {genome.upper, '+', false}, genome.length, sizes,
                                   *records, table, range);
     }
     if (counters.lowerRecords > 0) {
-        auto records = readSites(console, files.lowerSites.path, counters.lowerRecords, "resDataLw");
+        auto records = files.lowerSites.readBack(console, "resDataLw");
         if (!records) return false;
         lowerSites = reportStrand(context, {genome.lower, '-', true}, genome.length, sizes,
                                   *records, table, range);
     }
-    if (!closeWritten(console, files.table.file, files.table.path)) return false;
+    if (!files.table.commit(console)) return false;
 
     const Statistics st = statisticsOf(range.values);
-    std::FILE* log = files.log.file.get();
-    std::fprintf(log, "proc=%.*s\ngenome=%s\nreads=%s", static_cast<int>(head.procedure.size()),
-                 head.procedure.data(), head.genomePath.c_str(), head.readsPath.c_str());
+    std::FILE* log = files.log.get();
+    std::fputs(procHead(head.procedure, head.genomePath, head.readsPath).c_str(), log);
     std::fprintf(log,
                  "\ninput=%lld; required read size=%d; these reads=%lld: defected=%lld, "
                  "longTracks=%lld\nanalyzed=%lld, fell into genome=%lld;\noccupied sites in "
@@ -353,7 +319,7 @@ bool writeReport(RunContext& context, const Genome& genome, const Sizes& sizes,
                  "\nentropy statistic report:\nrange=[%6.4f,%6.4f];\tmean=%6.4f;\tsigma=%6.4f;"
                  "\nmean+3sigma=%6.4f;",
                  range.minimum, range.maximum, st.mean, st.sigma, st.sigma * 3.0 + st.mean);
-    return closeWritten(console, files.log.file, files.log.path);
+    return files.log.commit(console);
 }
 
 }  // namespace ruz::replaced_end

@@ -26,6 +26,7 @@
 #include "core/files.h"
 #include "core/genome.h"
 #include "core/kmer_index.h"
+#include "core/record_spill.h"
 
 namespace ruz::replaced_end {
 
@@ -81,33 +82,20 @@ std::unique_ptr<IndexedGenome> loadIndexedGenome(Console& console, const std::st
                                                  std::int32_t margin);
 
 // The four files of one run, created in this order: the upper and lower site
-// files ("Rna_fiUp.tmp", "Rna_fiLw.tmp" in the result directory), the result
-// table (stem + ".txt") and the log (stem + "Log.txt"). The site files are
-// removed when the object goes, whatever the end of the run.
-class RunFiles {
-    // Declared before the outputs, so the files are closed before their
-    // guards remove them.
-    std::optional<TempFileGuard> upperGuard_;
-    std::optional<TempFileGuard> lowerGuard_;
+// spills ("Rna_fiUp" and "Rna_fiLw" in the result directory, under names
+// unique to the run), the result table (stem + ".txt") and the log (stem +
+// "Log.txt"). The spills go whatever the end of the run; the table and the
+// log reach their names only when written completely.
+struct RunFiles {
+    RecordSpill<SiteRecord> upperSites;
+    RecordSpill<SiteRecord> lowerSites;
+    ResultFile table;
+    ResultFile log;
 
-public:
-    static std::unique_ptr<RunFiles> create(Console& console, const std::string& prefix,
-                                            const std::string& stem);
-    RunFiles(const RunFiles&) = delete;
-    RunFiles& operator=(const RunFiles&) = delete;
-
-    struct Output {
-        std::string path;
-        std::vector<char> buffer;  // declared before the file: the file closes first
-        FilePtr file;
-    };
-    Output upperSites, lowerSites, table, log;
-
-    // Removes the result table and the log (a run that leaves nothing).
-    void discardResults();
-
-private:
-    RunFiles() = default;
+    // `inputs`: the files the run reads, which no result may replace.
+    static std::optional<RunFiles> create(Console& console, const std::string& prefix,
+                                          const std::string& stem,
+                                          std::initializer_list<std::string> inputs);
 };
 
 // Places one analysed read on both strands; the site buffer grows as needed
@@ -127,12 +115,19 @@ private:
     std::vector<SiteRecord> sites_;
 };
 
+// How a scan of the reads ended.
+enum class ScanEnd {
+    Complete,  // the whole reads file was read
+    Cut,       // a line too long or a read error stopped the reading (reported);
+               // the reads before it were placed and are reported
+    Failed,    // the reads file could not be opened or a site file written
+};
+
 // Scans the reads file: counts every line, classifies the reads of the read
 // size (long tracks, defective, analysed) and places the analysed ones. The
-// site files are closed at the end. False when the reads file cannot be
-// opened or a site file cannot be written.
-bool scanReads(RunContext& context, const std::string& readsPath, const Sizes& sizes,
-               Placer& placer, RunFiles& files, Counters& counters);
+// site spills are closed at the end.
+ScanEnd scanReads(RunContext& context, const std::string& readsPath, const Sizes& sizes,
+                  Placer& placer, RunFiles& files, Counters& counters);
 
 // What the log names besides the counts.
 struct LogHead {
@@ -141,7 +136,8 @@ struct LogHead {
     const std::string& readsPath;
 };
 
-// Reads the site files back and writes the result table and the log.
+// Reads the site spills back and writes the result table and the log, each
+// renamed into place once complete.
 bool writeReport(RunContext& context, const Genome& genome, const Sizes& sizes,
                  const Counters& counters, RunFiles& files, const LogHead& head);
 

@@ -2,6 +2,8 @@
 // call file beside it, or the command-line form.
 #include "core/entry.h"
 
+#include "analyses.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -73,15 +75,26 @@ TEST_F(EngineRun, AnalysisThatRunsToItsEndExitsWithZero) {
 }
 
 TEST_F(EngineRun, NamesThatMatchNothingRunNothing) {
-    const std::vector<std::string> calls = {"/p.txt\nRandExt\r", "/p.txt\nrandext",
-                                            "/p.txt\n RandExt", "/p.txt", "",
-                                            std::string(200, 'x') + "\nRandExt"};
-    for (const std::string& call : calls) {
-        writeCall(call);
+    // The error stream says why: the name shown with its control
+    // characters escaped, or the line that did not fit.
+    const struct {
+        std::string call;
+        std::string err;
+    } calls[] = {
+        {"/p.txt\nRandExt\r", "no analysis is named \"RandExt\\r\""},
+        {"/p.txt\nrandext", "no analysis is named \"randext\""},
+        {"/p.txt\n RandExt", "no analysis is named \" RandExt\""},
+        {"/p.txt", "no analysis is named \"\""},
+        {"", "no analysis is named \"\""},
+        {std::string(200, 'x') + "\nRandExt", "line 1 of the call file "},
+        {"/p.txt\n" + std::string(200, 'x'), "line 2 of the call file "},
+    };
+    for (const auto& c : calls) {
+        writeCall(c.call);
         const auto r = run();
-        EXPECT_EQ(r.out, "\ndone\n") << call;
-        EXPECT_EQ(r.exitCode, 1) << call;
-        EXPECT_NE(r.err.find("no analysis is named"), std::string::npos) << call;
+        EXPECT_EQ(r.out, "\ndone\n") << c.call;
+        EXPECT_EQ(r.exitCode, 1) << c.call;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
     }
     // 199 characters still fit a line.
     writeCall("/" + std::string(198, 'p') + "\nRandExt");

@@ -48,12 +48,14 @@ TEST(Files, OpenerReportsWithKeyWait) {
     EXPECT_EQ(rec.keyWaits(), 1);
 }
 
-TEST(Files, TemporaryFileGoesWithItsGuard) {
+TEST(Files, TemporaryFileGoesWithItsOwner) {
     test::TempDir dir;
+    RecordingConsole rec;
     {
-        TempFileGuard guard(dir.file("Rna_fiUp.tmp"));
-        test::writeFile(guard.path(), "x");
-        EXPECT_TRUE(test::exists(guard.path()));
+        auto temp = TempFile::create(rec.console(), dir.file("Rna_fiUp"));
+        ASSERT_TRUE(temp);
+        std::fputs("x", temp->get());
+        EXPECT_EQ(dir.listing().size(), 1u);
     }
     EXPECT_TRUE(dir.listing().empty());
 }
@@ -64,12 +66,14 @@ TEST(FilesDeathTest, InterruptedRunLeavesNoTemporaryFile) {
     const std::string path = dir.file("Rna_fiLw.tmp");
     EXPECT_EXIT(
         {
-            TempFileGuard guard(path);
-            test::writeFile(path, "site records");
+            RecordingConsole rec;
+            auto temp = TempFile::create(rec.console(), path);
+            std::fputs("site records", temp->get());
+            std::fflush(temp->get());
             std::raise(SIGTERM);
         },
         ::testing::KilledBySignal(SIGTERM), "");
-    EXPECT_FALSE(test::exists(path));
+    EXPECT_TRUE(dir.listing().empty());
 }
 
 TEST(Files, FailedWriteIsNotReportedAsSuccess) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 #include "core/console.h"
 #include "support/test_files.h"
@@ -10,10 +9,7 @@
 namespace ruz {
 namespace {
 
-ParameterTable tableOf(const std::string& text) {
-    std::istringstream in(text);
-    return ParameterTable::read(in);
-}
+ParameterTable tableOf(const std::string& text) { return ParameterTable::parse(text); }
 
 TEST(ParameterTable, CrLfFileGivesTheSameNamesAndValuesAsLf) {
     const std::string lf = "genome\nfile\npthGnm\n/data/g.txt\nsize\nint\nimmutSz\n20\n";
@@ -70,21 +66,49 @@ TEST(ParameterTable, OnlyOneFinalCrOfNameAndValueIsDropped) {
     EXPECT_EQ(t.lookup("name"), "value\r");
 }
 
-TEST(ParameterFile, UnreadableFileIsReportedAndGivesAnEmptyTable) {
-    RecordingConsole rec;
-    const std::string path = "/nonexistent/dir/params.txt";
-    ParameterTable t = loadParameterTable(rec.console(), path);
-    EXPECT_EQ(t.size(), 0u);
-    EXPECT_EQ(rec.text(), "\ni can't open " + path);
-    EXPECT_EQ(rec.keyWaits(), 1);
+TEST(ParameterFile, LoadingReportsWhatEndsItAndNamesTheLineOrParameter) {
+    test::TempDir dir;
+    const std::string path = dir.file("p.txt");
+    constexpr std::string_view kNames[] = {"diRes", "experimentId"};
+    struct Case {
+        std::string label;
+        std::string content;  // empty: no file written
+        std::string file;     // the path loaded
+        bool loaded;          // a table comes back
+        std::string immutSz;  // its value in the table
+        std::string console;
+    };
+    const std::string longLine(500, 'x');
+    const Case cases[] = {
+        {"missing file", "", "/nonexistent/dir/params.txt", true, "",
+         "\ni can't open /nonexistent/dir/params.txt"},
+        {"a directory", "", dir.path().string(), true, "", "\ni can't open " + dir.path().string()},
+        {"good file", test::record("immutSz", "20", "int"), path, true, "20", ""},
+        {"long line", test::record("immutSz", "20") + test::record("diRes", longLine), path, false,
+         "", "\nparameter file " + path + ": line 8 is longer than 499 characters"},
+        {"NUL in a name read", test::record("experimentId", std::string("a\0b", 3)), path, false, "",
+         "\nparameter experimentId holds a NUL byte"},
+        {"NUL elsewhere", test::record("other", std::string("a\0b", 3)) + test::record("immutSz", "7"),
+         path, true, "7", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        if (!c.content.empty()) test::writeFile(path, c.content);
+        RecordingConsole rec;
+        auto table = loadParameters(rec.console(), c.file, kNames);
+        EXPECT_EQ(table.has_value(), c.loaded);
+        if (table) {
+            EXPECT_EQ(table->lookup("immutSz"), c.immutSz);
+        }
+        EXPECT_EQ(rec.text(), c.console);
+        EXPECT_EQ(rec.keyWaits(), c.console.empty() ? 0 : 1);
+    }
 }
 
-TEST(ParameterFile, LoadsFromDisk) {
-    test::TempDir dir;
-    test::writeFile(dir.file("p.txt"), test::record("immutSz", "20", "int"));
-    RecordingConsole rec;
-    EXPECT_EQ(loadParameterTable(rec.console(), dir.file("p.txt")).lookup("immutSz"), "20");
-    EXPECT_EQ(rec.text(), "");
+TEST(ParameterFile, NumbersTypedOtherwiseThanReadAreShownAsTyped) {
+    EXPECT_EQ(shownNumber("immutSz", "20", 20), "immutSz = 20");
+    EXPECT_EQ(shownNumber("immutSz", "0x14", 0), "immutSz = \"0x14\" (read as 0)");
+    EXPECT_EQ(shownNumber("rMaxSz", " 30", 30), "rMaxSz = \" 30\" (read as 30)");
 }
 
 TEST(IntConversion, BehavesLikeDecimalStringToInt) {

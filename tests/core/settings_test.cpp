@@ -23,7 +23,7 @@ protected:
     }
     test::TempDir dir;
     RecordingConsole rec;
-    RunContext context{rec.console()};
+    Console& context = rec.console();
 };
 
 TEST_F(ArgumentSettingsTest, ReadsTheNamedSettingsAndStoresTheBounds) {
@@ -39,9 +39,9 @@ TEST_F(ArgumentSettingsTest, ReadsTheNamedSettingsAndStoresTheBounds) {
     EXPECT_EQ(s->readsPath, "/r/s1.bin");
     EXPECT_EQ(s->genomeLength, 1234);
     EXPECT_EQ(s->listPath, "") << "not asked for";
-    EXPECT_EQ(context.rMinSz, 20);
-    EXPECT_EQ(context.rMaxSz, 50);
-    EXPECT_EQ(context.sizeRangeCount, 31);
+    EXPECT_EQ(s->rMinSz, 20);
+    EXPECT_EQ(s->rMaxSz, 50);
+    EXPECT_EQ(s->sizeRangeCount(), 31);
     EXPECT_EQ(rec.text(), "");
 }
 
@@ -56,7 +56,7 @@ TEST_F(ArgumentSettingsTest, RatingReadsItsDirectoryAndList) {
     EXPECT_EQ(s->readsDirectory, std::string("/reads") + platform::kPathSeparator);
     EXPECT_EQ(s->listPath, "/l.txt");
     EXPECT_EQ(s->genomeLength, -1);
-    EXPECT_EQ(context.sizeRangeCount, 1);
+    EXPECT_EQ(s->sizeRangeCount(), 1);
 }
 
 TEST_F(ArgumentSettingsTest, UnusableBoundsAreRefusedByName) {

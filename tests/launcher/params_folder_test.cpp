@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/entry.h"
+#include "analyses.h"
 #include "model/about_file.h"
 #include "model/catalogue.h"
 #include "model/launch_paths.h"
@@ -56,7 +56,7 @@ TEST(ParamsFolder, EveryTemplateFillsTheGridWithEveryNameTheEngineReadsAndHasAnA
             EXPECT_TRUE(kTypes.contains(lines[i + ParamGrid::Type])) << lines[i + ParamGrid::Type];
             names.append(lines[i + ParamGrid::Name]);
         }
-        const ruz::AnalysisInfo* analysis = ruz::findAnalysis(function.toStdString());
+        const ruz::AnalysisInfo* analysis = ruz::findAnalysis(ruz::analysisTable(), function.toStdString());
         ASSERT_NE(analysis, nullptr);
         for (std::string_view name : analysis->parameters) {
             EXPECT_TRUE(names.contains(text(name))) << name;
