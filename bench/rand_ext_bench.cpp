@@ -4,58 +4,34 @@
 //
 // Usage: rand_ext_bench [genome length] [read count]
 // Run it from the release build; it writes its inputs to a temporary folder.
-#include <sys/resource.h>
-
-#include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <random>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include "core/console.h"
 #include "core/context.h"
 #include "core/files.h"
 #include "rna/replaced_end.h"
 #include "rna/rna_analyses.h"
+#include "support/bench_data.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-namespace fs = std::filesystem;
 using namespace ruz;
+using namespace ruz::bench;
 using namespace ruz::replaced_end;
-
-double secondsSince(Clock::time_point t) {
-    return std::chrono::duration<double>(Clock::now() - t).count();
-}
-
-long peakMemoryMiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
-}
-
-char complement(char c) {
-    switch (c) {
-    case 'A': return 'T';
-    case 'C': return 'G';
-    case 'G': return 'C';
-    default: return 'A';
-    }
-}
+namespace fs = std::filesystem;
 
 // Reads: 60% taken from the genome (either strand) with a replaced tip, a
 // tenth of them piled on a few thousand sites; 40% random.
 void writeInputs(const fs::path& dir, std::int64_t length, std::int64_t reads) {
     std::mt19937_64 rng(12345);
     const char* bases = "ACGT";
-    std::string genome(static_cast<std::size_t>(length), 'A');
-    for (char& c : genome) c = bases[rng() & 3];
-    std::ofstream(dir / "genome.txt", std::ios::binary) << genome;
+    const std::string genome = randomLetters(static_cast<std::size_t>(length), rng);
+    writeBytes((dir / "genome.txt").string(), genome);
 
     std::ofstream out(dir / "reads.txt", std::ios::binary);
     std::string read(26, 'A');
@@ -66,11 +42,7 @@ void writeInputs(const fs::path& dir, std::int64_t length, std::int64_t reads) {
             const std::int64_t p = kind == 0 ? static_cast<std::int64_t>(rng() % 3000) * 3001 % (length - 27)
                                              : start(rng);
             read.assign(genome, static_cast<std::size_t>(p), 26);
-            if (rng() & 1) {
-                std::string rc(read.rbegin(), read.rend());
-                for (char& c : rc) c = complement(c);
-                read = rc;
-            }
+            if (rng() & 1) read = reverseComplement(read);
             for (int j = 20; j < 26; ++j) read[j] = bases[rng() & 3];
         } else {
             for (char& c : read) c = bases[rng() & 3];
@@ -84,8 +56,8 @@ void writeInputs(const fs::path& dir, std::int64_t length, std::int64_t reads) {
 int main(int argc, char** argv) {
     const std::int64_t length = argc > 1 ? std::stoll(argv[1]) : 10'000'000;
     const std::int64_t reads = argc > 2 ? std::stoll(argv[2]) : 1'000'000;
-    const fs::path dir = fs::temp_directory_path() / ("rand_ext_bench_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const ScratchDir scratch("rand_ext_bench");
+    const fs::path& dir = scratch.path();
     writeInputs(dir, length, reads);
 
     std::ostringstream sink;
@@ -103,7 +75,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     auto files = RunFiles::create(console, directoryPrefix(dir.string()),
-                                  (dir / "bench_20!6!2!").string());
+                                  (dir / "bench_20!6!2!").string(), {});
     Counters counters;
     t = Clock::now();
     {
@@ -139,6 +111,5 @@ int main(int argc, char** argv) {
     const bool ok = RandExt(whole, (dir / "params.txt").string());
     std::printf("RandExt end to end:                  %.3f s (%s); peak memory %ld MiB\n",
                 secondsSince(t), ok ? "ran to its end" : "failed", peakMemoryMiB());
-    fs::remove_all(dir);
     return ok ? 0 : 1;
 }

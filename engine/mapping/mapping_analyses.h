@@ -23,4 +23,23 @@ inline constexpr std::array<std::string_view, 5> kGetReadsOutOfSeqParameters = {
 inline constexpr std::array<std::string_view, 3> kTestGenomeParameters = {
     "diRes", "pthReads", "pthGnm"};
 
+// The longest exact piece of each read, written to "_In.bin", with a
+// histogram of the lengths.
+bool fMapReadsOnToSeq(RunContext& context, const std::string& parameterFile);
+
+// Exact matches of reads of many sizes counted per genome position.
+bool fMatchReadsT_VarSzO(RunContext& context, const std::string& parameterFile);
+
+// Reads found once and reads found many times; clusters of single places.
+bool fMapReadsOneInSeq(RunContext& context, const std::string& parameterFile);
+
+// The coded reads that occur nowhere in the genome.
+bool fReadsOutOfSeq(RunContext& context, const std::string& parameterFile);
+
+// The letter reads that occur nowhere in the genome.
+bool fGetReadsThatOutOfSeq(RunContext& context, const std::string& parameterFile);
+
+// The repeats of an assembly and the reads that contradict it.
+bool fTestGenomeSborka(RunContext& context, const std::string& parameterFile);
+
 }  // namespace ruz

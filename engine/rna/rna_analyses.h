@@ -27,4 +27,13 @@ bool RandExt(RunContext& context, const std::string& parameterFile);
 // The same over the task lines of a task list, one genome and index for all.
 bool RandExtTaskList(RunContext& context, const std::string& parameterFile);
 
+// Circularly permuted reads on both strands (circular RNA).
+bool fIdentifyCircularRna(RunContext& context, const std::string& parameterFile);
+
+// Parted reads: a read's tail lies just before its head in the genome.
+bool fMatchReadsT_VarSzParted(RunContext& context, const std::string& parameterFile);
+
+// The parted positions rated by the number of reads files that show them.
+bool fMatchReadsT_VarSzPartedRate(RunContext& context, const std::string& parameterFile);
+
 }  // namespace ruz
