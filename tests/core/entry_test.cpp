@@ -7,6 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iostream>
+#include <new>
+#include <sstream>
+#include <stdexcept>
+
+#include "core/files.h"
 
 #include "support/test_files.h"
 
@@ -159,6 +165,61 @@ TEST_F(EngineRun, CommandLineFormNeedsNoCallFile) {
         EXPECT_EQ(r.out, "") << wrong;
         EXPECT_NE(r.err.find("usage: Ruzovizu"), std::string::npos) << wrong;
     }
+}
+
+// Analyses that throw, for the dispatcher's last line of defence.
+std::string gTempStem;
+
+bool leavesATemporaryFileAndRunsOutOfMemory(RunContext& context, const std::string&) {
+    auto temp = TempFile::create(context.console, gTempStem);
+    throw std::bad_alloc();
+}
+
+bool failsInALibrary(RunContext&, const std::string&) { throw std::length_error("vector::reserve"); }
+
+constexpr AnalysisInfo kThrowing[] = {
+    {"fNoMemory", leavesATemporaryFileAndRunsOutOfMemory, "runs out of memory", {}},
+    {"fAnAnalysisWhoseNameIsLongerThanTheColumn", failsInALibrary, "fails in a library", {}},
+};
+
+TEST(Dispatch, WhatAnAnalysisThrowsEndsTheRunLikeAFailure) {
+    test::TempDir dir;
+    gTempStem = dir.file("spill");
+    struct Case {
+        const char* name;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"fNoMemory", "\nno memory to go on with fNoMemory"},
+        {"fAnAnalysisWhoseNameIsLongerThanTheColumn",
+         "\nfAnAnalysisWhoseNameIsLongerThanTheColumn stopped: vector::reserve"},
+    };
+    for (const Case& c : cases) {
+        RecordingConsole rec;
+        RunContext context(rec.console());
+        EXPECT_EQ(dispatch(context, kThrowing, {"p.txt", c.name, {}}), 1);
+        EXPECT_EQ(rec.text(), std::string(c.message) + "\ndone\n");
+        EXPECT_EQ(rec.keyWaits(), 2);
+    }
+    EXPECT_TRUE(dir.listing().empty()) << "the temporary file went with the unwinding";
+}
+
+TEST(Dispatch, UsageKeepsLongNamesApartFromTheirHelp) {
+    std::ostringstream out;
+    std::streambuf* saved = std::cout.rdbuf(out.rdbuf());
+    char program[] = "Ruzovizu";
+    char help[] = "--help";
+    char* argv[] = {program, help};
+    RecordingConsole rec;
+    const int status = runEngine(2, argv, rec.console(), kThrowing);
+    std::cout.rdbuf(saved);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(out.str().find("\n  fNoMemory" + std::string(21, ' ') + "runs out of memory\n"),
+              std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find("\n  fAnAnalysisWhoseNameIsLongerThanTheColumn  fails in a library\n"),
+              std::string::npos)
+        << out.str();
 }
 
 }  // namespace
