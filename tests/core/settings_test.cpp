@@ -2,18 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-
 #include "core/platform.h"
+#include "rna/rna_analyses.h"
 #include "support/test_files.h"
 
 namespace ruz {
 namespace {
 
-constexpr std::array<std::string_view, 5> kBounded = {"diRes", "pthReads", "pthGnm", "rMinSz",
-                                                      "rMaxSz"};
-constexpr std::array<std::string_view, 6> kRating = {"diRes",  "diReads", "pthList",
-                                                     "pthGnm", "rMinSz",  "rMaxSz"};
+// The parameters of two analyses: one with bounds, and the rating.
+constexpr auto& kBounded = kPartedParameters;
+constexpr auto& kRating = kPartedRateParameters;
 
 class ArgumentSettingsTest : public ::testing::Test {
 protected:
