@@ -6,6 +6,7 @@
 //
 // A build of 16-Chain over one hundred million positions runs only when
 // asked for by name:  index_bench --benchmark_filter=100M
+// The argument of every build (/1, /2) is its number of threads.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -105,30 +106,35 @@ void benchCodeVariant(benchmark::State& state, const Strand& strand, Build build
     reportBuild(state, bytes, strand.length());
 }
 
+// The argument of each build is its number of threads.
 void BM_BuildRoot8(benchmark::State& state) {
-    benchCodeVariant(state, codeGenome(), [](ruz::Console& c, const Strand& s) {
-        return ruz::buildRoot8(c, s);
+    const int threads = static_cast<int>(state.range(0));
+    benchCodeVariant(state, codeGenome(), [=](ruz::Console& c, const Strand& s) {
+        return ruz::buildRoot8(c, s, threads);
     });
 }
 
 void BM_Build12Upper(benchmark::State& state) {
-    benchCodeVariant(state, codeGenome(), [](ruz::Console& c, const Strand& s) {
-        return ruz::build12Upper(c, s);
+    const int threads = static_cast<int>(state.range(0));
+    benchCodeVariant(state, codeGenome(), [=](ruz::Console& c, const Strand& s) {
+        return ruz::build12Upper(c, s, "\nno memory_PARTED", threads);
     });
 }
 
 void BM_Build16Chain(benchmark::State& state) {
-    benchCodeVariant(state, codeGenome(), [](ruz::Console& c, const Strand& s) {
-        return ruz::build16Chain(c, s);
+    const int threads = static_cast<int>(state.range(0));
+    benchCodeVariant(state, codeGenome(), [=](ruz::Console& c, const Strand& s) {
+        return ruz::build16Chain(c, s, "\nno memory_16-Chain", threads);
     });
 }
 
 void BM_Build12RootChain(benchmark::State& state) {
+    const int threads = static_cast<int>(state.range(0));
     const Genome& genome = lettersGenome();
     ruz::RecordingConsole console;
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const auto chain = ruz::build12RootChain(console.console(), genome);
+        const auto chain = ruz::build12RootChain(console.console(), genome, threads);
         if (!chain) {
             state.SkipWithError("out of memory");
             return;
@@ -160,20 +166,21 @@ void BM_Build16Chain100M(benchmark::State& state) {
         state.SkipWithError("opt-in: run with --benchmark_filter=100M");
         return;
     }
+    const int threads = static_cast<int>(state.range(0));
     const Strand strand = codeStrand(randomCodes(kLargeLength, 100));
-    benchCodeVariant(state, strand, [](ruz::Console& c, const Strand& s) {
-        return ruz::build16Chain(c, s);
+    benchCodeVariant(state, strand, [=](ruz::Console& c, const Strand& s) {
+        return ruz::build16Chain(c, s, "\nno memory_16-Chain", threads);
     });
 }
 
 }  // namespace
 
-BENCHMARK(BM_BuildRoot8)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Build12Upper)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Build16Chain)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Build12RootChain)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BuildRoot8)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(2)->UseRealTime();
+BENCHMARK(BM_Build12Upper)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(2)->UseRealTime();
+BENCHMARK(BM_Build16Chain)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(2)->UseRealTime();
+BENCHMARK(BM_Build12RootChain)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(2)->UseRealTime();
 BENCHMARK(BM_Lookup16Chain);
 // The large build needs a 100 MB genome and about 0.6 GB of index.
-BENCHMARK(BM_Build16Chain100M)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_Build16Chain100M)->Unit(benchmark::kMillisecond)->Arg(1)->Arg(2)->Iterations(3)->UseRealTime();
 
 BENCHMARK_MAIN();

@@ -2,7 +2,7 @@
 // of 26 bases (immutSz 20, mutTipSz 6, misNu 2), phase by phase: genome and
 // index, reads scan, report; then the whole analysis as the engine runs it.
 //
-// Usage: rand_ext_bench [genome length] [read count]
+// Usage: rand_ext_bench [genome length] [read count] [threads]
 // Run it from the release build; it writes its inputs to a temporary folder.
 #include <cstdio>
 #include <fstream>
@@ -56,6 +56,7 @@ void writeInputs(const fs::path& dir, std::int64_t length, std::int64_t reads) {
 int main(int argc, char** argv) {
     const std::int64_t length = argc > 1 ? std::stoll(argv[1]) : 10'000'000;
     const std::int64_t reads = argc > 2 ? std::stoll(argv[2]) : 1'000'000;
+    const int threads = argc > 3 ? std::stoi(argv[3]) : 1;
     const ScratchDir scratch("rand_ext_bench");
     const fs::path& dir = scratch.path();
     writeInputs(dir, length, reads);
@@ -63,6 +64,7 @@ int main(int argc, char** argv) {
     std::ostringstream sink;
     Console console(sink, nullptr);
     RunContext context(console);
+    context.threads = threads;
     const Sizes sizes{20, 6, 2};
     const std::string genomePath = (dir / "genome.txt").string();
     const std::string readsPath = (dir / "reads.txt").string();
@@ -76,12 +78,10 @@ int main(int argc, char** argv) {
     }
     auto files = RunFiles::create(console, directoryPrefix(dir.string()),
                                   (dir / "bench_20!6!2!").string(), {});
-    Counters counters;
     t = Clock::now();
-    {
-        Placer placer(*genome, sizes);
-        scanReads(context, readsPath, sizes, placer, *files, counters);
-    }
+    Task task[] = {{sizes, &*files, {}}};
+    scanReads(context, readsPath, *genome, task);
+    const Counters& counters = task[0].counters;
     const double scanSeconds = secondsSince(t);
     genome->index.reset();
     t = Clock::now();
@@ -91,8 +91,8 @@ int main(int argc, char** argv) {
     files.reset();
     genome.reset();
 
-    std::printf("genome %lld bases, %lld reads of 26 (immutSz 20, mutTipSz 6, misNu 2)\n",
-                static_cast<long long>(length), static_cast<long long>(reads));
+    std::printf("genome %lld bases, %lld reads of 26 (immutSz 20, mutTipSz 6, misNu 2), %d threads\n",
+                static_cast<long long>(length), static_cast<long long>(reads), threads);
     std::printf("genome + 12-mer index, both strands: %.3f s (%.1f M positions/s)\n", buildSeconds,
                 2.0 * length / buildSeconds / 1e6);
     std::printf("reads scan and placement:            %.3f s (%.2f M reads/s, %.2f us/read)\n",
@@ -107,6 +107,7 @@ int main(int argc, char** argv) {
         << "\nd\ndir\ndiRes\n" << dir.string()
         << "\ne\nstr\nexperimentId\nbench\ni\nint\nimmutSz\n20\nm\nint\nmutTipSz\n6\nn\nint\nmisNu\n2\n";
     RunContext whole(console);
+    whole.threads = threads;
     t = Clock::now();
     const bool ok = RandExt(whole, (dir / "params.txt").string());
     std::printf("RandExt end to end:                  %.3f s (%s); peak memory %ld MiB\n",

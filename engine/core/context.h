@@ -1,8 +1,9 @@
 // Run state shared by the entry and the one analysis it runs.
 //
 // The entry owns the context for the whole run; an analysis receives it by
-// reference. It carries the console and the two working buffers (`Buff`);
-// what an analysis reads from its parameter file stays with the analysis.
+// reference. It carries the console, the two working buffers (`Buff`) and the
+// number of threads; what an analysis reads from its parameter file stays
+// with the analysis.
 #pragma once
 
 #include <cstddef>
@@ -34,6 +35,8 @@ struct RunContext {
 
     Console& console;
     Buff buff;
+    // Threads the analysis may work on; its outputs do not depend on it.
+    int threads = 1;
 };
 
 }  // namespace ruz

@@ -5,8 +5,10 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <vector>
 
 #include "files.h"
+#include "parallel.h"
 #include "params.h"
 #include "platform.h"
 
@@ -26,10 +28,15 @@ constexpr std::size_t kOwnPathLimit = 500;
 constexpr std::size_t kNameColumn = 30;
 
 void printUsage(std::ostream& out, AnalysisTable table) {
-    out << "usage: Ruzovizu                      run the analysis named in " << kCallFileName
+    out << "usage: Ruzovizu [-t N]                      run the analysis named in " << kCallFileName
         << " beside the executable\n"
-        << "       Ruzovizu PARAMFILE FUNCTION   run FUNCTION with the parameter file PARAMFILE\n"
-        << "       Ruzovizu --help | --version\n\nfunctions:\n";
+        << "       Ruzovizu [-t N] PARAMFILE FUNCTION   run FUNCTION with the parameter file PARAMFILE\n"
+        << "       Ruzovizu --help | --version\n\n"
+        << "options:\n"
+        << "  -t N, --threads N   work on N threads (default: a `threads` record of the parameter\n"
+        << "                      file, else every processor available: " << availableThreads()
+        << "); the results do not\n"
+        << "                      depend on it\n\nfunctions:\n";
     for (const AnalysisInfo& a : table) {
         const std::size_t pad = a.name.size() < kNameColumn ? kNameColumn - a.name.size() : 2;
         out << "  " << a.name << std::string(pad, ' ') << a.help
@@ -87,6 +94,28 @@ std::optional<CallLines> readCallFile(Console& console, const std::string& ownPa
     return call;
 }
 
+// The thread count of a run: the command line's, else the parameter file's
+// `threads` record, else every processor available. A record that is not a
+// whole number of at least 1 is refused by name.
+std::optional<int> threadsOf(Console& console, const CallLines& call) {
+    if (call.threads > 0) return call.threads;
+    // A quiet look: the analysis reports a file it cannot open itself.
+    RecordingConsole quiet;
+    FilePtr file = openFile(quiet.console(), call.parameterFile, "rb");
+    std::string text;
+    if (!file || !readAll(file.get(), text)) return availableThreads();
+    ParameterTable table = ParameterTable::parse(text);
+    if (!table.contains("threads") || table.lookup("threads").empty()) return availableThreads();
+    const std::string& value = table.lookup("threads");
+    const auto n = intParameter(console, "threads", value);
+    if (!n) return std::nullopt;
+    if (*n < 1) {
+        console.fail("\nparameter ", shownNumber("threads", value, *n), " must be at least 1");
+        return std::nullopt;
+    }
+    return *n;
+}
+
 bool runAnalysis(RunContext& context, const AnalysisInfo& analysis, const std::string& parameterFile) {
     try {
         return analysis.run(context, parameterFile);
@@ -117,7 +146,8 @@ int dispatch(RunContext& context, AnalysisTable table, const CallLines& call) {
                   << "\" (Ruzovizu --help lists the names)\n";
     } else if (!analysis->run) {
         context.console.fail("\n", analysis->name, ": this analysis is not available in this version");
-    } else {
+    } else if (const auto threads = threadsOf(context.console, call)) {
+        context.threads = *threads;
         ranToEnd = runAnalysis(context, *analysis, call.parameterFile);
     }
     context.console.say("\ndone\n");
@@ -125,32 +155,83 @@ int dispatch(RunContext& context, AnalysisTable table, const CallLines& call) {
     return ranToEnd ? 0 : 1;
 }
 
+namespace {
+
+// The command line: options, then none or two words.
+struct CommandLine {
+    bool help = false;
+    bool version = false;
+    int threads = 0;
+    std::vector<std::string> words;
+    std::string problem;  // empty when the line is understood
+};
+
+CommandLine parseCommandLine(int argc, char** argv) {
+    CommandLine line;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            line.help = true;
+        } else if (arg == "--version") {
+            line.version = true;
+        } else if (arg == "--threads" || arg == "-t") {
+            std::int32_t n = 0;
+            if (i + 1 >= argc || toInt32(argv[i + 1], n) != IntConversion::Ok ||
+                std::to_string(n) != argv[i + 1] || n < 1) {
+                line.problem = "--threads needs a whole number of at least 1";
+                return line;
+            }
+            line.threads = n;
+            ++i;
+        } else if (arg.starts_with("--threads=")) {
+            std::int32_t n = 0;
+            const std::string_view value = arg.substr(10);
+            if (toInt32(value, n) != IntConversion::Ok || std::to_string(n) != value || n < 1) {
+                line.problem = "--threads needs a whole number of at least 1";
+                return line;
+            }
+            line.threads = n;
+        } else if (arg.starts_with("-") && arg.size() > 1) {
+            line.problem = "unknown option " + std::string(arg);
+            return line;
+        } else {
+            line.words.emplace_back(arg);
+        }
+    }
+    if (!line.help && !line.version && line.words.size() != 0 && line.words.size() != 2)
+        line.problem = "give both the parameter file and the function, or neither";
+    return line;
+}
+
+}  // namespace
+
 int runEngine(int argc, char** argv, Console& console, AnalysisTable table) {
-    const std::string_view first = argc > 1 ? argv[1] : "";
-    if (argc == 2 && (first == "--help" || first == "-h")) {
+    const CommandLine line = parseCommandLine(argc, argv);
+    if (!line.problem.empty()) {
+        std::cerr << "Ruzovizu: " << line.problem << "\n";
+        printUsage(std::cerr, table);
+        return 2;
+    }
+    if (line.help) {
         printUsage(std::cout, table);
         return 0;
     }
-    if (argc == 2 && first == "--version") {
+    if (line.version) {
         std::cout << "Ruzovizu " << RUZ_VERSION << '\n';
         return 0;
-    }
-    if (argc != 1 && (argc != 3 || first.starts_with("--"))) {
-        std::cerr << "Ruzovizu: wrong command line\n";
-        printUsage(std::cerr, table);
-        return 2;
     }
 
     platform::prepareProcess();
     std::optional<CallLines> call;
-    if (argc == 3) {
-        call = CallLines{argv[1], argv[2], {}};
+    if (line.words.size() == 2) {
+        call = CallLines{line.words[0], line.words[1], {}, 0};
     } else {
         std::string ownPath = argc > 0 && argv[0] ? argv[0] : "";
         if (ownPath.size() > kOwnPathLimit) ownPath.resize(kOwnPathLimit);
         call = readCallFile(console, ownPath);
         if (!call) return 1;
     }
+    call->threads = line.threads;
     RunContext context(console);
     return dispatch(context, table, *call);
 }

@@ -37,10 +37,14 @@ struct CallLines {
     // Why the call file names nothing to run (a line too long); empty when
     // it could be read.
     std::string problem;
+    // Threads asked for on the command line; 0 when not given there.
+    int threads = 0;
 };
 
 // Runs one analysis by name through the table; returns the process status:
-// 0 when the analysis ran to its end, 1 otherwise. What the analysis throws
+// 0 when the analysis ran to its end, 1 otherwise. The number of threads is
+// the command line's, else the parameter file's `threads` record, else what
+// the machine offers. What the analysis throws
 // (no memory, a library error) is reported on the console and ends the run
 // like a failure. Prints "\ndone\n" and waits for a key at the end, as every
 // run does.

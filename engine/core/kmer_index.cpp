@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "nucleotide.h"
+#include "parallel.h"
 
 namespace ruz {
 
@@ -22,6 +23,10 @@ constexpr int kMaxBucketBases = 12;
 // counting sort over the 256 suffix values, so that the huge buckets of a
 // repetitive genome stay linear.
 constexpr std::uint32_t kInsertionSortLimit = 64;
+
+// Genome chunks counted and partitioned apart hold at least this many
+// positions.
+constexpr std::size_t kMinChunk = 1 << 14;
 
 // The low 2n bits: the code of n bases.
 constexpr KmerCode codeMask(int bases) {
@@ -45,19 +50,19 @@ void checkArguments(const Strand& strand, int k) {
     }
 }
 
-// Calls visit(position, code) for positions 1..L in increasing order,
-// rolling the window code forward one base at a time. Windows near the end
-// read the back margin, which repeats the genome's start.
+// Calls visit(position, code) for positions first..last in increasing
+// order, rolling the window code forward one base at a time. Windows near
+// the end read the back margin, which repeats the genome's start.
 template <typename Visit>
-void forEachWindow(const Strand& strand, int k, const CodeTable& table, Visit visit) {
-    const std::int32_t length = strand.length();
-    if (length <= 0) return;
+void forEachWindow(const Strand& strand, int k, const CodeTable& table, std::int32_t first,
+                   std::int32_t last, Visit visit) {
+    if (first > last) return;
     const std::uint8_t* bases = strand.origin();
     const std::uint8_t* incoming = bases + (k - 1);  // incoming[p]: last base of window p
     const KmerCode mask = codeMask(k);
-    KmerCode code = kmerCode(bases + 1, k, table);
-    visit(1, code);
-    for (std::int32_t p = 2; p <= length; ++p) {
+    KmerCode code = kmerCode(bases + first, k, table);
+    visit(first, code);
+    for (std::int32_t p = first + 1; p <= last; ++p) {
         code = ((code << 2) | (table[incoming[p]] & 3u)) & mask;
         visit(p, code);
     }
@@ -111,71 +116,112 @@ auto buildOrReport(Console& console, std::string_view memoryMessage, Build build
 
 }  // namespace
 
-KmerIndex::KmerIndex(const Strand& strand, int k, GenomeForm form)
+KmerIndex::KmerIndex(const Strand& strand, int k, GenomeForm form, int threads)
     : k_(k), length_(strand.length()), bucketBases_(std::min(k, kMaxBucketBases)) {
     checkArguments(strand, k);
-    const CodeTable& table = tableOf(form);
-    countBuckets(strand, table);
-    placePositions(strand, table);
-    if (suffixBases() > 0) orderBucketsBySuffix();
-}
-
-// First pass: the size of every bucket, then the running sums, so that
-// offsets_[b] becomes the end of bucket b.
-void KmerIndex::countBuckets(const Strand& strand, const CodeTable& table) {
-    const std::size_t buckets = bucketCount();
-    const int shift = 2 * suffixBases();
-    offsets_ = std::make_unique_for_overwrite<std::uint32_t[]>(buckets + 1);
-    std::uint32_t* const sizes = offsets_.get();
-    std::memset(sizes, 0, (buckets + 1) * sizeof(sizes[0]));
-    forEachWindow(strand, k_, table, [=](std::int32_t, KmerCode code) { ++sizes[code >> shift]; });
-    std::uint32_t end = 0;
-    for (std::size_t b = 0; b < buckets; ++b) {
-        end += sizes[b];
-        sizes[b] = end;
-    }
-    sizes[buckets] = end;
-}
-
-// Second pass, in increasing position: each position goes to the slot just
-// below its bucket's current end. A bucket thus fills from its top down and
-// holds its positions highest first, and every end turns into a start.
-void KmerIndex::placePositions(const Strand& strand, const CodeTable& table) {
-    const int shift = 2 * suffixBases();
     const auto length = static_cast<std::size_t>(length_);
-    std::uint32_t* const ends = offsets_.get();
+    offsets_ = std::make_unique_for_overwrite<std::uint32_t[]>(bucketCount() + 1);
     slots_ = std::make_unique_for_overwrite<std::int32_t[]>(length);
-    std::int32_t* const slots = slots_.get();
-    if (suffixBases() == 0) {
-        forEachWindow(strand, k_, table, [=](std::int32_t p, KmerCode code) {
-            slots[--ends[code >> shift]] = p;
-        });
-        return;
-    }
-    const KmerCode suffixMask = codeMask(suffixBases());
-    suffixes_ = std::make_unique_for_overwrite<std::uint8_t[]>(length);
-    std::uint8_t* const suffixes = suffixes_.get();
-    forEachWindow(strand, k_, table, [=](std::int32_t p, KmerCode code) {
-        const std::uint32_t slot = --ends[code >> shift];
-        slots[slot] = p;
-        suffixes[slot] = static_cast<std::uint8_t>(code & suffixMask);
+    if (suffixBases() > 0) suffixes_ = std::make_unique_for_overwrite<std::uint8_t[]>(length);
+    const CodeTable& table = tableOf(form);
+    const std::vector<std::uint32_t> partitionStarts = partitionPositions(strand, table, threads);
+    parallelFor(threads, partitionStarts.size() - 1, [&](std::size_t part) {
+        orderPartition(strand, table, part, partitionStarts[part], partitionStarts[part + 1]);
     });
+    offsets_[bucketCount()] = static_cast<std::uint32_t>(length_);
 }
 
-// For k > 12: orders each bucket by the code of its remaining bases. The
-// sorts are stable, so equal codes keep their highest-first order.
-void KmerIndex::orderBucketsBySuffix() {
+// Positions are first grouped by the first bases of their windows (their
+// partition), in increasing order within each: chunks of the genome are
+// counted and then written on several threads, each chunk to its own
+// cursors, so the order does not depend on the threads. Returns the start
+// of every partition in the slots, and the end as last entry.
+std::vector<std::uint32_t> KmerIndex::partitionPositions(const Strand& strand, const CodeTable& table,
+                                                         int threads) {
+    const std::size_t partitions = partitionCount();
+    const int shift = 2 * (k_ - partitionBases());
+    const std::int32_t length = length_;
+    const std::size_t chunks = std::max<std::size_t>(
+        1, std::min<std::size_t>(static_cast<std::size_t>(threads) * 4,
+                                 static_cast<std::size_t>(length) / kMinChunk));
+    const auto chunkStart = [&](std::size_t c) {
+        return static_cast<std::int32_t>(1 + static_cast<std::int64_t>(length) * c / chunks);
+    };
+    // counts[c * partitions + part]: then each chunk's first slot in the part.
+    std::vector<std::uint32_t> counts(chunks * partitions, 0);
+    parallelFor(threads, chunks, [&](std::size_t c) {
+        std::uint32_t* mine = counts.data() + c * partitions;
+        forEachWindow(strand, k_, table, chunkStart(c), chunkStart(c + 1) - 1,
+                      [&](std::int32_t, KmerCode code) { ++mine[code >> shift]; });
+    });
+    std::vector<std::uint32_t> starts(partitions + 1);
+    std::uint32_t at = 0;
+    for (std::size_t part = 0; part < partitions; ++part) {
+        starts[part] = at;
+        for (std::size_t c = 0; c < chunks; ++c) {
+            const std::uint32_t n = counts[c * partitions + part];
+            counts[c * partitions + part] = at;
+            at += n;
+        }
+    }
+    starts[partitions] = at;
+    std::int32_t* const slots = slots_.get();
+    parallelFor(threads, chunks, [&](std::size_t c) {
+        std::uint32_t* cursor = counts.data() + c * partitions;
+        forEachWindow(strand, k_, table, chunkStart(c), chunkStart(c + 1) - 1,
+                      [&](std::int32_t p, KmerCode code) { slots[cursor[code >> shift]++] = p; });
+    });
+    return starts;
+}
+
+// Orders one partition: its positions go to their buckets, highest first,
+// and for k > 12 each bucket is ordered by the code of its remaining bases
+// (stable, so equal codes keep the highest-first order). The partition's
+// buckets and slots form one contiguous range, small enough for the caches.
+void KmerIndex::orderPartition(const Strand& strand, const CodeTable& table, std::size_t part,
+                               std::uint32_t begin, std::uint32_t end) {
+    const std::size_t subBuckets = bucketCount() / partitionCount();
+    std::uint32_t* const starts = offsets_.get() + part * subBuckets;
+    const std::uint32_t n = end - begin;
+    const int suffixShift = 2 * suffixBases();
+    const KmerCode subMask = static_cast<KmerCode>(subBuckets - 1);
+    const KmerCode suffixMask = codeMask(suffixBases());
+
+    // The partition's positions and their codes, in increasing position.
+    const std::vector<std::int32_t> positions(slots_.get() + begin, slots_.get() + end);
+    std::vector<KmerCode> codes(n);
+    std::fill(starts, starts + subBuckets, 0u);
+    const std::uint8_t* bases = strand.origin();
+    for (std::uint32_t i = 0; i < n; ++i) {
+        codes[i] = kmerCode(bases + positions[i], k_, table);
+        ++starts[(codes[i] >> suffixShift) & subMask];
+    }
+    // Sizes to ends; then each position goes just below its bucket's end,
+    // so a bucket fills from its top down, highest first, and every end
+    // turns into its start.
+    std::uint32_t at = begin;
+    for (std::size_t b = 0; b < subBuckets; ++b) {
+        at += starts[b];
+        starts[b] = at;
+    }
+    std::int32_t* const slots = slots_.get();
+    std::uint8_t* const suffixes = suffixes_.get();
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const std::uint32_t slot = --starts[(codes[i] >> suffixShift) & subMask];
+        slots[slot] = positions[i];
+        if (suffixes) suffixes[slot] = static_cast<std::uint8_t>(codes[i] & suffixMask);
+    }
+    if (!suffixes) return;
     std::vector<std::int32_t> scratch;
-    const std::uint32_t* const starts = offsets_.get();
-    const std::size_t buckets = bucketCount();
-    for (std::size_t b = 0; b < buckets; ++b) {
-        const std::uint32_t begin = starts[b];
-        const std::uint32_t n = starts[b + 1] - begin;
-        if (n < 2) continue;
-        if (n <= kInsertionSortLimit) {
-            insertionSortBySuffix(slots_.get() + begin, suffixes_.get() + begin, n);
+    for (std::size_t b = 0; b < subBuckets; ++b) {
+        const std::uint32_t first = starts[b];
+        const std::uint32_t last = b + 1 < subBuckets ? starts[b + 1] : end;
+        const std::uint32_t size = last - first;
+        if (size < 2) continue;
+        if (size <= kInsertionSortLimit) {
+            insertionSortBySuffix(slots + first, suffixes + first, size);
         } else {
-            countingSortBySuffix(slots_.get() + begin, suffixes_.get() + begin, n, scratch);
+            countingSortBySuffix(slots + first, suffixes + first, size, scratch);
         }
     }
 }
@@ -198,31 +244,31 @@ std::size_t KmerIndex::memoryBytes() const {
     return (bucketCount() + 1) * sizeof(std::uint32_t) + length * sizeof(std::int32_t) + suffixBytes;
 }
 
-std::optional<KmerIndex> buildRoot8(Console& console, const Strand& strand) {
+std::optional<KmerIndex> buildRoot8(Console& console, const Strand& strand, int threads) {
     return buildOrReport(console, "\nno memory_Root8",
-                         [&] { return KmerIndex(strand, 8, GenomeForm::Code); });
+                         [&] { return KmerIndex(strand, 8, GenomeForm::Code, threads); });
 }
 
 std::optional<KmerIndex> build16Chain(Console& console, const Strand& strand,
-                                      std::string_view memoryMessage) {
+                                      std::string_view memoryMessage, int threads) {
     return buildOrReport(console, memoryMessage,
-                         [&] { return KmerIndex(strand, 16, GenomeForm::Code); });
+                         [&] { return KmerIndex(strand, 16, GenomeForm::Code, threads); });
 }
 
 std::optional<KmerIndex> build12Upper(Console& console, const Strand& strand,
-                                      std::string_view memoryMessage) {
+                                      std::string_view memoryMessage, int threads) {
     return buildOrReport(console, memoryMessage,
-                         [&] { return KmerIndex(strand, 12, GenomeForm::Code); });
+                         [&] { return KmerIndex(strand, 12, GenomeForm::Code, threads); });
 }
 
-std::optional<RootChain12> build12RootChain(Console& console, const Genome& genome) {
+std::optional<RootChain12> build12RootChain(Console& console, const Genome& genome, int threads) {
     // Both strands are checked first, so a short margin on the lower strand
     // does not cost a build of the upper one.
     checkArguments(genome.upper, 12);
     checkArguments(genome.lower, 12);
     return buildOrReport(console, "\nno memory_12-RootChain", [&] {
-        return RootChain12{KmerIndex(genome.upper, 12, GenomeForm::Letter),
-                           KmerIndex(genome.lower, 12, GenomeForm::Letter)};
+        return RootChain12{KmerIndex(genome.upper, 12, GenomeForm::Letter, threads),
+                           KmerIndex(genome.lower, 12, GenomeForm::Letter, threads)};
     });
 }
 

@@ -21,11 +21,15 @@
 // positions of a code as one contiguous span, newest first: the same
 // positions in the same order as walking a root table and its chain.
 //
-// Build: two linear passes with a rolling code (count the buckets, then place
-// every position below its bucket's end), then for k > 12 a stable sort of
-// each bucket by suffix: insertion sort for small buckets, counting sort for
-// large ones. Apart from the index itself the build holds one scratch array
-// of 4 bytes per position of the largest bucket sorted by counting.
+// Build, on several threads where asked (the result does not depend on
+// their number): two linear passes with a rolling code over chunks of the
+// genome group the positions by their windows' first 4 bases (256
+// partitions, in increasing position); then each partition, a contiguous
+// range of buckets and slots small enough for the caches, places its
+// positions below their buckets' ends and, for k > 12, orders each bucket
+// stably by suffix (insertion sort for small buckets, counting sort for
+// large ones). Apart from the index the build holds, per thread, 8 bytes per
+// position of the partition it orders.
 #pragma once
 
 #include <array>
@@ -35,6 +39,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "console.h"
 #include "genome.h"
@@ -45,11 +50,11 @@ using KmerCode = std::uint32_t;
 
 class KmerIndex {
 public:
-    // Builds the index over positions 1..strand.length(). `form` says whether
-    // the strand holds codes 0..3 or uppercase letters. Throws
-    // std::invalid_argument unless 1 <= k <= 16 and strand.backMargin() >= k-1,
-    // and std::bad_alloc when memory runs out.
-    KmerIndex(const Strand& strand, int k, GenomeForm form);
+    // Builds the index over positions 1..strand.length() on up to `threads`
+    // threads. `form` says whether the strand holds codes 0..3 or uppercase
+    // letters. Throws std::invalid_argument unless 1 <= k <= 16 and
+    // strand.backMargin() >= k-1, and std::bad_alloc when memory runs out.
+    KmerIndex(const Strand& strand, int k, GenomeForm form, int threads = 1);
 
     int k() const { return k_; }
     std::int32_t length() const { return length_; }
@@ -65,11 +70,16 @@ public:
 private:
     using CodeTable = std::array<std::uint8_t, 256>;
 
-    void countBuckets(const Strand& strand, const CodeTable& table);
-    void placePositions(const Strand& strand, const CodeTable& table);
-    void orderBucketsBySuffix();
+    std::vector<std::uint32_t> partitionPositions(const Strand& strand, const CodeTable& table,
+                                                  int threads);
+    void orderPartition(const Strand& strand, const CodeTable& table, std::size_t part,
+                        std::uint32_t begin, std::uint32_t end);
     std::size_t bucketCount() const { return std::size_t{1} << (2 * bucketBases_); }
     int suffixBases() const { return k_ - bucketBases_; }
+    // The build groups positions by their first 4 bases (256 partitions)
+    // when buckets hold at least 8 bases.
+    int partitionBases() const { return bucketBases_ >= 8 ? 4 : 0; }
+    std::size_t partitionCount() const { return std::size_t{1} << (2 * partitionBases()); }
 
     int k_ = 0;
     std::int32_t length_ = 0;
@@ -86,11 +96,14 @@ private:
 // margin shorter than k-1 is a caller's error and throws
 // std::invalid_argument. Root8 (k = 8), 16-Chain (k = 16) and the 12-mer
 // upper-strand index take a code-form strand.
-std::optional<KmerIndex> buildRoot8(Console& console, const Strand& strand);
+// Each builds on up to `threads` threads.
+std::optional<KmerIndex> buildRoot8(Console& console, const Strand& strand, int threads = 1);
 std::optional<KmerIndex> build16Chain(Console& console, const Strand& strand,
-                                      std::string_view memoryMessage = "\nno memory_16-Chain");
+                                      std::string_view memoryMessage = "\nno memory_16-Chain",
+                                      int threads = 1);
 std::optional<KmerIndex> build12Upper(Console& console, const Strand& strand,
-                                      std::string_view memoryMessage = "\nno memory_PARTED");
+                                      std::string_view memoryMessage = "\nno memory_PARTED",
+                                      int threads = 1);
 
 // `12-RootChain`: one 12-mer index per strand of a letter-form genome; the
 // genome must hold its lower strand.
@@ -98,7 +111,7 @@ struct RootChain12 {
     KmerIndex upper;
     KmerIndex lower;
 };
-std::optional<RootChain12> build12RootChain(Console& console, const Genome& genome);
+std::optional<RootChain12> build12RootChain(Console& console, const Genome& genome, int threads = 1);
 
 // Code of the k bytes at `window`, each translated through `table`
 // (nucleotideCode for letters, codeOfCode for codes) and reduced to 2 bits.

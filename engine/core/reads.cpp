@@ -46,10 +46,12 @@ void ReadsFile::refill() {
     }
 }
 
-bool ReadsFile::next(std::vector<char>& lineBuffer, std::size_t& length) {
-    if (stopped_ || lineBuffer.size() < kLineLimit) return false;
+// Finds the next line in the chunk; `start` points at it until the next
+// call. Sets the stop flags when there is none.
+bool ReadsFile::nextLine(const char*& start, std::size_t& length) {
+    if (stopped_) return false;
     for (;;) {
-        const char* start = chunk_.data() + begin_;
+        start = chunk_.data() + begin_;
         const std::size_t available = end_ - begin_;
         const auto* lf = static_cast<const char*>(std::memchr(start, '\n', available));
         std::size_t lineBytes = 0;
@@ -75,12 +77,27 @@ bool ReadsFile::next(std::vector<char>& lineBuffer, std::size_t& length) {
             stopped_ = stoppedAtLongLine_ = true;
             return false;
         }
-        std::memcpy(lineBuffer.data(), start, lineBytes);
         begin_ += consumed;
         length = lineBytes;
         ++inputCount_;
         return true;
     }
+}
+
+bool ReadsFile::next(std::vector<char>& lineBuffer, std::size_t& length) {
+    if (lineBuffer.size() < kLineLimit) return false;
+    const char* start = nullptr;
+    if (!nextLine(start, length)) return false;
+    std::memcpy(lineBuffer.data(), start, length);
+    return true;
+}
+
+bool ReadsFile::nextBatch(ReadBatch& batch, std::size_t maxLines) {
+    batch.clear(inputCount_ + 1);
+    const char* start = nullptr;
+    std::size_t length = 0;
+    while (batch.size() < maxLines && nextLine(start, length)) batch.append(start, length);
+    return batch.size() > 0;
 }
 
 }  // namespace ruz

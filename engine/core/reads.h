@@ -19,6 +19,36 @@
 
 namespace ruz {
 
+// Consecutive lines of a reads file, copied out of its buffer so that they
+// can be worked on apart from the reading. Line i is bytes
+// [start(i), start(i) + length(i)) of one block; it may be changed in place.
+class ReadBatch {
+public:
+    std::size_t size() const { return ends_.size(); }
+    // Number of the batch's first line in the file, counting from 1.
+    std::int64_t firstLine() const { return firstLine_; }
+    char* line(std::size_t i) { return bytes_.data() + start(i); }
+    const char* line(std::size_t i) const { return bytes_.data() + start(i); }
+    std::size_t length(std::size_t i) const { return ends_[i] - start(i); }
+
+    void clear(std::int64_t firstLine) {
+        bytes_.clear();
+        ends_.clear();
+        firstLine_ = firstLine;
+    }
+    void append(const char* bytes, std::size_t n) {
+        bytes_.insert(bytes_.end(), bytes, bytes + n);
+        ends_.push_back(bytes_.size());
+    }
+
+private:
+    std::size_t start(std::size_t i) const { return i == 0 ? 0 : ends_[i - 1]; }
+
+    std::vector<char> bytes_;
+    std::vector<std::size_t> ends_;
+    std::int64_t firstLine_ = 1;
+};
+
 class ReadsFile {
 public:
     // Opens a reads file (or a task list, or a list file) with the stream
@@ -32,6 +62,10 @@ public:
     // kLineLimit bytes or more, at a read error, or when the line buffer has
     // been released.
     bool next(std::vector<char>& lineBuffer, std::size_t& length);
+
+    // Fills `batch` with up to `maxLines` next lines (each counted as input,
+    // same limits as next()); false when no line was left.
+    bool nextBatch(ReadBatch& batch, std::size_t maxLines);
 
     std::int64_t inputCount() const { return inputCount_; }
     const std::string& path() const { return path_; }
@@ -50,6 +84,7 @@ public:
 private:
     ReadsFile(FilePtr file, std::string path);
     void refill();
+    bool nextLine(const char*& start, std::size_t& length);
 
     FilePtr file_;
     std::string path_;

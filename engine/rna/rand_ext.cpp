@@ -79,13 +79,10 @@ bool RandExt(RunContext& context, const std::string& parameterFile) {
     auto genome = loadIndexedGenome(console, p.genomePath, sizes->readSize() - 1);
     if (!genome) return false;
 
-    Counters counters;
-    ScanEnd scan;
-    {
-        Placer placer(*genome, *sizes);
-        scan = scanReads(context, p.readsPath, *sizes, placer, *files, counters);
-        if (scan == ScanEnd::Failed) return false;
-    }
+    Task task[] = {{*sizes, &*files, {}}};
+    const ScanEnd scan = scanReads(context, p.readsPath, *genome, task);
+    if (scan == ScanEnd::Failed) return false;
+    const Counters& counters = task[0].counters;
     if (counters.fellIntoGenome == 0) {
         console.fail("\nno detected reads");
         return false;

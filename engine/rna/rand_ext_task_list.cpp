@@ -123,26 +123,83 @@ struct Inputs {
     std::string experimentId;
 };
 
-bool runTask(RunContext& context, const IndexedGenome& genome, const Inputs& in,
-             const SizeTexts& texts, const Sizes& sizes) {
-    auto files = RunFiles::create(context.console, in.resultPrefix,
-                                  resultStem(in.resultPrefix, in.experimentId, texts),
-                                  {in.genomePath, in.readsPath, in.taskListPath, in.parameterFile});
-    if (!files) return false;
+// A task of the list: its line, its sizes, and once its read size has been
+// scanned, its files and counts.
+struct ListTask {
+    SizeTexts texts;
+    std::optional<Sizes> sizes;
+    std::optional<RunFiles> files;
     Counters counters;
-    Placer placer(genome, sizes);
-    const ScanEnd scan = scanReads(context, in.readsPath, sizes, placer, *files, counters);
-    if (scan == ScanEnd::Failed) return false;
-    if (counters.fellIntoGenome == 0) {
+    ScanEnd scan = ScanEnd::Failed;
+    bool scanned = false;
+};
+
+// The tasks of the list up to the first line that cannot run; each task's
+// sizes are converted quietly here and again, with their messages, when
+// the task comes up.
+std::vector<ListTask> runnableTasks(const TaskList& list) {
+    std::vector<ListTask> tasks;
+    RecordingConsole quiet;
+    for (const std::string& line : list.lines) {
+        if (line.empty()) continue;
+        const auto texts = splitTaskLine(line);
+        if (!texts) break;
+        auto sizes = convertSizes(quiet.console(), *texts);
+        if (!sizes) break;
+        tasks.push_back({*texts, sizes, std::nullopt, {}, ScanEnd::Failed, false});
+    }
+    return tasks;
+}
+
+std::optional<RunFiles> createFiles(Console& console, const Inputs& in, const SizeTexts& texts) {
+    return RunFiles::create(console, in.resultPrefix, resultStem(in.resultPrefix, in.experimentId, texts),
+                            {in.genomePath, in.readsPath, in.taskListPath, in.parameterFile});
+}
+
+// Scans the reads once for task `first` and every later task of its read
+// size: the placements of a read serve every split of it into immutable
+// part and tip. Later tasks whose files cannot be made now wait for their
+// own turn, where the failure is reported.
+void scanGroup(RunContext& context, const IndexedGenome& genome, const Inputs& in,
+               std::vector<ListTask>& tasks, std::size_t first) {
+    const std::int32_t readSize = tasks[first].sizes->readSize();
+    std::vector<std::size_t> members;
+    RecordingConsole quiet;
+    for (std::size_t t = first; t < tasks.size(); ++t) {
+        if (tasks[t].scanned || tasks[t].sizes->readSize() != readSize) continue;
+        tasks[t].files = createFiles(t == first ? context.console : quiet.console(), in, tasks[t].texts);
+        if (!tasks[t].files) {
+            if (t == first) break;
+            continue;
+        }
+        members.push_back(t);
+    }
+    for (const std::size_t t : members) tasks[t].scanned = true;
+    tasks[first].scanned = true;
+    if (members.empty()) return;
+    std::vector<Task> group;
+    for (const std::size_t t : members) group.push_back({*tasks[t].sizes, &*tasks[t].files, {}});
+    const ScanEnd scan = scanReads(context, in.readsPath, genome, group);
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        tasks[members[i]].counters = group[i].counters;
+        tasks[members[i]].scan = scan;
+    }
+}
+
+// Reports one task whose reads were scanned; false ends the list.
+bool reportTask(RunContext& context, const IndexedGenome& genome, const Inputs& in, ListTask& task) {
+    if (!task.files || task.scan == ScanEnd::Failed) return false;
+    if (task.counters.fellIntoGenome == 0) {
         context.console.fail("\nno detected reads");
         return false;
     }
     const bool written =
-        writeReport(context, genome.genome, sizes, counters, *files,
+        writeReport(context, genome.genome, *task.sizes, task.counters, *task.files,
                     {"Ruzovizu::fCutRnaReplacedEnd_BaseTaskList", in.genomePath, in.readsPath});
+    task.files.reset();
     // A cut reads file has been reported: this task's report covers the
     // reads before the cut, and the list ends here.
-    return written && scan == ScanEnd::Complete;
+    return written && task.scan == ScanEnd::Complete;
 }
 
 }  // namespace
@@ -171,6 +228,8 @@ bool RandExtTaskList(RunContext& context, const std::string& parameterFile) {
     if (!genome) return false;
 
     console.say("\nimmutSz\tmutTipSz\tmisNu");
+    std::vector<ListTask> tasks = runnableTasks(*list);
+    std::size_t next = 0;
     for (const std::string& line : list->lines) {
         if (line.empty()) continue;
         console.say("\n", shownLine(line));
@@ -180,8 +239,11 @@ bool RandExtTaskList(RunContext& context, const std::string& parameterFile) {
             console.fail("\nbad task line: ", shownLine(line), problem);
             return false;
         }
-        const auto sizes = convertSizes(console, *texts);
-        if (!sizes || !runTask(context, *genome, in, *texts, *sizes)) return false;
+        if (!convertSizes(console, *texts)) return false;
+        // The line converts, so it is the next runnable task.
+        if (!tasks[next].scanned) scanGroup(context, *genome, in, tasks, next);
+        if (!reportTask(context, *genome, in, tasks[next])) return false;
+        ++next;
     }
     if (list->endsAtLongLine) {
         console.fail("\nbad task line: a line of ", kLineLimit, " characters or more ends the list");

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "core/nucleotide.h"
+#include "core/parallel.h"
 #include "core/params.h"
 #include "core/read_codes.h"
 #include "core/reads.h"
@@ -114,50 +115,6 @@ std::optional<RunFiles> RunFiles::create(Console& console, const std::string& pr
 // ---------------------------------------------------------------------------
 // Placement and scan
 
-Placer::Placer(const IndexedGenome& genome, const Sizes& sizes) : genome_(genome), sizes_(sizes) {}
-
-std::size_t Placer::collect(const Strand& strand, const KmerIndex& index, KmerCode key,
-                            std::uint32_t tip, const char* letters) {
-    sites_.clear();
-    const std::uint8_t* s = strand.origin();
-    const std::int32_t immut = sizes_.immutSz;
-    const std::int32_t tipSz = sizes_.mutTipSz;
-    const char* readTip = letters + immut;
-    for (const std::int32_t p : index.positions(key)) {
-        // The key covers the first 12 letters; the rest of the immutable
-        // part must match exactly.
-        if (immut > kKeyLength &&
-            std::memcmp(s + p + kKeyLength, letters + kKeyLength, immut - kKeyLength) != 0)
-            continue;
-        const std::uint8_t* genomeTip = s + p + immut;
-        std::int32_t mismatches = 0;
-        for (std::int32_t j = 0; j < tipSz && mismatches < sizes_.misNu; ++j)
-            mismatches += genomeTip[j] != static_cast<std::uint8_t>(readTip[j]);
-        if (mismatches >= sizes_.misNu) sites_.push_back({static_cast<std::uint32_t>(p), tip});
-    }
-    return sites_.size();
-}
-
-void Placer::place(const char* letters, const std::uint8_t* codes, RunFiles& files,
-                   Counters& counters) {
-    const KmerCode key = kmerCode(codes, kKeyLength, codeOfCode);
-    const std::uint32_t tip = sizes_.mutTipSz > 0
-                                  ? kmerCode(codes + sizes_.immutSz, sizes_.mutTipSz, codeOfCode)
-                                  : 0;
-    bool fell = false;
-    const auto write = [&](std::size_t n, RecordSpill<SiteRecord>& spill, std::int64_t& records) {
-        if (n == 0) return;
-        spill.append(std::span<const SiteRecord>(sites_.data(), n));
-        records += static_cast<std::int64_t>(n);
-        fell = true;
-    };
-    write(collect(genome_.genome.upper, genome_.index->upper, key, tip, letters), files.upperSites,
-          counters.upperRecords);
-    write(collect(genome_.genome.lower, genome_.index->lower, key, tip, letters), files.lowerSites,
-          counters.lowerRecords);
-    if (fell) ++counters.fellIntoGenome;
-}
-
 namespace {
 
 // A tip shorter than 2 letters, or of one repeated character (compared as
@@ -169,36 +126,151 @@ bool isLongTrack(const char* tip, std::int32_t length) {
     return true;
 }
 
+// What the reads of one batch give one task.
+struct TaskBatch {
+    Counters counts;
+    std::vector<SiteRecord> upper;
+    std::vector<SiteRecord> lower;
+};
+
+struct BatchResult {
+    std::vector<TaskBatch> tasks;
+    std::vector<std::uint8_t> codes;      // the current read's codes
+    std::vector<std::uint8_t> eligible;   // per task: the read is analysed for it
+    std::vector<std::uint32_t> tips;      // per task: the read's tip code
+    std::vector<std::uint8_t> fell;       // per task: the read was placed
+};
+
+// Places reads for tasks of one read size. At a position whose key matches,
+// the read's letters are compared once: m, the length of the exact prefix,
+// and c, the mismatches from m to the read's end. A task accepts the
+// position when its immutable part lies within the prefix (immutSz <= m)
+// and c >= misNu: its tip [immutSz, size) then differs exactly where [m,
+// size) does. This is the test of a task alone, for all tasks in one pass.
+class GroupPlacer {
+public:
+    GroupPlacer(const IndexedGenome& genome, std::span<const Task> tasks)
+        : genome_(genome), tasks_(tasks), readSize_(tasks.front().sizes.readSize()) {
+        for (const Task& t : tasks) maxMisNu_ = std::max(maxMisNu_, t.sizes.misNu);
+    }
+
+    void work(ReadBatch& batch, BatchResult& result) const {
+        result.tasks.resize(tasks_.size());
+        for (TaskBatch& t : result.tasks) {
+            t.counts = Counters{};
+            t.upper.clear();
+            t.lower.clear();
+        }
+        result.codes.resize(static_cast<std::size_t>(readSize_));
+        result.eligible.resize(tasks_.size());
+        result.tips.resize(tasks_.size());
+        result.fell.resize(tasks_.size());
+        for (std::size_t i = 0; i < batch.size(); ++i) classifyAndPlace(batch.line(i), batch.length(i), result);
+    }
+
+private:
+    void classifyAndPlace(char* line, std::size_t rawLength, BatchResult& result) const {
+        if (lengthWithoutCr(line, rawLength) != static_cast<std::size_t>(readSize_)) return;
+        bool any = false;
+        for (std::size_t t = 0; t < tasks_.size(); ++t) {
+            const Sizes& sz = tasks_[t].sizes;
+            const bool longTrack = isLongTrack(line + sz.immutSz, sz.mutTipSz);
+            result.eligible[t] = !longTrack;
+            if (longTrack) {
+                ++result.tasks[t].counts.longTracks;
+            } else {
+                ++result.tasks[t].counts.theseReads;
+                any = true;
+            }
+        }
+        if (!any) return;
+        std::uint8_t* codes = result.codes.data();
+        if (!toUpperLettersAndCodes(line, static_cast<std::size_t>(readSize_), codes)) {
+            for (std::size_t t = 0; t < tasks_.size(); ++t)
+                if (result.eligible[t]) ++result.tasks[t].counts.defected;
+            return;
+        }
+        for (std::size_t t = 0; t < tasks_.size(); ++t) {
+            if (!result.eligible[t]) continue;
+            ++result.tasks[t].counts.analyzed;
+            const Sizes& sz = tasks_[t].sizes;
+            result.tips[t] = sz.mutTipSz > 0 ? kmerCode(codes + sz.immutSz, sz.mutTipSz, codeOfCode) : 0;
+            result.fell[t] = 0;
+        }
+        const KmerCode key = kmerCode(codes, kKeyLength, codeOfCode);
+        placeOnStrand(genome_.genome.upper, genome_.index->upper, key, line, result, &TaskBatch::upper,
+                      &Counters::upperRecords);
+        placeOnStrand(genome_.genome.lower, genome_.index->lower, key, line, result, &TaskBatch::lower,
+                      &Counters::lowerRecords);
+        for (std::size_t t = 0; t < tasks_.size(); ++t)
+            if (result.eligible[t] && result.fell[t]) ++result.tasks[t].counts.fellIntoGenome;
+    }
+
+    void placeOnStrand(const Strand& strand, const KmerIndex& index, KmerCode key, const char* letters,
+                       BatchResult& result, std::vector<SiteRecord> TaskBatch::*records,
+                       std::int64_t Counters::*count) const {
+        const std::uint8_t* s = strand.origin();
+        const auto size = static_cast<std::size_t>(readSize_);
+        const auto* read = reinterpret_cast<const std::uint8_t*>(letters);
+        for (const std::int32_t p : index.positions(key)) {
+            const std::uint8_t* at = s + p;
+            // The key covers the first 12 letters.
+            const std::size_t m = kKeyLength + forwardMatch(at + kKeyLength, read + kKeyLength,
+                                                             size - kKeyLength);
+            std::int32_t c = 0;
+            for (std::size_t j = m; j < size && c < maxMisNu_; ++j) c += at[j] != read[j];
+            for (std::size_t t = 0; t < tasks_.size(); ++t) {
+                if (!result.eligible[t]) continue;
+                const Sizes& sz = tasks_[t].sizes;
+                if (static_cast<std::size_t>(sz.immutSz) > m || c < sz.misNu) continue;
+                (result.tasks[t].*records).push_back({static_cast<std::uint32_t>(p), result.tips[t]});
+                ++(result.tasks[t].counts.*count);
+                result.fell[t] = 1;
+            }
+        }
+    }
+
+    const IndexedGenome& genome_;
+    std::span<const Task> tasks_;
+    std::int32_t readSize_;
+    std::int32_t maxMisNu_ = 0;
+};
+
+void add(Counters& to, const Counters& from) {
+    to.theseReads += from.theseReads;
+    to.defected += from.defected;
+    to.longTracks += from.longTracks;
+    to.analyzed += from.analyzed;
+    to.fellIntoGenome += from.fellIntoGenome;
+    to.upperRecords += from.upperRecords;
+    to.lowerRecords += from.lowerRecords;
+}
+
 }  // namespace
 
-ScanEnd scanReads(RunContext& context, const std::string& readsPath, const Sizes& sizes,
-                  Placer& placer, RunFiles& files, Counters& counters) {
+ScanEnd scanReads(RunContext& context, const std::string& readsPath, const IndexedGenome& genome,
+                  std::span<Task> tasks) {
     auto reads = ReadsFile::open(context.console, readsPath);
     if (!reads) return ScanEnd::Failed;
-    counters = Counters{};
-    const std::int32_t readSize = sizes.readSize();
-    char* line = context.buff.line.data();
-    auto* codes = reinterpret_cast<std::uint8_t*>(context.buff.text.data());
-    std::size_t rawLength = 0;
-    while (reads->next(context.buff.line, rawLength)) {
-        if (lengthWithoutCr(line, rawLength) != static_cast<std::size_t>(readSize)) continue;
-        if (isLongTrack(line + sizes.immutSz, sizes.mutTipSz)) {
-            ++counters.longTracks;
-            continue;
-        }
-        ++counters.theseReads;
-        if (!toUpperLettersAndCodes(line, static_cast<std::size_t>(readSize), codes)) {
-            ++counters.defected;
-            continue;
-        }
-        ++counters.analyzed;
-        placer.place(line, codes, files, counters);
-    }
-    counters.input = reads->inputCount();
+    for (Task& t : tasks) t.counters = Counters{};
+    const GroupPlacer placer(genome, tasks);
+    scanBatches<BatchResult>(
+        *reads, context.threads, [&](ReadBatch& batch, BatchResult& result) { placer.work(batch, result); },
+        [&](ReadBatch&, BatchResult& result) {
+            for (std::size_t t = 0; t < tasks.size(); ++t) {
+                add(tasks[t].counters, result.tasks[t].counts);
+                tasks[t].files->upperSites.append(result.tasks[t].upper);
+                tasks[t].files->lowerSites.append(result.tasks[t].lower);
+            }
+            return true;
+        });
+    for (Task& t : tasks) t.counters.input = reads->inputCount();
     const bool readToEnd = reads->reportEnd(context.console);
-    if (!files.upperSites.finishWriting(context.console) ||
-        !files.lowerSites.finishWriting(context.console))
-        return ScanEnd::Failed;
+    for (Task& t : tasks) {
+        if (!t.files->upperSites.finishWriting(context.console) ||
+            !t.files->lowerSites.finishWriting(context.console))
+            return ScanEnd::Failed;
+    }
     return readToEnd ? ScanEnd::Complete : ScanEnd::Cut;
 }
 

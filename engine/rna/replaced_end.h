@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -98,21 +99,13 @@ struct RunFiles {
                                           std::initializer_list<std::string> inputs);
 };
 
-// Places one analysed read on both strands; the site buffer grows as needed
-// and is reused from read to read.
-class Placer {
-public:
-    Placer(const IndexedGenome& genome, const Sizes& sizes);
-    // `letters`: the read in uppercase; `codes`: its base codes.
-    void place(const char* letters, const std::uint8_t* codes, RunFiles& files, Counters& counters);
-
-private:
-    std::size_t collect(const Strand& strand, const KmerIndex& index, KmerCode key,
-                        std::uint32_t tip, const char* letters);
-
-    const IndexedGenome& genome_;
-    Sizes sizes_;
-    std::vector<SiteRecord> sites_;
+// One setting of the sizes with its files and counts. A scan serves several
+// tasks of one read size at once: each gets the records and counts a scan
+// for it alone would give, in the same order.
+struct Task {
+    Sizes sizes;
+    RunFiles* files = nullptr;
+    Counters counters;
 };
 
 // How a scan of the reads ended.
@@ -123,11 +116,15 @@ enum class ScanEnd {
     Failed,    // the reads file could not be opened or a site file written
 };
 
-// Scans the reads file: counts every line, classifies the reads of the read
-// size (long tracks, defective, analysed) and places the analysed ones. The
-// site spills are closed at the end.
-ScanEnd scanReads(RunContext& context, const std::string& readsPath, const Sizes& sizes,
-                  Placer& placer, RunFiles& files, Counters& counters);
+// Scans the reads file once for tasks that share a read size, on
+// `context.threads` threads: counts every line, classifies the reads of
+// the read size (long tracks, defective, analysed) for each task and places
+// the analysed ones. A read is placed at a position of either strand where
+// its first max(12, immutSz) letters match exactly and its tip differs from
+// the genome in at least misNu letters. The site spills are closed at the
+// end.
+ScanEnd scanReads(RunContext& context, const std::string& readsPath, const IndexedGenome& genome,
+                  std::span<Task> tasks);
 
 // What the log names besides the counts.
 struct LogHead {

@@ -3,7 +3,11 @@
 // hand.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <filesystem>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "core/context.h"
 #include "core/platform.h"
@@ -156,6 +160,73 @@ TEST_F(TaskListRun, MissingTaskListEndsBeforeTheGenome) {
     RunContext context(rec.console());
     EXPECT_FALSE(RandExtTaskList(context, dir.file("params.txt")));
     EXPECT_EQ(rec.text(), "\ni can't open\n/no/tasks.txt");
+}
+
+// One scan serves every task of a read size, on several threads: each
+// task's table and log must be those of RandExt run alone with its sizes on
+// one thread (the logs differ only in their first line, the procedure).
+TEST(TaskListAgainstRandExt, EveryTaskGivesWhatItGivesAlone) {
+    test::TempDir dir;
+    std::mt19937 rng(42);
+    const auto base = [&] { return "ACGT"[rng() & 3]; };
+    std::string genome(3000, 'A');
+    for (char& c : genome) c = base();
+    // Reads of 20 and 18 letters: copies of genome windows (either strand,
+    // some piled on a few sites) with a changed end, and random reads.
+    std::string reads;
+    for (int i = 0; i < 4000; ++i) {
+        const std::size_t size = i % 4 == 3 ? 18 : 20;
+        const std::size_t at = (i % 5 == 0 ? (rng() % 7) * 411 : rng() % (genome.size() - size));
+        std::string read = genome.substr(at, size);
+        if (i % 2) {
+            std::string rc(read.rbegin(), read.rend());
+            for (char& c : rc) c = c == 'A' ? 'T' : c == 'C' ? 'G' : c == 'G' ? 'C' : 'A';
+            read = rc;
+        }
+        for (std::size_t j = 12 + rng() % 8; j < size; ++j)
+            if (rng() % 3 == 0) read[j] = base();
+        if (i % 97 == 0) read = std::string(size, 'N');
+        reads += read + (i % 7 ? "\n" : "\r\n");
+    }
+    test::writeFile(dir.file("g.txt"), genome);
+    test::writeFile(dir.file("r.txt"), reads);
+    const std::vector<std::array<const char*, 3>> tasks = {
+        {"12", "8", "1"}, {"14", "6", "2"}, {"10", "10", "3"}, {"12", "6", "1"},
+        {"16", "4", "0"}, {"12", "8", "4"}, {"18", "2", "1"}, {"11", "7", "2"}};
+    std::string list = "Task list\n\n\n\n\n\nt\nimmutSz\tmutTipSz\tmisNu\n";
+    for (const auto& t : tasks) list += std::string(t[0]) + "\t" + t[1] + "\t" + t[2] + "\n";
+    test::writeFile(dir.file("list.txt"), list);
+    const std::string listDir = dir.file("list"), aloneDir = dir.file("alone");
+    std::filesystem::create_directory(listDir);
+    std::filesystem::create_directory(aloneDir);
+
+    RecordingConsole rec;
+    test::writeFile(dir.file("p.txt"), test::record("pthGnm", dir.file("g.txt")) +
+                                           test::record("pthReads", dir.file("r.txt")) +
+                                           test::record("diRes", listDir) +
+                                           test::record("pthTaskList", dir.file("list.txt")));
+    RunContext listRun(rec.console());
+    listRun.threads = 3;
+    ASSERT_TRUE(RandExtTaskList(listRun, dir.file("p.txt"))) << rec.text();
+
+    const auto afterFirstLine = [](const std::string& text) { return text.substr(text.find('\n')); };
+    for (const auto& t : tasks) {
+        const std::string name = std::string("t_") + t[0] + "!" + t[1] + "!" + t[2] + "!";
+        SCOPED_TRACE(name);
+        RecordingConsole alone;
+        test::writeFile(dir.file("a.txt"),
+                        test::record("pthGnm", dir.file("g.txt")) + test::record("pthReads", dir.file("r.txt")) +
+                            test::record("diRes", aloneDir) + test::record("experimentId", "t") +
+                            test::record("immutSz", t[0]) + test::record("mutTipSz", t[1]) +
+                            test::record("misNu", t[2]));
+        RunContext aloneRun(alone.console());
+        ASSERT_TRUE(RandExt(aloneRun, dir.file("a.txt"))) << alone.text();
+        const std::string table = test::readFile(aloneDir + "/" + name + ".txt");
+        EXPECT_GT(table.size(), 200u) << "the task places reads";
+        EXPECT_EQ(test::readFile(listDir + "/" + name + ".txt"), table);
+        EXPECT_EQ(afterFirstLine(test::readFile(listDir + "/" + name + "Log.txt")),
+                  afterFirstLine(test::readFile(aloneDir + "/" + name + "Log.txt")));
+    }
 }
 
 }  // namespace
