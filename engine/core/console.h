@@ -12,6 +12,8 @@
 #include <string>
 #include <utility>
 
+#include "progress.h"
+
 namespace ruz {
 
 class Console {
@@ -21,9 +23,13 @@ public:
 
     template <typename... Parts>
     Console& say(const Parts&... parts) {
+        if (progress_) progress_->finish();
         (out_ << ... << parts);
         return *this;
     }
+
+    // A progress line on the same terminal is cleared before each message.
+    void showsProgress(Progress* progress) { progress_ = progress; }
 
     void waitKey() {
         out_.flush();
@@ -45,6 +51,7 @@ private:
     std::ostream& out_;
     std::function<void()> keyWait_;
     int keyWaits_ = 0;
+    Progress* progress_ = nullptr;
 };
 
 // A console that records everything into a string and never blocks.

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "console.h"
+#include "progress.h"
 
 namespace ruz {
 
@@ -31,12 +32,17 @@ struct Buff {
 };
 
 struct RunContext {
-    explicit RunContext(Console& c) : console(c) {}
+    explicit RunContext(Console& c) : console(c) { console.showsProgress(&progress); }
+    ~RunContext() { console.showsProgress(nullptr); }
+    RunContext(const RunContext&) = delete;
+    RunContext& operator=(const RunContext&) = delete;
 
     Console& console;
     Buff buff;
     // Threads the analysis may work on; its outputs do not depend on it.
     int threads = 1;
+    // Phase and reads done, on the error stream when the entry enables it.
+    Progress progress;
 };
 
 }  // namespace ruz

@@ -233,6 +233,7 @@ int runEngine(int argc, char** argv, Console& console, AnalysisTable table) {
     }
     call->threads = line.threads;
     RunContext context(console);
+    if (Progress::errorStreamIsTerminal()) context.progress.enable(stderr);
     return dispatch(context, table, *call);
 }
 

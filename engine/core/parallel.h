@@ -19,8 +19,11 @@
 #include <cstddef>
 #include <memory>
 #include <mutex>
+#include <string_view>
+#include <utility>
 #include <vector>
 
+#include "context.h"
 #include "reads.h"
 
 #if RUZ_HAVE_TBB
@@ -125,6 +128,23 @@ void scanBatches(ReadsFile& reads, int threads, Work&& work, Merge&& merge,
         work(slot.batch, slot.result);
         if (!merge(slot.batch, slot.result)) return;
     }
+}
+
+// scanBatches on the run's threads, with the reads done shown as the
+// progress of the phase `phase`.
+template <typename Result, typename Work, typename Merge>
+void scanBatches(RunContext& context, ReadsFile& reads, std::string_view phase, Work&& work,
+                 Merge&& merge, std::size_t batchLines = kBatchLines) {
+    context.progress.phase(phase);
+    scanBatches<Result>(
+        reads, context.threads, std::forward<Work>(work),
+        [&](ReadBatch& batch, Result& result) {
+            const bool goOn = merge(batch, result);
+            context.progress.reads(batch.firstLine() + static_cast<std::int64_t>(batch.size()) - 1);
+            return goOn;
+        },
+        batchLines);
+    context.progress.finish();
 }
 
 // Calls body(i) for i in [0, n) on up to `threads` threads; the calls must

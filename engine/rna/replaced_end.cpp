@@ -255,7 +255,8 @@ ScanEnd scanReads(RunContext& context, const std::string& readsPath, const Index
     for (Task& t : tasks) t.counters = Counters{};
     const GroupPlacer placer(genome, tasks);
     scanBatches<BatchResult>(
-        *reads, context.threads, [&](ReadBatch& batch, BatchResult& result) { placer.work(batch, result); },
+        context, *reads, "placing reads",
+        [&](ReadBatch& batch, BatchResult& result) { placer.work(batch, result); },
         [&](ReadBatch&, BatchResult& result) {
             for (std::size_t t = 0; t < tasks.size(); ++t) {
                 add(tasks[t].counters, result.tasks[t].counts);
