@@ -11,6 +11,9 @@
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    // The settings (window place, last folder) are kept under these names.
+    QCoreApplication::setOrganizationName(QStringLiteral("Ruzovizu"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quellon"));
     try {
         quellon::TFm fm(QCoreApplication::applicationDirPath(),
                         std::make_unique<quellon::DesktopShell>());

@@ -5,6 +5,10 @@
 #include "launch_paths.h"
 #include "launcher_error.h"
 #include "text_lines.h"
+#include "value_check.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 namespace quellon {
 
@@ -14,6 +18,9 @@ const QString kExternal = QStringLiteral("external");
 const QString kTaskListComment = QStringLiteral("task list");
 const QString kTaskListFunction = QStringLiteral("RandExtTaskList");
 const char* const kColumnNames[] = {"comment", "type", "name", "value"};
+const QString kResultDirectoryName = QStringLiteral("diRes");
+
+bool isDirectory(const QString& path) { return !path.isEmpty() && QFileInfo(path).isDir(); }
 
 }  // namespace
 
@@ -51,6 +58,7 @@ QStringList Session::choosePackage(const QString& package) {
     parameterFile_ = quellon::parameterFilePath(paramsDirectory_, function_);
     grid_.clear();
     fixed_ = false;
+    edited_ = false;
     return functions;
 }
 
@@ -58,6 +66,7 @@ void Session::chooseFunction(const QString& function) {
     function_ = function;
     grid_.clear();
     fixed_ = false;
+    edited_ = false;
 }
 
 ShowOutcome Session::showParams() {
@@ -72,6 +81,7 @@ ShowOutcome Session::showParams() {
         return ShowOutcome::External;
     }
     grid_.fill(lines);
+    edited_ = false;
     return ShowOutcome::Parameters;
 }
 
@@ -98,12 +108,20 @@ void Session::setValue(int row, const QString& value) {
     if (value == this->value(row)) return;
     grid_.setCell(row, ParamGrid::Value, value);
     fixed_ = false;
+    edited_ = true;
 }
 
 QString Session::fileDialogDirectory(int row) const {
     const QString& current = value(row);
-    if (current == QLatin1String("?")) return QString();
-    return directoryPart(current);
+    if (current != QLatin1String("?") && isDirectory(directoryPart(current))) {
+        return directoryPart(current);
+    }
+    return isDirectory(lastFolder_) ? lastFolder_ : QString();
+}
+
+QString Session::directoryChooserStart(int row) const {
+    if (isDirectory(value(row))) return value(row);
+    return isDirectory(lastFolder_) ? lastFolder_ : QDir::currentPath();
 }
 
 // The engine reads a parameter file line by line into a 500-byte buffer and
@@ -138,35 +156,63 @@ void Session::checkPathFitsTheCallFile() const {
             .arg(kCallLineLimit).arg(nativePath(parameterFile_)));
 }
 
-Module Session::currentModule() const {
-    return Catalogue::read(catalogueFile()).moduleOf(function_);
-}
-
 void Session::fixParams() {
     if (grid_.cell(0, ParamGrid::Comment).isEmpty()) {
-        throw LauncherError(QStringLiteral("incorrect input data"));
+        throw LauncherError(QString::fromLatin1(kIncorrectInputData));
     }
     const QStringList lines = grid_.linesToWrite();
     checkLinesFitTheEngine(lines);
     checkPathFitsTheCallFile();
     replaceFile(parameterFile_, joinLines(lines));
+    edited_ = false;
 
-    const QString directory = moduleDirectory(currentModule().directory, launcherDirectory_);
+    const Module module = Catalogue::read(catalogueFile()).moduleOf(function_);
+    const QString directory = moduleDirectory(module.directory, launcherDirectory_);
     replaceFile(callFilePath(directory), callFileContent(parameterFile_, function_));
     fixed_ = true;
 }
 
-void Session::requestStart() {
+void Session::checkStart() const {
     if (!fixed_) throw LauncherError(QStringLiteral("red button"));
+    QStringList problems = valueProblems(grid_);
+    if (!isProvided(function_)) {
+        problems.prepend(QStringLiteral("%1: not available in this version of the engine")
+                             .arg(function_));
+    }
+    if (!problems.isEmpty()) {
+        problems.prepend(QString::fromLatin1(kIncorrectInputData));
+        throw LauncherError(problems.join(u'\n'));
+    }
+}
+
+void Session::requestStart() {
+    checkStart();
     startRequested_ = true;
+}
+
+RunRequest Session::runRequest() const {
+    checkStart();
+    return RunRequest{function_, moduleExecutable(), parameterFile_, resultDirectory()};
+}
+
+QString Session::resultDirectory() const {
+    for (int row = 0; row < ParamGrid::kRows; ++row) {
+        if (grid_.cell(row, ParamGrid::Name) == kResultDirectoryName &&
+            grid_.cell(row, ParamGrid::Type) == QLatin1String("dir")) {
+            return QFileInfo(value(row)).absoluteFilePath();
+        }
+    }
+    return QString();
 }
 
 void Session::cancelStart() { startRequested_ = false; }
 
-QString Session::moduleExecutable() const {
-    const Module module = currentModule();
+QString Session::moduleExecutable() const { return moduleExecutableOf(function_); }
+
+QString Session::moduleExecutableOf(const QString& function) const {
+    const Module module = Catalogue::read(catalogueFile()).moduleOf(function);
     return quellon::moduleExecutable(moduleDirectory(module.directory, launcherDirectory_),
-                                     module.text, function_, hostExecutableRule());
+                                     module.text, function, hostExecutableRule());
 }
 
 QString Session::taskListSample() const {

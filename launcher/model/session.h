@@ -13,6 +13,7 @@
 
 #include "catalogue.h"
 #include "param_grid.h"
+#include "run_request.h"
 
 namespace quellon {
 
@@ -40,6 +41,10 @@ public:
     const QString& currentFunction() const { return function_; }
     const ParamGrid& grid() const { return grid_; }
     bool isFixed() const { return fixed_; }
+    // A value was changed since the grid was last read from or written to
+    // the parameter file: choosing a function or reading the file again
+    // would lose it.
+    bool hasUnsavedEdits() const { return edited_; }
     bool startRequested() const { return startRequested_; }
     bool activated() const { return activated_; }
 
@@ -72,20 +77,41 @@ public:
     const QString& value(int row) const;
     // A changed value makes the parameters not fixed.
     void setValue(int row, const QString& value);
-    // Where the file dialog of a "file" row starts: empty for "?".
+
+    // The folder of the file or directory chosen last, in this session or
+    // an earlier one: rows that name none start there.
+    const QString& lastFolder() const { return lastFolder_; }
+    void setLastFolder(const QString& folder) { lastFolder_ = folder; }
+    // Where the file dialog of a "file" row starts: the directory of its
+    // value when that exists, else the last folder when it exists, else
+    // empty (the dialog's own choice).
     QString fileDialogDirectory(int row) const;
+    // What the directory chooser of a "dir" row lists first: its value when
+    // that is a directory, else the last folder, else the current directory.
+    QString directoryChooserStart(int row) const;
 
     // "fix Params": writes the grid into the parameter file and the call file
     // into the module's directory. The parameters are fixed only when both
     // files were written.
     void fixParams();
 
-    // " go ": requests the start; refused while the parameters are not fixed.
+    // The functions the module's engine reports it does not provide; a start
+    // of one of them is refused.
+    void setUnprovidedFunctions(const QStringList& functions) { unprovided_ = functions; }
+    bool isProvided(const QString& function) const { return !unprovided_.contains(function); }
+
+    // " go ": requests the start. Refused while the parameters are not fixed
+    // ("red button"), and with every problem of the shown values at once.
     void requestStart();
+    // "run here": the same checks, then what the run needs.
+    RunRequest runRequest() const;
+    // The value of the `diRes` row, absolute; empty without such a row.
+    QString resultDirectory() const;
     // A start that failed: the window stays open and can be closed.
     void cancelStart();
-    // The module executable of the current function.
+    // The module executable of the current function, or of another.
     QString moduleExecutable() const;
+    QString moduleExecutableOf(const QString& function) const;
 
     // The sample task list and the user's task list ("my file").
     QString taskListSample() const;
@@ -95,7 +121,7 @@ private:
     QString catalogueFile() const;
     void checkLinesFitTheEngine(const QStringList& lines) const;
     void checkPathFitsTheCallFile() const;
-    Module currentModule() const;
+    void checkStart() const;
 
     QString launcherDirectory_;
     QString paramsDirectory_;
@@ -105,7 +131,10 @@ private:
     ParamGrid grid_;
     bool activated_ = false;
     bool fixed_ = false;
+    bool edited_ = false;
     bool startRequested_ = false;
+    QString lastFolder_;
+    QStringList unprovided_;
 };
 
 }  // namespace quellon

@@ -2,8 +2,11 @@
 
 #include <QFont>
 #include <QLabel>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 #include "design.h"
+#include "model/screen_fit.h"
 
 namespace quellon {
 
@@ -13,15 +16,28 @@ AboutWindow::AboutWindow(const QString& name, const QString& caption, const QCol
     setObjectName(name);
     setWindowTitle(caption);
     setAttribute(Qt::WA_QuitOnClose, false);
+    // Shown beside the main window, whose keyboard stays where it was.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     if (colour.isValid()) design::setBackground(this, colour);
     resize(width, 150);
 
-    Lbl = new QLabel(this);
+    // The label scrolls where the screen leaves the window less than its
+    // text's height.
+    auto* scroller = new QScrollArea(this);
+    scroller->setFrameShape(QFrame::NoFrame);
+    scroller->viewport()->setAutoFillBackground(false);  // the window's colour shows
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetNoConstraint);  // the height is the text's
+    layout->addWidget(scroller);
+
+    Lbl = new QLabel;
     Lbl->setObjectName(QStringLiteral("Lbl"));
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(17);
     Lbl->setFont(font);
-    Lbl->move(0, 0);
+    Lbl->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    scroller->setWidget(Lbl);
 }
 
 void AboutWindow::showText(const QString& caption, const QStringList& lines) {
@@ -37,9 +53,17 @@ void AboutWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
+// Beside the main window and inside the screen, leaving the grid's first
+// rows in sight. Before its first showing the window has no frame yet: the
+// main window's frame stands for it.
 void AboutWindow::FormShow() {
     const QWidget* main = parentWidget();
-    if (main) move(main->x() + leftOffset_, main->y());
+    if (!main) return;
+    const QMargins frame = design::frameMargins(main);
+    const int leastHeight = heightFor(kLeastLines) + frame.top() + frame.bottom();
+    const QRect place = aboutWindowPlace(size().grownBy(frame), leastHeight, main->frameGeometry(),
+                                         leftOffset_, design::availableArea(main));
+    setGeometry(place.marginsRemoved(frame));
 }
 
 }  // namespace quellon

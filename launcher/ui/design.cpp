@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPalette>
+#include <QScreen>
 #include <QToolButton>
 #include <QWidget>
 
@@ -29,6 +30,18 @@ QToolButton* speedButton(QWidget* parent, const QString& name, const QString& ca
     button->setGeometry(place);
     button->setAutoRaise(flat);
     return button;
+}
+
+QMargins frameMargins(const QWidget* window) {
+    const QRect inside = window->geometry();
+    const QRect frame = window->frameGeometry();
+    return QMargins(inside.left() - frame.left(), inside.top() - frame.top(),
+                    frame.right() - inside.right(), frame.bottom() - inside.bottom());
+}
+
+QRect availableArea(const QWidget* widget) {
+    const QScreen* screen = widget->screen();
+    return screen ? screen->availableGeometry() : QRect();
 }
 
 QLabel* captionPanel(QWidget* parent, const QString& name, const QString& caption,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QColor>
+#include <QMargins>
 #include <QRect>
 #include <QString>
 
@@ -29,6 +30,13 @@ void setBackground(QWidget* widget, const QColor& colour);
 // shows its frame only under the mouse.
 QToolButton* speedButton(QWidget* parent, const QString& name, const QString& caption,
                          const QRect& place, bool flat = false);
+
+// The window frame's width on each side of a shown top-level window (zero
+// where the platform draws none).
+QMargins frameMargins(const QWidget* window);
+
+// The screen area free for windows (without task bars) where the widget is.
+QRect availableArea(const QWidget* widget);
 
 // A coloured caption bar: a sunken or raised panel showing one line of text.
 QLabel* captionPanel(QWidget* parent, const QString& name, const QString& caption,

@@ -19,6 +19,8 @@ namespace {
 
 constexpr int kItemHeight = 16;
 constexpr int kIndent = 2;  // spaces a level in the list
+constexpr QSize kDesignSize(542, 608);
+constexpr QSize kSmallestSize(440, 240);
 
 }  // namespace
 
@@ -27,7 +29,9 @@ TFmDir::TFmDir(SharedTexts& shared, QWidget* mainWindow)
     setObjectName(QStringLiteral("FmDir"));
     setWindowTitle(QStringLiteral("choice the directory"));
     setModal(true);
-    setFixedSize(542, 608);
+    // The design size, smaller where the screen is: the list scrolls.
+    resize(kDesignSize);
+    setMinimumSize(kSmallestSize);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -45,8 +49,9 @@ TFmDir::TFmDir(SharedTexts& shared, QWidget* mainWindow)
     BoxDir->setObjectName(QStringLiteral("BoxDir"));
     BoxDir->setUniformItemSizes(true);
     layout->addWidget(BoxDir);
+    connect(BoxDir, &QListWidget::currentItemChanged, this, &TFmDir::choose);
     connect(BoxDir, &QListWidget::itemClicked, this, &TFmDir::BoxDirDblClick);
-    connect(BoxDir, &QListWidget::itemDoubleClicked, this, &TFmDir::BoxDirOpen);
+    connect(BoxDir, &QListWidget::itemActivated, this, &TFmDir::BoxDirOpen);
 
     // Like a fresh directory list, it starts in the current directory.
     showVolumeOf(QDir::currentPath());
@@ -68,19 +73,25 @@ void TFmDir::buildVolumeBar() {
                                   QRect(272, 8, 60, 22), true);
     BtnCancel = design::speedButton(PnlDisc, QStringLiteral("BtnCancel"), QStringLiteral("cancel"),
                                     QRect(360, 8, 60, 22), true);
+    BtnTake->setShortcut(QKeySequence(Qt::ALT | Qt::Key_T));
+    BtnTake->setToolTip(QStringLiteral("take the folder shown above the list (Alt+T)"));
+    BtnCancel->setToolTip(QStringLiteral("leave the value as it was (Escape)"));
+    BoxDisc->setToolTip(QStringLiteral("the volume whose folders the list shows"));
     design::setFontColour(BtnTake, design::clBlue());
     design::setFontColour(BtnCancel, design::clBlue());
     connect(BtnTake, &QToolButton::clicked, this, &TFmDir::BtnTakeClick);
     connect(BtnCancel, &QToolButton::clicked, this, &TFmDir::BtnCancelClick);
 }
 
-void TFmDir::openFor(const QPoint& mainTopLeft, int columnsWidth) {
-    const QString& directory = shared_.directory;
-    if (!directory.isEmpty() && QFileInfo(directory).isDir()) {
-        showVolumeOf(directory);
-        listDirectory(directory);
+QSize TFmDir::designSize() { return kDesignSize; }
+
+void TFmDir::openFor(const QString& start, const QRect& place, const QMargins& frame) {
+    if (QFileInfo(start).isDir()) {
+        showVolumeOf(start);
+        listDirectory(start);
     }
-    move(mainTopLeft.x() + columnsWidth + 10, mainTopLeft.y() + 20);
+    setGeometry(place.marginsRemoved(frame));
+    BoxDir->setFocus();
     exec();
 }
 
@@ -111,45 +122,35 @@ void TFmDir::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void TFmDir::FormShow() { taken_ = false; }
+// The panel shows the directory the list highlights, so "take" at once
+// takes it.
+void TFmDir::FormShow() { choose(BoxDir->currentItem()); }
 
 void TFmDir::closeEvent(QCloseEvent* event) { FormClose(event); }
 
-// Only "take" and "cancel" leave the window: the title bar's close button
-// and Escape do nothing.
-void TFmDir::FormClose(QCloseEvent* event) {
-    if (!taken_) {
-        event->ignore();
-        return;
-    }
-    QDialog::closeEvent(event);
-}
-
-void TFmDir::reject() {
-    if (taken_) QDialog::reject();
-}
+// The title bar's close button cancels, as Escape does.
+void TFmDir::FormClose(QCloseEvent* event) { QDialog::closeEvent(event); }
 
 void TFmDir::BoxDiscChange() { listDirectory(BoxDisc->currentText()); }
 
-void TFmDir::BoxDirDblClick(QListWidgetItem* item) {
-    PnlDir->setText(nativePath(item->data(Qt::UserRole).toString()));
+void TFmDir::choose(QListWidgetItem* item) {
+    if (item) PnlDir->setText(nativePath(item->data(Qt::UserRole).toString()));
 }
+
+void TFmDir::BoxDirDblClick(QListWidgetItem* item) { choose(item); }
 
 void TFmDir::BoxDirOpen(QListWidgetItem* item) {
-    const QString directory = item->data(Qt::UserRole).toString();
-    PnlDir->setText(nativePath(directory));
-    listDirectory(directory);
+    choose(item);
+    listDirectory(item->data(Qt::UserRole).toString());
 }
 
+// The panel always names a directory once the list shows one; an empty
+// panel (no directory listed at all) leaves the cell as it was.
 void TFmDir::BtnTakeClick() {
-    taken_ = true;
-    shared_.directory = PnlDir->text();
+    if (!PnlDir->text().isEmpty()) shared_.directory = PnlDir->text();
     accept();
 }
 
-void TFmDir::BtnCancelClick() {
-    taken_ = true;
-    reject();
-}
+void TFmDir::BtnCancelClick() { reject(); }
 
 }  // namespace quellon

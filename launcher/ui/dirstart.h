@@ -1,10 +1,11 @@
 // FmDir: the directory chooser for "dir" rows.
 //
 // A volume box (the mounted volumes stand for drives), a directory list and
-// a panel showing the chosen directory. A click on a directory chooses it; a
-// double click also opens it. The window is left only by "take", which leaves
-// the chosen directory in the shared directory text, or by "cancel", which
-// leaves the shared directory text as it was, so the cell keeps its value.
+// a panel showing the chosen directory: the highlighted one, from the moment
+// the window opens. A click or the arrow keys choose a directory; a double
+// click or Enter also opens it. "take" leaves the chosen directory in the
+// shared directory text; "cancel", Escape and the title bar's close button
+// leave the shared directory text as it was, so the cell keeps its value.
 #pragma once
 
 #include <QDialog>
@@ -25,17 +26,17 @@ class TFmDir final : public QDialog {
 public:
     TFmDir(SharedTexts& shared, QWidget* mainWindow);
 
-    // Opening for a grid row: when the shared directory text names an
-    // existing directory, the lists show it; the window stands 20 pixels
-    // below the main window's top, 10 pixels right of the grid's first three
-    // columns, and is shown modally.
-    void openFor(const QPoint& mainTopLeft, int columnsWidth);
+    // The size of the window's inside as designed.
+    static QSize designSize();
+
+    // Opening for a grid row: the lists show `start` (an existing
+    // directory) with it chosen; the window takes the frame rectangle
+    // `place` (frame margins `frame` around its inside), and is shown
+    // modally.
+    void openFor(const QString& start, const QRect& place, const QMargins& frame);
 
     // The directory the list shows.
     const QString& listedDirectory() const { return listed_; }
-
-public slots:
-    void reject() override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -47,6 +48,7 @@ private:
     void FormClose(QCloseEvent* event);
     void BoxDiscChange();
     void BoxDirDblClick(QListWidgetItem* item);
+    void choose(QListWidgetItem* item);
     void BoxDirOpen(QListWidgetItem* item);
     void BtnTakeClick();
     void BtnCancelClick();
@@ -55,7 +57,6 @@ private:
 
     SharedTexts& shared_;
     QString listed_;
-    bool taken_ = false;
     QLabel* PnlDir;
     QFrame* PnlDisc;
     QComboBox* BoxDisc;

@@ -1,28 +1,29 @@
 #include "quellon.h"
 
-#include <QCloseEvent>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QScreen>
+#include <QSettings>
 #include <QSplitter>
+#include <QStyle>
 #include <QTableWidget>
-#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <utility>
+#include <algorithm>
 
 #include "aboutfunc.h"
 #include "aboutpackage.h"
-#include "model/launcher_error.h"
-#include "model/text_lines.h"
 #include "design.h"
 #include "digital.h"
 #include "dirstart.h"
+#include "model/engine_help.h"
+#include "model/launcher_error.h"
+#include "model/screen_fit.h"
+#include "run_panel.h"
 
 namespace quellon {
 
@@ -39,6 +40,9 @@ constexpr int kSplitterHeight = 3;
 constexpr int kDataHeight = 300;
 constexpr int kComboHeight = 75;
 constexpr int kWidth = 1000;
+
+const QString kGeometryKey = QStringLiteral("Fm/geometry");
+const QString kLastFolderKey = QStringLiteral("Fm/lastFolder");
 
 QLabel* staticText(QWidget* parent, const QString& name, const QString& caption, QPoint place) {
     auto* label = new QLabel(caption, parent);
@@ -75,15 +79,35 @@ TFm::TFm(const QString& launcherDirectory, std::unique_ptr<Shell> shell, QWidget
     design::setBackground(Splitter1->handle(1), design::clBlack());
     buildComboPanel();
 
+    // The run panel lies below the buttons, behind a second splitter, and
+    // appears with the first run.
+    auto* upper = new QWidget(this);
+    auto* upperLayout = new QVBoxLayout(upper);
+    upperLayout->setContentsMargins(0, 0, 0, 0);
+    upperLayout->setSpacing(0);
+    upperLayout->addWidget(Splitter1, 1);
+    upperLayout->addWidget(PnlCombo);
+    PnlRun = new RunPanel(runQueue_, *shell_, this);
+    PnlRun->hide();
+    Splitter2 = new QSplitter(Qt::Vertical, this);
+    Splitter2->setObjectName(QStringLiteral("Splitter2"));
+    Splitter2->setHandleWidth(kSplitterHeight);
+    Splitter2->setChildrenCollapsible(false);
+    Splitter2->addWidget(upper);
+    Splitter2->addWidget(PnlRun);
+    Splitter2->setStretchFactor(0, 1);
+    design::setBackground(Splitter2->handle(1), design::clBlack());
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(Splitter1);
-    layout->addWidget(PnlCombo);
+    layout->addWidget(Splitter2);
 
     buildForms();
     connectHandlers();
+    setUpKeyboard();
     placeOnScreen();
+    restoreWindow();
     fillBoxesFromCatalogue();
     showGrid();
     showFixState();
@@ -91,6 +115,8 @@ TFm::TFm(const QString& launcherDirectory, std::unique_ptr<Shell> shell, QWidget
 
 TFm::~TFm() = default;
 
+// The task list buttons sit inside the box's frame, below its title, at
+// whatever height the style gives the title.
 void TFm::buildTopPanel() {
     PnlTop = new QFrame(this);
     PnlTop->setObjectName(QStringLiteral("PnlTop"));
@@ -99,13 +125,23 @@ void TFm::buildTopPanel() {
 
     GroupBox1 = new QGroupBox(QStringLiteral("task list"), PnlTop);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    GroupBox1->setGeometry(750, 8, 197, 50);
+    GroupBox1->setGeometry(750, 4, 197, 54);
     BtnTaLiSample = design::speedButton(GroupBox1, QStringLiteral("BtnTaLiSample"),
                                         QStringLiteral("sample"), QRect(64, 16, 60, 22));
     BtnTaLiFile = design::speedButton(GroupBox1, QStringLiteral("BtnTaLiFile"),
                                       QStringLiteral("my file"), QRect(128, 16, 60, 22));
+    auto* buttons = new QHBoxLayout(GroupBox1);
+    buttons->setContentsMargins(4, 0, 6, 2);
+    buttons->setSpacing(4);
+    buttons->addStretch(1);
+    for (QToolButton* button : {BtnTaLiSample, BtnTaLiFile}) {
+        button->setFixedSize(60, 22);
+        buttons->addWidget(button);
+    }
 }
 
+// The value column takes the width the window gives beyond the design
+// widths; the type column is at least as wide as its title.
 void TFm::buildDataPanel() {
     PnlData = new QFrame(this);
     PnlData->setObjectName(QStringLiteral("PnlData"));
@@ -125,14 +161,20 @@ void TFm::buildDataPanel() {
     TbData->setEditTriggers(QAbstractItemView::NoEditTriggers);
     TbData->setSelectionBehavior(QAbstractItemView::SelectRows);
     TbData->setSelectionMode(QAbstractItemView::SingleSelection);
+    TbData->setTabKeyNavigation(false);  // Tab leaves the grid; the arrows move in it
     for (int column = 0; column < ParamGrid::kColumns; ++column) {
         TbData->setHorizontalHeaderItem(column,
                                         new QTableWidgetItem(QLatin1String(kColumnTitles[column])));
-        TbData->setColumnWidth(column, kColumnWidths[column]);
         for (int row = 0; row < ParamGrid::kRows; ++row) {
             TbData->setItem(row, column, new QTableWidgetItem);
         }
     }
+    QHeaderView* header = TbData->horizontalHeader();
+    for (int column = 0; column < ParamGrid::kColumns; ++column) {
+        TbData->setColumnWidth(column,
+                               std::max(kColumnWidths[column], header->sectionSizeHint(column)));
+    }
+    header->setStretchLastSection(true);
 
     auto* layout = new QVBoxLayout(PnlData);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -172,6 +214,13 @@ void TFm::buildComboPanel() {
                                        QStringLiteral("fix Params"), QRect(826, 17, 80, 22));
     BtnGo = design::speedButton(PnlCombo, QStringLiteral("BtnGo"), QStringLiteral(" go "),
                                 QRect(916, 17, 40, 22));
+    // Below the fix button its state in words, below " go " the run here.
+    LblFixState = new QLabel(PnlCombo);
+    LblFixState->setObjectName(QStringLiteral("LblFixState"));
+    LblFixState->setGeometry(826, 44, 86, 22);
+    LblFixState->setAlignment(Qt::AlignCenter);
+    BtnRunHere = design::speedButton(PnlCombo, QStringLiteral("BtnRunHere"),
+                                     QStringLiteral("run here"), QRect(916, 44, 70, 22));
 }
 
 // The small windows, in the order the application creates its forms.
@@ -186,14 +235,64 @@ void TFm::connectHandlers() {
     connect(BxPacks, &QComboBox::activated, this, &TFm::BxPacksClick);
     connect(BxFuncs, &QComboBox::activated, this, &TFm::BxFuncsClick);
     connect(TbData, &QTableWidget::cellClicked, this, &TFm::TbDataClick);
+    connect(TbData->horizontalHeader(), &QHeaderView::sectionResized, this, &TFm::showCellTips);
     connect(BtnShowParams, &QToolButton::clicked, this, &TFm::BtnShowParamsClick);
     connect(BtnAboutFunc, &QToolButton::clicked, this, [this] { BtnAboutClick(BtnAboutFunc); });
     connect(BtnAboutPackage, &QToolButton::clicked, this,
             [this] { BtnAboutClick(BtnAboutPackage); });
     connect(BtnFixParams, &QToolButton::clicked, this, &TFm::BtnFixParamsClick);
     connect(BtnGo, &QToolButton::clicked, this, &TFm::BtnGoClick);
+    connect(BtnRunHere, &QToolButton::clicked, this, &TFm::BtnRunHereClick);
     connect(BtnTaLiSample, &QToolButton::clicked, this, &TFm::BtnTaLiSampleClick);
     connect(BtnTaLiFile, &QToolButton::clicked, this, &TFm::BtnTaLiFileClick);
+    connect(PnlRun, &RunPanel::problem, this, &TFm::message);
+}
+
+// Every button has a shortcut, named in its tooltip; Tab goes through the
+// boxes and buttons in the order of the work, the grid among them, and
+// Enter, Space or F2 on a grid row opens its editor (eventFilter).
+void TFm::setUpKeyboard() {
+    const struct {
+        QToolButton* button;
+        QKeySequence keys;
+        const char* tip;
+    } buttons[] = {
+        {BtnAboutPackage, QKeySequence(Qt::SHIFT | Qt::Key_F1),
+         "show or hide what the package holds"},
+        {BtnAboutFunc, QKeySequence(Qt::Key_F1), "show or hide what the function does"},
+        {BtnShowParams, QKeySequence(Qt::ALT | Qt::Key_S),
+         "read the function's parameter file into the grid"},
+        {BtnFixParams, QKeySequence(Qt::ALT | Qt::Key_F),
+         "write the grid into the parameter file and the call file beside the engine"},
+        {BtnGo, QKeySequence(Qt::ALT | Qt::Key_G),
+         "start the engine in a terminal window of its own and close the launcher"},
+        {BtnRunHere, QKeySequence(Qt::ALT | Qt::Key_R),
+         "run the engine in this window, below the buttons, and list its result files; "
+         "a run asked while another runs waits in a queue"},
+        {BtnTaLiSample, QKeySequence(Qt::ALT | Qt::Key_A), "open the sample task list"},
+        {BtnTaLiFile, QKeySequence(Qt::ALT | Qt::Key_M),
+         "open the task list named in the grid's \"task list\" row"},
+    };
+    for (const auto& b : buttons) {
+        b.button->setShortcut(b.keys);
+        b.button->setToolTip(QStringLiteral("%1 (%2)").arg(
+            QLatin1String(b.tip), b.keys.toString(QKeySequence::NativeText)));
+    }
+    BxPacks->setToolTip(QStringLiteral("the packages of the catalogue"));
+    BxFuncs->setToolTip(QStringLiteral("the package's functions; a marked one is not available "
+                                       "in this version of the engine"));
+    TbData->installEventFilter(this);
+    setTabOrder(BxPacks, BtnAboutPackage);
+    setTabOrder(BtnAboutPackage, BtnAboutFunc);
+    setTabOrder(BtnAboutFunc, BxFuncs);
+    setTabOrder(BxFuncs, BtnShowParams);
+    setTabOrder(BtnShowParams, TbData);
+    setTabOrder(TbData, BtnFixParams);
+    setTabOrder(BtnFixParams, BtnGo);
+    setTabOrder(BtnGo, BtnRunHere);
+    setTabOrder(BtnRunHere, BtnTaLiSample);
+    setTabOrder(BtnTaLiSample, BtnTaLiFile);
+    BxFuncs->setFocus();
 }
 
 // Centred with the width the window has now, 50 pixels from the top.
@@ -202,6 +301,21 @@ void TFm::placeOnScreen() {
     const QScreen* shownOn = screen();
     const int screenWidth = shownOn ? shownOn->geometry().width() : width();
     move((screenWidth - width()) / 2, 50);
+}
+
+// The place and size of the last session (frame, maximized state and a
+// screen that is no longer there taken into account), and its last folder.
+void TFm::restoreWindow() {
+    const QSettings settings;
+    session_.setLastFolder(settings.value(kLastFolderKey).toString());
+    restoreGeometry(settings.value(kGeometryKey).toByteArray());
+}
+
+void TFm::rememberWindow() { QSettings().setValue(kGeometryKey, saveGeometry()); }
+
+void TFm::rememberFolder(const QString& folder) {
+    session_.setLastFolder(folder);
+    QSettings().setValue(kLastFolderKey, folder);
 }
 
 // The package box offers the catalogue's packages with "Helixa" shown, and
@@ -218,8 +332,7 @@ void TFm::fillBoxesFromCatalogue() {
         BxPacks->clear();
         BxPacks->addItems(packages);
         BxPacks->setCurrentText(package);
-        BxFuncs->clear();
-        BxFuncs->addItems(functions);
+        fillFunctions(functions);
         BxFuncs->setCurrentText(functions.contains(kShownFunction) ? kShownFunction
                                                                    : functions.first());
     } catch (const LauncherError& problem) {
@@ -227,192 +340,52 @@ void TFm::fillBoxesFromCatalogue() {
     }
 }
 
-void TFm::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    FormActivate();
+void TFm::fillFunctions(const QStringList& functions) {
+    BxFuncs->clear();
+    BxFuncs->addItems(functions);
+    markUnprovidedFunctions();
 }
 
-void TFm::FormActivate() {
-    if (session_.activated()) return;
-    const int dataTop = PnlData->mapTo(this, QPoint(0, 0)).y();
-    FmDigit->move(x() + width() - FmDigit->width() - 20, y() + dataTop + 100);
-    session_.activate(BxPacks->currentText(), BxFuncs->currentText());
-    if (!startProblem_.isEmpty()) {
-        QTimer::singleShot(0, this, [this] { message(std::exchange(startProblem_, QString())); });
-    }
-}
-
-void TFm::closeEvent(QCloseEvent* event) { FormClose(event); }
-
-// A requested start happens as the window closes. When it fails the window
-// stays open, no longer requesting it, so the user can read the message and
-// still close the window.
-void TFm::FormClose(QCloseEvent* event) {
-    if (!session_.startRequested()) {
-        event->accept();
-        return;
-    }
-    try {
-        const QString problem = shell_->startModule(session_.moduleExecutable());
-        if (!problem.isEmpty()) throw LauncherError(problem);
-        event->accept();
-    } catch (const LauncherError& failure) {
-        session_.cancelStart();
-        showFixState();
-        event->ignore();
-        message(failure.message());
-    }
-}
-
-void TFm::BxPacksClick() {
-    try {
-        const QStringList functions = session_.choosePackage(BxPacks->currentText());
-        BxFuncs->clear();
-        BxFuncs->addItems(functions);
-        BxFuncs->setCurrentIndex(0);
-    } catch (const LauncherError& problem) {
-        BxPacks->setCurrentText(session_.currentPackage());
-        message(problem.message());
-        return;
-    }
-    showGrid();
-    showFixState();
-    if (FmAboutPackage->isVisible()) hideAbout(FmAboutPackage, BtnAboutPackage);
-}
-
-void TFm::BxFuncsClick() {
-    session_.chooseFunction(BxFuncs->currentText());
-    if (FmAboutFunc->isVisible()) hideAbout(FmAboutFunc, BtnAboutFunc);
-    showGrid();
-    showFixState();
-}
-
-void TFm::hideAbout(AboutWindow* window, QToolButton* button) {
-    window->hide();
-    button->setText(kOpenAbout);
-}
-
-void TFm::TbDataClick() {
-    const int row = TbData->currentRow();
-    if (row < 0) return;
-    switch (session_.editorFor(row)) {
-        case RowEditor::Directory: editDirectory(row); break;
-        case RowEditor::File: editFile(row, false); break;
-        case RowEditor::Table: editFile(row, true); break;
-        case RowEditor::Value: editValue(row); break;
-        case RowEditor::None: return;
-    }
-    showGrid();
-    showFixState();
-}
-
-void TFm::editDirectory(int row) {
-    shared_.directory = session_.value(row);
-    const int columnsWidth = TbData->columnWidth(ParamGrid::Comment) +
-                             TbData->columnWidth(ParamGrid::Type) +
-                             TbData->columnWidth(ParamGrid::Name);
-    FmDir->openFor(pos(), columnsWidth);
-    session_.setValue(row, shared_.directory);
-}
-
-void TFm::editFile(int row, bool table) {
-    QFileDialog dialog(this);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    const QString start = session_.fileDialogDirectory(row);
-    if (!start.isEmpty()) dialog.setDirectory(start);
-    if (table) dialog.setNameFilter(QStringLiteral("tables (*.db)"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-    session_.setValue(row, nativePath(dialog.selectedFiles().first()));
-}
-
-void TFm::editValue(int row) {
-    shared_.value = session_.value(row);
-    FmDigit->exec();
-    session_.setValue(row, shared_.value);
-}
-
-void TFm::BtnShowParamsClick() {
-    try {
-        if (session_.showParams() == ShowOutcome::External) {
-            showFixState();
-            close();
-            return;
+// A function whose module answers "--help" without listing it as available
+// gets a warning sign, a grey name and a tooltip saying why. A module that
+// cannot tell marks nothing.
+void TFm::markUnprovidedFunctions() {
+    QStringList unprovided;
+    const QIcon sign = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    for (int i = 0; i < BxFuncs->count(); ++i) {
+        const QString function = BxFuncs->itemText(i);
+        QString executable;
+        try {
+            executable = session_.moduleExecutableOf(function);
+        } catch (const LauncherError&) {
+            continue;  // shown when the function is used
         }
-    } catch (const LauncherError& problem) {
-        message(problem.message());
-    }
-    showGrid();
-}
-
-void TFm::BtnAboutClick(QToolButton* sender) {
-    const bool function = sender == BtnAboutFunc;
-    AboutWindow* window = function ? static_cast<AboutWindow*>(FmAboutFunc) : FmAboutPackage;
-    if (window->isVisible()) {
-        window->hide();
-        return;
-    }
-    try {
-        const AboutText about =
-            session_.about(function ? AboutSubject::Function : AboutSubject::Package);
-        window->showText(about.key, about.lines);
-    } catch (const LauncherError& problem) {
-        message(problem.message());
-    }
-}
-
-void TFm::BtnFixParamsClick() {
-    try {
-        session_.fixParams();
-    } catch (const LauncherError& problem) {
-        message(problem.message());
-    }
-    showFixState();
-}
-
-void TFm::BtnGoClick() {
-    try {
-        session_.requestStart();
-    } catch (const LauncherError& problem) {
-        message(problem.message());
-        return;
-    }
-    showFixState();
-    close();
-}
-
-void TFm::BtnTaLiSampleClick() { report(shell_->openDocument(session_.taskListSample())); }
-
-void TFm::BtnTaLiFileClick() {
-    try {
-        report(shell_->openDocument(session_.userTaskList(BxFuncs->currentText())));
-    } catch (const LauncherError& problem) {
-        message(problem.message());
-    }
-}
-
-void TFm::showGrid() {
-    for (int row = 0; row < ParamGrid::kRows; ++row) {
-        for (int column = 0; column < ParamGrid::kColumns; ++column) {
-            TbData->item(row, column)->setText(session_.grid().cell(row, column));
+        if (!provided_.contains(executable)) {
+            provided_.insert(executable, askProvidedFunctions(executable));
         }
+        const std::optional<QStringList>& known = provided_.value(executable);
+        const bool marked = known && !known->contains(function);
+        const QString why =
+            function + QStringLiteral(": not available in this version of the engine");
+        BxFuncs->setItemIcon(i, marked ? sign : QIcon());
+        BxFuncs->setItemData(i, marked ? QVariant(QColor(Qt::gray)) : QVariant(),
+                             Qt::ForegroundRole);
+        BxFuncs->setItemData(i, marked ? QVariant(why) : QVariant(), Qt::ToolTipRole);
+        if (marked) unprovided.append(function);
     }
+    session_.setUnprovidedFunctions(unprovided);
 }
 
-void TFm::showFixState() {
-    design::setFontColour(BtnFixParams,
-                          session_.isFixed() ? design::clBlack() : design::clRed());
-    BtnGo->setProperty("Tag", session_.startRequested() ? 1 : 0);
-}
-
-void TFm::message(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, this);
-    box.exec();
-}
-
-void TFm::report(const QString& problem) {
-    if (!problem.isEmpty()) message(problem);
+// The run panel appears with the first run; the window grows by its height
+// as far as the screen allows.
+void TFm::showRunPanel() {
+    if (PnlRun->isVisible()) return;
+    PnlRun->show();
+    const QMargins frame = design::frameMargins(this);
+    const int grown = PnlRun->sizeHint().height() + kSplitterHeight;
+    const QRect wanted = frameGeometry().adjusted(0, 0, 0, grown);
+    const QRect available = design::availableArea(this);
+    setGeometry((available.isValid() ? fitInto(wanted, available) : wanted).marginsRemoved(frame));
 }
 
 }  // namespace quellon

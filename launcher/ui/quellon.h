@@ -2,16 +2,26 @@
 //
 // The user picks a package and a function, shows the function's parameters
 // in the grid, edits values through the small windows, fixes the parameters
-// into files and starts the module. The window holds the components and
-// forwards each event to the Session, which does the work without widgets;
-// after each event the window shows the Session's state again.
+// into files and starts the module: " go " in a terminal window of its own,
+// closing the launcher, or "run here" as a child process whose console text
+// and result files the run panel below the buttons shows. The window holds
+// the components and forwards each event to the Session, which does the
+// work without widgets; after each event the window shows the Session's
+// state again.
+//
+// The window's place and size and the folder chosen last are kept in the
+// application's settings (QSettings) between sessions.
 #pragma once
 
+#include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
+#include "model/run_queue.h"
 #include "model/session.h"
 #include "shared_texts.h"
 #include "shell.h"
@@ -27,6 +37,7 @@ class QToolButton;
 namespace quellon {
 
 class AboutWindow;
+class RunPanel;
 class TFmAboutFunc;
 class TFmAboutPackage;
 class TFmDigit;
@@ -42,20 +53,31 @@ public:
 
     const Session& session() const { return session_; }
     const SharedTexts& sharedTexts() const { return shared_; }
+    const RunQueue& runs() const { return runQueue_; }
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Building (quellon.cpp).
     void buildTopPanel();
     void buildDataPanel();
     void buildComboPanel();
     void buildForms();
     void connectHandlers();
+    void setUpKeyboard();
     void placeOnScreen();
+    void restoreWindow();
+    void rememberWindow();
+    void rememberFolder(const QString& folder);
     void fillBoxesFromCatalogue();
+    void fillFunctions(const QStringList& functions);
+    void markUnprovidedFunctions();
+    void showRunPanel();
 
+    // Events (quellon_events.cpp).
     void FormActivate();
     void FormClose(QCloseEvent* event);
     void BxPacksClick();
@@ -65,22 +87,33 @@ private:
     void BtnAboutClick(QToolButton* sender);
     void BtnFixParamsClick();
     void BtnGoClick();
+    void BtnRunHereClick();
     void BtnTaLiSampleClick();
     void BtnTaLiFileClick();
 
     void editDirectory(int row);
     void editFile(int row, bool table);
     void editValue(int row);
+    QPoint valueBoxPlace() const;
+    bool keepEditsOrDiscard();
+    bool stopRunsToClose();
     void hideAbout(AboutWindow* window, QToolButton* button);
+    void clearGrid();
     void showGrid();
+    void showCellTips();
     void showFixState();
     void message(const QString& text);
+    bool ask(const QString& text, const QString& yes, const QString& no);
     void report(const QString& problem);
 
     Session session_;
     SharedTexts shared_;
     std::unique_ptr<Shell> shell_;
+    RunQueue runQueue_;
     QString startProblem_;  // a catalogue problem met at creation, shown once visible
+    // What each module executable answered to "--help": the functions it
+    // provides, or nothing when it cannot tell. Asked once a session.
+    QHash<QString, std::optional<QStringList>> provided_;
 
     QFrame* PnlTop = nullptr;
     QGroupBox* GroupBox1 = nullptr;
@@ -100,7 +133,11 @@ private:
     QLabel* StaticText2 = nullptr;
     QToolButton* BtnShowParams = nullptr;
     QToolButton* BtnFixParams = nullptr;
+    QLabel* LblFixState = nullptr;
     QToolButton* BtnGo = nullptr;
+    QToolButton* BtnRunHere = nullptr;
+    QSplitter* Splitter2 = nullptr;
+    RunPanel* PnlRun = nullptr;
 
     TFmAboutFunc* FmAboutFunc = nullptr;
     TFmAboutPackage* FmAboutPackage = nullptr;

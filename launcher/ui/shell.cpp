@@ -16,6 +16,13 @@ QString DesktopShell::openDocument(const QString& path) {
     return QString();
 }
 
+QString DesktopShell::openFolder(const QString& path) {
+    if (!QFileInfo(path).isDir() || !QDesktopServices::openUrl(QUrl::fromLocalFile(path))) {
+        return QStringLiteral("i can't open ") + nativePath(path);
+    }
+    return QString();
+}
+
 QString DesktopShell::startModule(const QString& executable) {
     return quellon::startModule(executable);
 }

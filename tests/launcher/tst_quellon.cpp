@@ -1,9 +1,16 @@
-// The main window Fm: every handler, the fix button's colour, BtnGo's Tag and
-// the messages, with the small windows it opens answered as a user would.
+// The main window Fm: every handler, the fix state, BtnGo's Tag and the
+// messages, with the small windows it opens answered as a user would; the
+// keyboard, the windows' places on the screen and what the window keeps
+// between sessions.
+#include <QDebug>
 #include <QFileDialog>
+#include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScreen>
+#include <QSignalSpy>
 
 #include "support/window_test.h"
 #include "ui/digital.h"
@@ -14,8 +21,9 @@ using namespace quellon::test_support;
 
 namespace {
 
-const QColor kRed(255, 0, 0);
-const QColor kBlack(0, 0, 0);
+const QString kFixed = QStringLiteral("black \u2713 fixed");
+const QString kNotFixed = QStringLiteral("red \u2717 not fixed");
+const QString kNotWhole = QStringLiteral("\" is not a whole number: digits only, a sign may lead");
 
 QString native(const QString& path) { return QDir::toNativeSeparators(path); }
 
@@ -30,34 +38,81 @@ bool gridIsEmpty(const LauncherUnderTest& launcher) {
     return launcher.grid()->findItems(".", Qt::MatchRegularExpression).isEmpty();
 }
 
+// Answers the value box: notes its title and the value it shows as
+// "title|value", types `text` and presses "take" (or "cancel"). A refusal
+// is noted after a further "|", and the box is then cancelled.
+void answerValueBox(QObject* context, const QString& text, bool take, QString& seen) {
+    whenModal<TFmDigit>(context, [&seen, text, take](TFmDigit* box) {
+        auto* edit = box->findChild<QLineEdit*>("BxParamVal");
+        seen = box->findChild<QLabel*>("TitParam")->text() + '|' + edit->text();
+        edit->setText(text);
+        QTest::mouseClick(box->findChild<QPushButton*>(take ? "BxParamTake" : "BxPatamCancel"),
+                          Qt::LeftButton);
+        if (!box->isVisible()) return;
+        seen += '|' + box->findChild<QLabel*>("LblProblem")->text();
+        QTest::mouseClick(box->findChild<QPushButton*>("BxPatamCancel"), Qt::LeftButton);
+    });
+}
+
+bool activate(QWidget* window) {
+    window->activateWindow();
+    return QTest::qWaitForWindowActive(window);
+}
+
 }  // namespace
 
 class tst_quellon : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase();
+    void init();
     void activationTakesTheBoxesOnce();
     void messages_data();
     void messages();
     void aboutWindowsAndChoices();
     void rowClicksOpenTheirEditor_data();
     void rowClicksOpenTheirEditor();
+    void valueBoxTakesWholeNumbersOnlyForIntRows_data();
+    void valueBoxTakesWholeNumbersOnlyForIntRows();
+    void keysOpenRowEditorsAndTabLeavesTheGrid_data();
+    void keysOpenRowEditorsAndTabLeavesTheGrid();
+    void everyButtonHasATooltipAndItsShortcutPressesIt();
+    void unfixedEditsGoOnlyWhenTheUserSaysSo_data();
+    void unfixedEditsGoOnlyWhenTheUserSaysSo();
+    void smallWindowsStayOnTheScreenClearOfTheGrid();
+    void gridStretchesAndShowsCutTextsWhole();
+    void functionsTheEngineLacksAreMarked();
+    void placeSizeAndLastFolderAreRemembered();
     void fixAndGoStartTheModuleBesideTheLauncher();
     void externalTemplateStartsTheModuleAtShow();
     void taskListButtonsOpenTheirFiles();
     void screenshotOfRandExtsParameters();
+
+private:
+    QTemporaryDir settings_;
 };
+
+void tst_quellon::initTestCase() {
+    QVERIFY(settings_.isValid());
+    useThrowawaySettings(settings_.path());
+}
+
+void tst_quellon::init() { QSettings().clear(); }
 
 void tst_quellon::activationTakesTheBoxesOnce() {
     LauncherUnderTest launcher;
     QVERIFY(launcher.open());
     QCOMPARE(launcher.fm->session().currentPackage(), QString("Helixa"));
     QCOMPARE(launcher.fm->session().currentFunction(), QString("RandExt"));
-    QCOMPARE(launcher.fixColour(), kRed);
+    QCOMPARE(launcher.fixState(), kNotFixed);
     QCOMPARE(launcher.goTag(), 0);
     // The value box waits at the window's right edge, over the grid.
     const QPoint valueBox = launcher.fm->findChild<TFmDigit*>()->pos() - launcher.fm->pos();
     QCOMPARE(valueBox, QPoint(1000 - 269 - 20, 63 + 100));
+    // No engine lies beside this launcher: it cannot tell, and marks nothing.
+    const auto* functions = launcher.fm->findChild<QComboBox*>("BxFuncs");
+    for (int i = 0; i < functions->count(); ++i) QVERIFY(functions->itemIcon(i).isNull());
 
     launcher.fm->hide();
     launcher.fm->findChild<QComboBox*>("BxFuncs")->setCurrentText("RandExtTaskList");
@@ -66,50 +121,74 @@ void tst_quellon::activationTakesTheBoxesOnce() {
     QVERIFY(launcher.messages.isEmpty());
 }
 
-// `setup`: "name=content" writes a file of the launcher directory, "name/"
-// puts a directory in the file's place. `actions`: buttons to click and
-// box=item choices. `started`: the row fixes the parameters, then its one
-// start fails. In `message`, %L and %P stand for the launcher and the Params
-// directory; a message ending in "..." is matched by its start.
+// `setup`: "name=content" writes a file of the launcher directory (%L in the
+// content stands for the launcher directory), "name/" puts a directory in
+// the file's place. `actions`: buttons to click and box=item choices.
+// `fixed`: the actions fix the parameters; `started`: then one start fails.
+// In `message`, %L and %P stand for the launcher and the Params directory; a
+// message ending in "..." is matched by its start.
 void tst_quellon::messages_data() {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QString>("actions");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("fixed");
     QTest::addColumn<bool>("started");
     const QString catalogue = "Params/List_FuncModulePack.txt";
+    const QString mistakes = "Params/RandExt.txt=genome\nfile\npthGnm\n?\nreads\nfile\npthReads\n"
+                             "%Lnone.txt\nresults\ndir\ndiRes\n%LParams/RandExt.txt\nsize\nint\n"
+                             "immutSz\n2O\nreads folder\ndir\ndiReads\n%Lmissing\nlist\nfile\n"
+                             "l\n%L\n";
+    const QString everyMistake = "incorrect input data\nrow 1 (pthGnm): no file chosen\n"
+                                 "row 2 (pthReads): no such file: %Lnone.txt\n"
+                                 "row 3 (diRes): not a folder: %PRandExt.txt\n"
+                                 "row 4 (immutSz): \"2O" + kNotWhole + "\n"
+                                 "row 5 (diReads): no such folder: %Lmissing\n"
+                                 "row 6 (l): a folder, not a file: %L";
     QTest::newRow("no catalogue") << catalogue + '/' << ""
-                                  << "Cannot open file \"%PList_FuncModulePack.txt\"..." << false;
+                                  << "Cannot open file \"%PList_FuncModulePack.txt\"..." << false
+                                  << false;
     QTest::newRow("package without functions")
         << catalogue + "=RandExt\n*R\n>this\n#Helixa\n*R\n>this\n#Empty\n" << "BxPacks=Empty"
-        << "%PList_FuncModulePack.txt\nline 7: the package \"Empty\" has no functions" << false;
-    QTest::newRow("fix before show") << "" << "BtnFixParams" << "incorrect input data" << false;
-    QTest::newRow("go before fix") << "" << "BtnGo" << "red button" << false;
+        << "%PList_FuncModulePack.txt\nline 7: the package \"Empty\" has no functions" << false
+        << false;
+    QTest::newRow("fix before show") << "" << "BtnFixParams" << "incorrect input data" << false
+                                     << false;
+    QTest::newRow("go before fix") << "" << "BtnGo" << "red button" << false << false;
+    QTest::newRow("run here before fix") << "" << "BtnRunHere" << "red button" << false << false;
+    QTest::newRow("go with every mistake at once")
+        << mistakes << "BtnShowParams BtnFixParams BtnGo" << everyMistake << true << false;
+    QTest::newRow("run here with every mistake at once")
+        << mistakes << "BtnShowParams BtnFixParams BtnRunHere" << everyMistake << true << false;
     QTest::newRow("empty template") << "Params/RandExt.txt=" << "BtnShowParams"
-                                    << "the parameter file is empty:\n%PRandExt.txt" << false;
+                                    << "the parameter file is empty:\n%PRandExt.txt" << false
+                                    << false;
     QTest::newRow("call file unwritable") << "_ParamsOfFunc.txt/" << "BtnShowParams BtnFixParams"
-                                          << "i can't open %L_ParamsOfFunc.txt" << false;
+                                          << "i can't open %L_ParamsOfFunc.txt" << false << false;
     QTest::newRow("broken about text")
         << "Params/AboutFuncs.txt=RandExt\none\n\ntwo\n*\n" << "BtnAboutFunc"
-        << "%PAboutFuncs.txt\nline 3: empty line" << false;
-    QTest::newRow("failed start") << "" << "BtnShowParams BtnFixParams BtnGo" << "i can't start it"
-                                  << true;
+        << "%PAboutFuncs.txt\nline 3: empty line" << false << false;
+    QTest::newRow("failed start") << "Params/RandExt.txt=size\nint\nimmutSz\n20\n"
+                                  << "BtnShowParams BtnFixParams BtnGo" << "i can't start it"
+                                  << true << true;
     QTest::newRow("my file of another function")
-        << "" << "BtnTaLiFile" << "you are needed function\nRandExtTaskList" << false;
+        << "" << "BtnTaLiFile" << "you are needed function\nRandExtTaskList" << false << false;
     QTest::newRow("my file before show") << "" << "BxFuncs=RandExtTaskList BtnTaLiFile"
-                                         << "you are needed to click\nshow Params" << false;
+                                         << "you are needed to click\nshow Params" << false
+                                         << false;
     QTest::newRow("my file without its record")
         << "Params/RandExtTaskList.txt=genome\nfile\npthGnm\n?\n"
         << "BxFuncs=RandExtTaskList BtnShowParams BtnTaLiFile"
-        << "no parameter has the comment \"task list\"" << false;
+        << "no parameter has the comment \"task list\"" << false << false;
 }
 
 // Each problem shows one plain message and leaves the window open, showing
-// what it works on, not fixed (but where the start failed), not requesting a
-// start and closing without one.
+// what it works on, not requesting a start, running nothing and closing
+// without a start.
 void tst_quellon::messages() {
     QFETCH(QString, setup);
     QFETCH(QString, actions);
     QFETCH(QString, message);
+    QFETCH(bool, fixed);
     QFETCH(bool, started);
     LauncherUnderTest launcher;
     launcher.startProblem = "i can't start it";
@@ -118,7 +197,7 @@ void tst_quellon::messages() {
         QFile::remove(target.chopped(1));
         QVERIFY(QDir().mkdir(target));
     } else if (!setup.isEmpty()) {
-        writeFile(target, setup.section('=', 1).toLocal8Bit());
+        writeFile(target, setup.section('=', 1).replace("%L", launcher.dir.path()).toLocal8Bit());
     }
     QVERIFY(launcher.open());
     for (const QString& action : actions.split(' ', Qt::SkipEmptyParts)) {
@@ -132,21 +211,25 @@ void tst_quellon::messages() {
     message.replace("%P", native(launcher.dir.paramsPath()));
     QCOMPARE(launcher.messages.size(), 1);
     const QString& shown = launcher.messages.first();
-    QVERIFY2(message.endsWith("...") ? shown.startsWith(message.chopped(3)) : shown == message,
-             qPrintable(shown));
+    if (message.endsWith("...")) {
+        QVERIFY2(shown.startsWith(message.chopped(3)), qPrintable(shown));
+    } else {
+        QCOMPARE(shown, message);
+    }
     QVERIFY(launcher.fm->isVisible());
     QCOMPARE(launcher.boxText("BxPacks"), launcher.fm->session().currentPackage());
     QCOMPARE(launcher.boxText("BxFuncs"), launcher.fm->session().currentFunction());
-    QCOMPARE(launcher.fixColour(), started ? kBlack : kRed);
-    QCOMPARE(QFileInfo(launcher.dir.path() + "_ParamsOfFunc.txt").isFile(), started);
+    QCOMPARE(launcher.fixState(), fixed ? kFixed : kNotFixed);
+    QCOMPARE(QFileInfo(launcher.dir.path() + "_ParamsOfFunc.txt").isFile(), fixed);
     QCOMPARE(launcher.goTag(), 0);
+    QVERIFY(launcher.fm->runs().runs().empty());
     QVERIFY(launcher.close());
     QCOMPARE(launcher.started.size(), started ? 1 : 0);
     QCOMPARE(launcher.messages.size(), 1);
 }
 
 // The about buttons toggle their windows, sized to the text; a choice in the
-// box below a button hides its window, empties the grid and turns fix red.
+// box below a button hides its window, empties the grid and unfixes.
 void tst_quellon::aboutWindowsAndChoices() {
     LauncherUnderTest launcher;
     launcher.dir.writeParam("List_FuncModulePack.txt",
@@ -184,7 +267,7 @@ void tst_quellon::aboutWindowsAndChoices() {
 
         for (const char* name : {"BtnShowParams", "BtnFixParams", s.button}) launcher.click(name);
         QVERIFY(about->isVisible());
-        QCOMPARE(launcher.fixColour(), kBlack);
+        QCOMPARE(launcher.fixState(), kFixed);
         launcher.choose(s.box, s.choice);
         QCOMPARE(items(launcher, "BxFuncs"), s.functions);
         const QString function = s.functions.contains(s.choice) ? s.choice : s.functions.first();
@@ -192,36 +275,41 @@ void tst_quellon::aboutWindowsAndChoices() {
         QCOMPARE(launcher.fm->session().currentFunction(), function);
         QVERIFY(gridIsEmpty(launcher));
         QVERIFY(!about->isVisible());
-        QCOMPARE(launcher.fixColour(), kRed);
+        QCOMPARE(launcher.fixState(), kNotFixed);
     }
     QVERIFY(launcher.messages.isEmpty());
 }
 
-// `answer`: take or cancel, after typing a text in the value box, selecting
-// a file in the file dialog, or in the directory chooser clicking an item
-// (twice with a leading '+') or choosing a volume ('/'). `seen`: where the
-// window opened and, for the chooser, the directory it lists at the end.
-// %R, %G and %C stand for the results, genome and current directories.
+// `answer`: how the window is left (take, cancel, escape or close: the
+// title bar's button) after typing a text in the value box, selecting a file
+// in the file dialog, or in the directory chooser clicking an item (twice
+// with a leading '+') or choosing a volume ('/'). `seen`: what the window
+// showed when it opened (the chooser: its panel, then the directory it lists
+// at the end and its place). %R, %G and %C stand for the results, genome and
+// current directories, %X for the grid's first three columns and 10 more.
 void tst_quellon::rowClicksOpenTheirEditor_data() {
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("seen");
-    QTest::newRow("int: take") << 4 << "take 24" << "24" << "value box";
-    QTest::newRow("str: cancel") << 3 << "cancel x" << "blank" << "value box";
-    QTest::newRow("dir: a click chooses") << 0 << "take run1" << "%R/run1" << "%R +440+20";
-    QTest::newRow("dir: double click opens") << 0 << "take +run1" << "%R/run1" << "%R/run1 +440+20";
-    QTest::newRow("dir: cancel") << 0 << "cancel run1" << "%R" << "%R +440+20";
-    QTest::newRow("dir: a volume lists its root") << 0 << "cancel /" << "%R" << "/ +440+20";
-    QTest::newRow("dir: ? lists where it stands") << 6 << "cancel" << "?" << "%C +440+20";
+    QTest::newRow("int: take") << 4 << "take 24" << "24" << "immutSz|20";
+    QTest::newRow("str: cancel") << 3 << "cancel x" << "blank" << "experimentId|blank";
+    QTest::newRow("dir: take at once") << 6 << "take" << "%C" << "%C %C +%X+20";
+    QTest::newRow("dir: a click chooses") << 0 << "take run1" << "%R/run1" << "%R %R +%X+20";
+    QTest::newRow("dir: double click opens")
+        << 0 << "take +run1" << "%R/run1" << "%R %R/run1 +%X+20";
+    QTest::newRow("dir: cancel") << 0 << "cancel run1" << "%R" << "%R %R +%X+20";
+    QTest::newRow("dir: escape") << 0 << "escape run1" << "%R" << "%R %R +%X+20";
+    QTest::newRow("dir: title bar's close") << 0 << "close run1" << "%R" << "%R %R +%X+20";
+    QTest::newRow("dir: a volume lists its root") << 0 << "cancel /" << "%R" << "%R / +%X+20";
+    QTest::newRow("dir: ? lists where it stands") << 6 << "cancel" << "?" << "%C %C +%X+20";
     QTest::newRow("file: take") << 1 << "take %G/phage.txt" << "%G/phage.txt" << "%C All Files (*)";
     QTest::newRow("table: cancel") << 2 << "cancel" << "%G/old.db" << "%G tables (*.db)";
     QTest::newRow("other type") << 5 << "" << "v" << "";
 }
 
-// A taken new value turns the fix button red. The directory chooser refuses
-// to close and Escape; only its buttons leave it. Closing the main window
-// without " go " starts nothing, fixed or not.
+// A taken new value unfixes the parameters. Closing the main window without
+// " go " starts nothing.
 void tst_quellon::rowClicksOpenTheirEditor() {
     QFETCH(int, row);
     QFETCH(QString, answer);
@@ -233,9 +321,6 @@ void tst_quellon::rowClicksOpenTheirEditor() {
     writeFile(top.filePath("genomes/phage.txt"), "ACGT");
     const QString results = QDir(top.filePath("results")).canonicalPath();
     const QString genomes = QDir(top.filePath("genomes")).canonicalPath();
-    for (QString* text : {&answer, &value, &seen}) {
-        text->replace("%R", results).replace("%G", genomes).replace("%C", QDir::currentPath());
-    }
     const QString rows = "results\ndir\ndiRes\n%1\ngenome\nfile\npthGnm\n?\nnotes\ntable\nt\n"
                          "%2/old.db\nexperiment\nstr\nexperimentId\nblank\nstart\nint\nimmutSz\n20\n"
                          "odd\nDir\nx\nv\nother\ndir\nd\n?\n";
@@ -243,18 +328,24 @@ void tst_quellon::rowClicksOpenTheirEditor() {
     QVERIFY(launcher.open());
     launcher.click("BtnShowParams");
     launcher.click("BtnFixParams");
+    const QHeaderView* header = launcher.grid()->horizontalHeader();
+    const int chooserLeft =
+        header->sectionSize(0) + header->sectionSize(1) + header->sectionSize(2) + 10;
+    for (QString* text : {&answer, &value, &seen}) {
+        text->replace("%R", results).replace("%G", genomes).replace("%C", QDir::currentPath());
+        text->replace("%X", QString::number(chooserLeft));
+    }
+    const QString before = launcher.cell(row);
 
-    const bool take = answer.startsWith("take");
+    const QString how = answer.section(' ', 0, 0);
+    const bool take = how == "take";
     const QString text = answer.section(' ', 1);
     QString shown;
     QObject context;
+    answerValueBox(&context, text, take, shown);
     whenModal<QDialog>(&context, [&](QDialog* dialog) {
-        if (auto* digit = qobject_cast<TFmDigit*>(dialog)) {
-            shown = "value box";
-            digit->findChild<QLineEdit*>()->setText(text);
-            const char* button = take ? "BxParamTake" : "BxPatamCancel";
-            QTest::mouseClick(digit->findChild<QPushButton*>(button), Qt::LeftButton);
-        } else if (auto* chooser = qobject_cast<TFmDir*>(dialog)) {
+        if (auto* chooser = qobject_cast<TFmDir*>(dialog)) {
+            const QString panel = chooser->findChild<QLabel*>("PnlDir")->text();
             auto* list = chooser->findChild<QListWidget*>();
             auto* volumes = chooser->findChild<QComboBox*>();
             if (text.startsWith('/')) {
@@ -264,24 +355,31 @@ void tst_quellon::rowClicksOpenTheirEditor() {
             const bool twice = text.startsWith('+');
             const QString label = twice ? text.mid(1) : text;
             for (QListWidgetItem* item : list->findItems(label, Qt::MatchEndsWith)) {
+                if (label.isEmpty()) break;
                 const QPoint at = list->visualItemRect(item).center();
                 QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
                 if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
             }
-            chooser->close();
-            QTest::keyClick(chooser, Qt::Key_Escape);
             const QPoint at = chooser->pos() - launcher.fm->pos();
-            shown = QString("%1 +%2+%3%4").arg(chooser->listedDirectory()).arg(at.x()).arg(at.y())
-                        .arg(chooser->isVisible() ? "" : " closed");
-            QTest::mouseClick(chooser->findChild<QToolButton*>(take ? "BtnTake" : "BtnCancel"),
-                              Qt::LeftButton);
+            shown = QString("%1 %2 +%3+%4")
+                        .arg(panel, chooser->listedDirectory())
+                        .arg(at.x())
+                        .arg(at.y());
+            if (how == "escape") {
+                QTest::keyClick(chooser, Qt::Key_Escape);
+            } else if (how == "close") {
+                chooser->close();
+            } else {
+                QTest::mouseClick(chooser->findChild<QToolButton*>(take ? "BtnTake" : "BtnCancel"),
+                                  Qt::LeftButton);
+            }
         } else if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
             shown = files->directory().absolutePath() + ' ' + files->nameFilters().join(',') +
                     (files->testOption(QFileDialog::DontUseNativeDialog) ? "" : " native");
             files->selectFile(text);
             // QFileDialog::accept, as its Open button calls it
             take ? static_cast<QDialog*>(files)->accept() : files->reject();
-        } else {
+        } else if (!qobject_cast<TFmDigit*>(dialog)) {
             shown = "another window";
             dialog->reject();
         }
@@ -290,10 +388,295 @@ void tst_quellon::rowClicksOpenTheirEditor() {
     QVERIFY(!QApplication::activeModalWidget());
     QCOMPARE(launcher.cell(row), value);
     QCOMPARE(shown, seen);
-    QCOMPARE(launcher.fixColour(), take ? kRed : kBlack);
+    QCOMPARE(launcher.fixState(), value == before ? kFixed : kNotFixed);
     QVERIFY(launcher.close());
     QVERIFY(launcher.started.isEmpty());
     QVERIFY(launcher.messages.isEmpty());
+}
+
+// `seen`: the box's title and the value it shows, then its refusal.
+void tst_quellon::valueBoxTakesWholeNumbersOnlyForIntRows_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("seen");
+    QTest::addColumn<QString>("value");
+    const QString refused = "immutSz|20|immutSz: ";
+    QTest::newRow("whole number") << 4 << "24" << "immutSz|20" << "24";
+    QTest::newRow("letter O for a zero") << 4 << "2O" << refused + "\"2O" + kNotWhole << "20";
+    QTest::newRow("blank inside") << 4 << "2 0" << refused + "\"2 0" + kNotWhole << "20";
+    QTest::newRow("nothing") << 4 << "" << refused + "a whole number is needed" << "20";
+    QTest::newRow("above 32 bits")
+        << 4 << "2147483648" << refused + "2147483648 lies outside -2147483648 to 2147483647"
+        << "20";
+    QTest::newRow("lowest 32-bit number") << 4 << "-2147483648" << "immutSz|20" << "-2147483648";
+    QTest::newRow("a text row takes any text") << 3 << "2O" << "experimentId|blank" << "2O";
+}
+
+// The box shows the row's own value under the row's name, not what was
+// typed last into another row.
+void tst_quellon::valueBoxTakesWholeNumbersOnlyForIntRows() {
+    QFETCH(int, row);
+    QFETCH(QString, typed);
+    QFETCH(QString, seen);
+    QFETCH(QString, value);
+    LauncherUnderTest launcher;
+    QVERIFY(launcher.open());
+    launcher.click("BtnShowParams");
+    QString shown;
+    QObject context;
+    answerValueBox(&context, "7", true, shown);
+    launcher.clickRow(5);
+    QCOMPARE(launcher.cell(5), QString("7"));
+    answerValueBox(&context, typed, true, shown);
+    launcher.clickRow(row);
+    QCOMPARE(shown, seen);
+    QCOMPARE(launcher.cell(row), value);
+    QVERIFY(launcher.messages.isEmpty());
+}
+
+void tst_quellon::keysOpenRowEditorsAndTabLeavesTheGrid_data() {
+    QTest::addColumn<int>("key");
+    QTest::newRow("Return") << int(Qt::Key_Return);
+    QTest::newRow("Enter") << int(Qt::Key_Enter);
+    QTest::newRow("Space") << int(Qt::Key_Space);
+    QTest::newRow("F2") << int(Qt::Key_F2);
+}
+
+void tst_quellon::keysOpenRowEditorsAndTabLeavesTheGrid() {
+    QFETCH(int, key);
+    LauncherUnderTest launcher;
+    QVERIFY(launcher.open());
+    launcher.click("BtnShowParams");
+    QVERIFY(activate(launcher.fm.get()));
+    launcher.grid()->setFocus();
+    launcher.grid()->setCurrentCell(4, 0);
+    QString shown;
+    QObject context;
+    answerValueBox(&context, "24", true, shown);
+    QTest::keyClick(launcher.grid(), Qt::Key(key));
+    QCOMPARE(shown, QString("immutSz|20"));
+    QCOMPARE(launcher.cell(4), QString("24"));
+    QTRY_COMPARE(QApplication::focusWidget(), launcher.grid());
+    QTest::keyClick(launcher.grid(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), launcher.button("BtnFixParams"));
+}
+
+// The buttons of the main row and the task list each answer their shortcut
+// once; the messages they show are answered.
+void tst_quellon::everyButtonHasATooltipAndItsShortcutPressesIt() {
+    LauncherUnderTest launcher;
+    QVERIFY(launcher.open());
+    int named = 0;
+    for (const QAbstractButton* b : launcher.fm->findChildren<QAbstractButton*>()) {
+        if (b->objectName().isEmpty()) continue;  // parts of Qt's own widgets
+        ++named;
+        const QString keys = b->shortcut().toString(QKeySequence::NativeText);
+        QVERIFY2(!b->toolTip().isEmpty() && b->toolTip().contains(keys),
+                 qPrintable(b->objectName()));
+    }
+    QCOMPARE(named, 15);
+    for (const char* name : {"BtnTaLiSample", "BtnAboutPackage", "BtnAboutFunc", "BtnShowParams",
+                             "BtnFixParams", "BtnGo", "BtnRunHere", "BtnTaLiFile"}) {
+        QToolButton* button = launcher.button(name);
+        QVERIFY2(!button->shortcut().isEmpty(), name);
+        QSignalSpy pressed(button, &QToolButton::clicked);
+        QVERIFY(activate(launcher.fm.get()));
+        QVERIFY2(launcher.keysUntil(launcher.fm.get(), button->shortcut(),
+                                    [&pressed] { return pressed.count() == 1; }),
+                 name);
+    }
+    QCOMPARE(launcher.opened.size(), 1);  // the sample
+    QCOMPARE(launcher.messages.size(), 3);  // go and run here: the values; my file: the function
+    QCOMPARE(launcher.fixState(), kFixed);
+    QVERIFY(launcher.fm->isVisible());
+}
+
+// After an edit of immutSz: `actions`, with `answer` to a question.
+void tst_quellon::unfixedEditsGoOnlyWhenTheUserSaysSo_data() {
+    QTest::addColumn<QString>("actions");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<QString>("function");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("the same function again")
+        << "BxFuncs=RandExt" << "" << false << "RandExt" << "24";
+    QTest::newRow("show Params, kept") << "BtnShowParams" << "keep" << true << "RandExt" << "24";
+    QTest::newRow("show Params, discarded")
+        << "BtnShowParams" << "discard" << true << "RandExt" << "20";
+    QTest::newRow("another function, kept")
+        << "BxFuncs=RandExtTaskList" << "keep" << true << "RandExt" << "24";
+    QTest::newRow("another function, discarded")
+        << "BxFuncs=RandExtTaskList" << "discard" << true << "RandExtTaskList" << "";
+    QTest::newRow("fixed first") << "BtnFixParams BtnShowParams" << "" << false << "RandExt"
+                                 << "24";
+}
+
+void tst_quellon::unfixedEditsGoOnlyWhenTheUserSaysSo() {
+    QFETCH(QString, actions);
+    QFETCH(QString, answer);
+    QFETCH(bool, asked);
+    QFETCH(QString, function);
+    QFETCH(QString, value);
+    LauncherUnderTest launcher;
+    launcher.questionAnswer = answer;
+    QVERIFY(launcher.open());
+    launcher.click("BtnShowParams");
+    QString shown;
+    QObject context;
+    answerValueBox(&context, "24", true, shown);
+    launcher.clickRow(4);
+    for (const QString& action : actions.split(' ')) {
+        if (action.contains('=')) {
+            launcher.choose(action.section('=', 0, 0), action.section('=', 1));
+        } else {
+            launcher.click(action);
+        }
+    }
+    const QStringList question{"? the changed values are not fixed:\ndiscard them?"};
+    QCOMPARE(launcher.messages, asked ? question : QStringList());
+    QCOMPARE(launcher.boxText("BxFuncs"), function);
+    QCOMPARE(launcher.fm->session().currentFunction(), function);
+    QCOMPARE(launcher.cell(4), value);
+}
+
+// The about windows, the directory chooser and the value box lie inside the
+// screen's free area, and the about windows leave the grid's first rows in
+// sight; a text taller than the room below the window scrolls. Run on a
+// 1280 x 1024 screen and on 1280 x 800 at 125 %.
+void tst_quellon::smallWindowsStayOnTheScreenClearOfTheGrid() {
+    LauncherUnderTest launcher;
+    const QByteArray line = "a line of the about text\n";
+    launcher.dir.writeParam("AboutFuncs.txt", "RandExt\n" + line.repeated(30) + "*\n");
+    QVERIFY(launcher.open());
+    const QRect screen = launcher.fm->screen()->availableGeometry();
+    QWidget* viewport = launcher.grid()->viewport();
+    const QRect firstRows(viewport->mapToGlobal(QPoint(0, 0)), QSize(viewport->width(), 3 * 24));
+    for (const char* name : {"BtnAboutFunc", "BtnAboutPackage"}) {
+        launcher.click(name);
+        const char* window = QByteArray(name) == "BtnAboutFunc" ? "FmAboutFunc" : "FmAboutPackage";
+        const QRect place = launcher.fm->findChild<QWidget*>(window)->frameGeometry();
+        QVERIFY2(screen.contains(place), name);
+        QVERIFY2(!place.intersects(firstRows), name);
+    }
+    launcher.click("BtnShowParams");
+    QStringList outside;
+    QObject context;
+    for (int row : {2, 4}) {  // the directory chooser, the value box
+        whenModal<QDialog>(&context, [&](QDialog* dialog) {
+            if (!screen.contains(dialog->frameGeometry())) {
+                outside.append(dialog->objectName() + QDebug::toString(dialog->frameGeometry()));
+            }
+            dialog->done(QDialog::Rejected);
+        });
+        launcher.clickRow(row);
+    }
+    QCOMPARE(outside, QStringList());
+    QVERIFY(launcher.messages.isEmpty());
+}
+
+// The value column takes what the window gives, the type column shows its
+// title, an emptied grid has no highlight, the task list buttons lie inside
+// their frame, and a cut text shows whole as a tooltip.
+void tst_quellon::gridStretchesAndShowsCutTextsWhole() {
+    LauncherUnderTest launcher;
+    const QString path = "/home/lab/" + QString(20, 'p') + "/reads_of_the_second_sample/trimmed_"
+                         "and_filtered/reads_of_the_second_sample_after_trimming.txt";
+    launcher.dir.writeParam("RandExt.txt", ("reads\nfile\npthReads\n" + path + "\nsize\nint\n"
+                                            "immutSz\n20\n").toLocal8Bit());
+    QVERIFY(launcher.open());
+    launcher.click("BtnShowParams");
+    QTableWidget* grid = launcher.grid();
+    QCOMPARE(grid->item(0, 3)->toolTip(), path);
+    QCOMPARE(grid->item(1, 3)->toolTip(), QString());
+    QVERIFY(grid->columnWidth(1) >= grid->horizontalHeader()->sectionSizeHint(1));
+
+    const int height = grid->viewport()->height();
+    launcher.fm->resize(1400, 700);
+    QCoreApplication::processEvents();
+    QCOMPARE(grid->columnViewportPosition(3) + grid->columnWidth(3), grid->viewport()->width());
+    QVERIFY(grid->viewport()->height() > height);
+
+    grid->selectRow(1);
+    launcher.choose("BxFuncs", "RandExtTaskList");
+    QVERIFY(grid->selectedItems().isEmpty());
+    QCOMPARE(grid->currentRow(), -1);
+
+    const auto* box = launcher.fm->findChild<QGroupBox*>("GroupBox1");
+    QVERIFY(launcher.fm->findChild<QFrame*>("PnlTop")->contentsRect().contains(box->geometry()));
+    for (const char* name : {"BtnTaLiSample", "BtnTaLiFile"}) {
+        QVERIFY2(box->contentsRect().contains(launcher.button(name)->geometry()), name);
+    }
+    QVERIFY(launcher.messages.isEmpty());
+}
+
+// A stand-in engine answers "--help" as the engine does: RandExt provided,
+// RandExtTaskList marked not available, the other functions not listed.
+void tst_quellon::functionsTheEngineLacksAreMarked() {
+#ifdef Q_OS_WIN
+    QSKIP("the stand-in engine is a shell script");
+#endif
+    LauncherUnderTest launcher;
+    const QString engine = launcher.dir.path() + "Ruzovizu";
+    writeFile(engine, "#!/bin/sh\n[ \"$1\" = --help ] || exit 2\necho 'usage: Ruzovizu'\n"
+                      "echo\necho 'functions:'\n"
+                      "echo '  RandExt           replaced ends'\n"
+                      "echo '  RandExtTaskList   a task list (not available in this version)'\n");
+    QFile::setPermissions(engine, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(launcher.open());
+    const auto* functions = launcher.fm->findChild<QComboBox*>("BxFuncs");
+    QVERIFY(functions->count() > 2);  // the catalogue's other functions: not listed
+    for (int i = 0; i < functions->count(); ++i) {
+        const QString name = functions->itemText(i);
+        const bool provided = name == "RandExt";
+        QCOMPARE(functions->itemIcon(i).isNull(), provided);
+        QCOMPARE(functions->itemData(i, Qt::ToolTipRole).toString(),
+                 provided ? QString() : name + ": not available in this version of the engine");
+    }
+    launcher.choose("BxFuncs", "RandExtTaskList");
+    for (const char* name : {"BtnShowParams", "BtnFixParams", "BtnGo"}) launcher.click(name);
+    QCOMPARE(launcher.messages.size(), 1);
+    QVERIFY2(launcher.messages.first().startsWith(
+                 "incorrect input data\nRandExtTaskList: not available in this version of the "
+                 "engine\nrow 1 (pthGnm): no file chosen\n"),
+             qPrintable(launcher.messages.first()));
+}
+
+// A second launcher opens where the first was closed, and its dialogs start
+// in the folder chosen last in the first; the settings are the test's own.
+void tst_quellon::placeSizeAndLastFolderAreRemembered() {
+    QVERIFY(QSettings().fileName().startsWith(settings_.path()));
+    LauncherUnderTest first;
+    const QDir top(first.dir.path());
+    QVERIFY(top.mkpath("results/run1"));
+    const QString results = QDir(top.filePath("results")).canonicalPath();
+    first.dir.writeParam("RandExt.txt", ("results\ndir\ndiRes\n" + results + "\n").toLocal8Bit());
+    QVERIFY(first.open());
+    first.click("BtnShowParams");
+    const QRect place(120, 100, 1100, 520);
+    first.fm->setGeometry(place);
+    QObject context;
+    whenModal<TFmDir>(&context, [](TFmDir* chooser) {
+        auto* list = chooser->findChild<QListWidget*>();
+        // as the arrow keys do
+        list->setCurrentItem(list->findItems("run1", Qt::MatchEndsWith).value(0));
+        QTest::mouseClick(chooser->findChild<QToolButton*>("BtnTake"), Qt::LeftButton);
+    });
+    first.clickRow(0);
+    QCOMPARE(first.cell(0), results + "/run1");
+    QVERIFY(first.close());
+
+    LauncherUnderTest second;
+    QVERIFY(second.open());
+    QCOMPARE(second.fm->geometry(), place);
+    second.click("BtnShowParams");
+    QString start;
+    whenModal<QFileDialog>(&context, [&start](QFileDialog* files) {
+        start = files->directory().absolutePath();
+        files->reject();
+    });
+    second.clickRow(0);  // pthGnm, not chosen yet
+    QCOMPARE(start, results + "/run1");
+    QVERIFY(first.messages.isEmpty() && second.messages.isEmpty());
 }
 
 // Ten records ending in CR LF: the grid shows nine, and fix writes all ten
@@ -307,7 +690,7 @@ void tst_quellon::fixAndGoStartTheModuleBesideTheLauncher() {
     launcher.click("BtnShowParams");
     QCOMPARE(launcher.cell(8, 2), QString("n9"));
     launcher.click("BtnFixParams");
-    QCOMPARE(launcher.fixColour(), kBlack);
+    QCOMPARE(launcher.fixState(), kFixed);
     QCOMPARE(launcher.dir.readParam("RandExt.txt"), records);
     QCOMPARE(readFile(launcher.dir.path() + "_ParamsOfFunc.txt"),
              native(launcher.dir.paramsPath() + "RandExt.txt").toLocal8Bit() + "\nRandExt");

@@ -4,8 +4,11 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -30,17 +33,29 @@ void whenModal(QObject* context, std::function<void(W*)> act) {
     });
 }
 
+// Points the application's settings into `directory`, so the window's place
+// and last folder never reach the user's own settings.
+inline void useThrowawaySettings(const QString& directory) {
+    QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("QuellonTests"));
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, directory);
+}
+
 // A launcher directory holding a copy of the project's Params folder. Each
 // action that may show a message queues an answer first: it notes the box's
 // text in `messages` and presses OK, marking a box with a caption or another
-// button. So an unexpected message fails a comparison at once.
+// button. A question (a box with two buttons) is answered with the button
+// named in `questionAnswer` and noted with a leading "? ". So an unexpected message
+// fails a comparison at once.
 struct LauncherUnderTest {
     LauncherUnderTest() { dir.copyProjectParams(); }
 
     LauncherDir dir;
     QStringList messages;
-    QStringList opened;    // documents the window asked the desktop to open
+    QStringList opened;    // documents and folders the window asked the desktop to open
     QStringList started;   // modules it asked to start
+    QString questionAnswer;  // the button pressed in a question
     QString startProblem;  // what each start answers; empty: success
     QObject answers;
     std::unique_ptr<TFm> fm;
@@ -49,6 +64,10 @@ struct LauncherUnderTest {
         explicit NotingShell(LauncherUnderTest* owner) : launcher(owner) {}
         QString openDocument(const QString& path) override {
             launcher->opened.append(path);
+            return QString();
+        }
+        QString openFolder(const QString& path) override {
+            launcher->opened.append(path + "/");
             return QString();
         }
         QString startModule(const QString& executable) override {
@@ -76,6 +95,21 @@ struct LauncherUnderTest {
         answerMessage();
         QTest::mouseClick(button(name), Qt::LeftButton);
     }
+    // A shortcut presses its button a moment later (an animated click):
+    // presses the keys and waits until `done`, answering every message
+    // shown meanwhile.
+    bool keysUntil(QWidget* widget, const QKeySequence& keys, const std::function<bool()>& done) {
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                answer(box);
+            }
+        });
+        poll.start();
+        QTest::keySequence(widget, keys);
+        return QTest::qWaitFor(done, 5000);
+    }
     // Picks an item of a box the way the user does: the box's activation.
     void choose(const QString& name, const QString& text) {
         answerMessage();
@@ -95,17 +129,34 @@ struct LauncherUnderTest {
     QString boxText(const QString& box) const {
         return fm->findChild<QComboBox*>(box)->currentText();
     }
-    QColor fixColour() const { return button("BtnFixParams")->palette().color(QPalette::ButtonText); }
+    // The fix button's colour and the words beside it: "red \u2717 not
+    // fixed" or "black \u2713 fixed" when both agree.
+    QString fixState() const {
+        const QColor colour = button("BtnFixParams")->palette().color(QPalette::ButtonText);
+        const QString colourName = colour == QColor(255, 0, 0)   ? "red"
+                                   : colour == QColor(0, 0, 0) ? "black"
+                                                                : colour.name();
+        return colourName + ' ' + fm->findChild<QLabel*>("LblFixState")->text();
+    }
     int goTag() const { return button("BtnGo")->property("Tag").toInt(); }
 
 private:
     void answerMessage() {
-        whenModal<QMessageBox>(&answers, [this](QMessageBox* box) {
-            const bool plain = box->windowTitle().isEmpty() && box->buttons().size() == 1 &&
-                               box->standardButtons() == QMessageBox::Ok;
-            messages.append(plain ? box->text() : "<not a plain OK box> " + box->text());
-            box->button(QMessageBox::Ok)->click();
-        });
+        whenModal<QMessageBox>(&answers, [this](QMessageBox* box) { answer(box); });
+    }
+    void answer(QMessageBox* box) {
+        const bool plain = box->windowTitle().isEmpty() && box->buttons().size() == 1 &&
+                           box->standardButtons() == QMessageBox::Ok;
+        for (QAbstractButton* b : box->buttons()) {
+            if (box->buttons().size() == 2 && box->windowTitle().isEmpty() &&
+                b->text() == questionAnswer) {
+                messages.append("? " + box->text());
+                b->click();
+                return;
+            }
+        }
+        messages.append(plain ? box->text() : "<not a plain OK box> " + box->text());
+        box->buttons().first()->click();
     }
 };
 

@@ -1,0 +1,16 @@
+// What a run of the engine inside the launcher needs: the function, the
+// engine's executable, the fixed parameter file and where its results go.
+#pragma once
+
+#include <QString>
+
+namespace quellon {
+
+struct RunRequest {
+    QString function;
+    QString executable;
+    QString parameterFile;
+    QString resultDirectory;  // where its result files are looked for; empty: nowhere
+};
+
+}  // namespace quellon

@@ -1,0 +1,183 @@
+// "run here" and the run panel: runs of the real engine on the bundled
+// example, how each ended and what it wrote; the queue, the stop and the
+// close of the window with a stand-in engine that waits.
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+
+#include "model/run_queue.h"
+#include "support/window_test.h"
+#include "ui/run_panel.h"
+
+using namespace quellon;
+using namespace quellon::test_support;
+
+namespace {
+
+constexpr int kRunTimeoutMs = 60000;
+
+QString examples() { return QStringLiteral(QUELLON_PROJECT_EXAMPLES); }
+
+// RandExt's template with the example's genome and reads, the results into
+// `results`, and a tip size of `tip`.
+void writeRandExt(const LauncherUnderTest& launcher, const QString& results, const QString& tip) {
+    QByteArray randExt = launcher.dir.readParam("RandExt.txt");
+    randExt.replace("pthGnm\n?", ("pthGnm\n" + examples() + "/genome.txt").toLocal8Bit())
+        .replace("pthReads\n?", ("pthReads\n" + examples() + "/reads.txt").toLocal8Bit())
+        .replace("diRes\n?", ("diRes\n" + results).toLocal8Bit())
+        .replace("experimentId\nblank", "experimentId\nexample.1")
+        .replace("mutTipSz\n6", ("mutTipSz\n" + tip).toLocal8Bit());
+    launcher.dir.writeParam("RandExt.txt", randExt);
+}
+
+QStringList texts(const QListWidget* list) {
+    QStringList all;
+    for (int i = 0; i < list->count(); ++i) all.append(list->item(i)->text());
+    return all;
+}
+
+template <typename W>
+W* part(const LauncherUnderTest& launcher, const char* name) {
+    return launcher.fm->findChild<W*>(name);
+}
+
+}  // namespace
+
+class tst_runpanel : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void runHereShowsHowTheRunEnded_data();
+    void runHereShowsHowTheRunEnded();
+    void runsWaitInTheQueueAndStop();
+
+private:
+    QTemporaryDir settings_;
+};
+
+void tst_runpanel::initTestCase() {
+    QVERIFY(settings_.isValid());
+    useThrowawaySettings(settings_.path());
+}
+
+// `tip`: the tip size in the parameters; `engine`: whether the engine lies
+// beside the launcher. `results`: the result files listed, the result table
+// (the one opened) first.
+void tst_runpanel::runHereShowsHowTheRunEnded_data() {
+    QTest::addColumn<QString>("tip");
+    QTest::addColumn<bool>("engine");
+    QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("console");
+    QTest::addColumn<QStringList>("results");
+    QTest::newRow("the example runs to its end")
+        << "6" << true << "#1 RandExt: exit status 0 after " << "procedure  RandExt\n"
+        << QStringList{"example_1_20!6!2!.txt", "example_1_20!6!2!Log.txt"};
+    QTest::newRow("the engine refuses a size")
+        << "17" << true << "#1 RandExt: exit status 1 after "
+        << "parameter mutTipSz = 17 is above 16" << QStringList{"(no file written)"};
+    QTest::newRow("no engine") << "6" << false << "#1 RandExt: not started"
+                               << "i can't start %Ruzovizu\nthere is no such program"
+                               << QStringList{"(no file written)"};
+}
+
+// A file older than the run is not among its results. The run of the example
+// gives the documentation its picture of the run panel.
+void tst_runpanel::runHereShowsHowTheRunEnded() {
+    QFETCH(QString, tip);
+    QFETCH(bool, engine);
+    QFETCH(QString, summary);
+    QFETCH(QString, console);
+    QFETCH(QStringList, results);
+    LauncherUnderTest launcher;
+    const QString launcherDir = launcher.dir.path();
+    if (engine) QVERIFY(QFile::copy(QStringLiteral(RUZ_ENGINE_EXE), launcherDir + "Ruzovizu"));
+    const QString resultDir = launcherDir + "results";
+    QVERIFY(QDir().mkdir(resultDir));
+    writeFile(resultDir + "/old.txt", "an earlier result\n");
+    QFile old(resultDir + "/old.txt");
+    QVERIFY(old.open(QIODevice::ReadWrite) &&
+            old.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                            QFileDevice::FileModificationTime));
+    old.close();
+    writeRandExt(launcher, resultDir, tip);
+    QVERIFY(launcher.open());
+    for (const char* name : {"BtnShowParams", "BtnFixParams", "BtnRunHere"}) launcher.click(name);
+    QVERIFY(part<RunPanel>(launcher, "PnlRun")->isVisible());
+    const RunQueue& runs = launcher.fm->runs();
+    QTRY_VERIFY_WITH_TIMEOUT(!runs.busy(), kRunTimeoutMs);
+
+    const RunRecord& run = runs.run(1);
+    const QString progress = part<QLabel>(launcher, "PnlProgress")->text();
+    QVERIFY2(progress.startsWith(summary), qPrintable(progress));
+    QCOMPARE(texts(part<QListWidget>(launcher, "BxRuns")), QStringList{progress});
+    const QString shownConsole = part<QPlainTextEdit>(launcher, "BxConsole")->toPlainText();
+    QCOMPARE(shownConsole, run.console);
+    QVERIFY2(shownConsole.contains(console.replace("%", launcherDir)), qPrintable(shownConsole));
+    QCOMPARE(shownConsole.endsWith("\ndone\n"), engine);
+    QCOMPARE(texts(part<QListWidget>(launcher, "BxResults")), results);
+
+    auto* table = part<QToolButton>(launcher, "BtnOpenResTable");
+    QCOMPARE(table->isEnabled(), run.state == RunState::Ended && run.exitCode == 0);
+    if (table->isEnabled()) {
+        launcher.click("BtnOpenResTable");
+        launcher.click("BtnOpenResDir");
+        const QStringList opened{resultDir + '/' + results.first(), resultDir + '/'};
+        QCOMPARE(launcher.opened, opened);
+        const QImage shot = launcher.fm->grab().toImage();
+        QVERIFY(shot.save(QStringLiteral(QUELLON_SCREENSHOT_DIR) + "/quellon-run.png"));
+    }
+    QVERIFY(launcher.close());
+    QVERIFY(launcher.messages.isEmpty());
+}
+
+// The stand-in prints two lines and waits: its text shows while it runs.
+// A second run waits in the queue and is dropped; the first is stopped.
+// Closing the window while a run goes on asks first.
+void tst_runpanel::runsWaitInTheQueueAndStop() {
+#ifdef Q_OS_WIN
+    QSKIP("the stand-in engine is a shell script");
+#endif
+    LauncherUnderTest launcher;
+    const QString engine = launcher.dir.path() + "Ruzovizu";
+    writeFile(engine, "#!/bin/sh\n[ \"$1\" = --help ] && exit 1\necho \"procedure  $2\"\n"
+                      "echo executing...\nexec sleep 60\n");
+    QFile::setPermissions(engine, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    launcher.dir.writeParam("RandExt.txt", "size\nint\nimmutSz\n20\n");
+    QVERIFY(launcher.open());
+    for (const char* name : {"BtnShowParams", "BtnFixParams", "BtnRunHere"}) launcher.click(name);
+    auto* progress = part<QLabel>(launcher, "PnlProgress");
+    QTRY_VERIFY2(progress->text().endsWith(" \u2014 executing..."), qPrintable(progress->text()));
+    QVERIFY(progress->text().startsWith("#1 RandExt: running, "));
+    QCOMPARE(part<QPlainTextEdit>(launcher, "BxConsole")->toPlainText(),
+             QString("procedure  RandExt\nexecuting...\n"));
+
+    launcher.click("BtnRunHere");
+    auto* list = part<QListWidget>(launcher, "BxRuns");
+    QCOMPARE(list->item(1)->text(), QString("#2 RandExt: queued"));
+    QCOMPARE(list->currentRow(), 1);
+    launcher.click("BtnStopRun");
+    QCOMPARE(list->item(1)->text(), QString("#2 RandExt: dropped from the queue"));
+    list->setCurrentRow(0);
+    launcher.click("BtnStopRun");
+    QTRY_VERIFY_WITH_TIMEOUT(!launcher.fm->runs().busy(), kRunTimeoutMs);
+    QVERIFY2(list->item(0)->text().startsWith("#1 RandExt: stopped after "),
+             qPrintable(list->item(0)->text()));
+    QCOMPARE(texts(part<QListWidget>(launcher, "BxResults")),
+             QStringList{"(no result directory)"});
+
+    launcher.click("BtnRunHere");
+    QTRY_VERIFY(launcher.fm->runs().run(3).running());
+    launcher.questionAnswer = "keep running";
+    QVERIFY(!launcher.close());
+    QVERIFY(launcher.fm->runs().run(3).running());
+    launcher.questionAnswer = "stop and close";
+    QVERIFY(launcher.close());
+    QCOMPARE(launcher.fm->runs().run(3).state, RunState::Stopped);
+    const QString question = "? the engine is still running here:\nstop its runs and close?";
+    QCOMPARE(launcher.messages, (QStringList{question, question}));
+}
+
+QTEST_MAIN(tst_runpanel)
+#include "tst_runpanel.moc"
