@@ -2,10 +2,14 @@
 //
 // Messages follow one rule: each begins with a line feed and ends without
 // one, so the next message continues the line. The key wait flushes first,
-// so the user always sees the message it waits after. Tests give the console
-// a string stream and a counting key wait.
+// so the user always sees the message it waits after. Every message is
+// flushed, so a reader at the other end of a pipe sees it live; texts
+// printed per read go through sayOften(), flushed at most every tenth of a
+// second.
+// Tests give the console a string stream and a counting key wait.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <ostream>
 #include <sstream>
@@ -25,6 +29,20 @@ public:
     Console& say(const Parts&... parts) {
         if (progress_) progress_->finish();
         (out_ << ... << parts);
+        out_.flush();
+        return *this;
+    }
+
+    // For texts printed once per read: the same output, flushed at most
+    // every tenth of a second.
+    template <typename... Parts>
+    Console& sayOften(const Parts&... parts) {
+        (out_ << ... << parts);
+        const auto now = std::chrono::steady_clock::now();
+        if (now - lastFlush_ >= kFlushInterval) {
+            out_.flush();
+            lastFlush_ = now;
+        }
         return *this;
     }
 
@@ -48,7 +66,10 @@ public:
     std::ostream& stream() { return out_; }
 
 private:
+    static constexpr auto kFlushInterval = std::chrono::milliseconds(100);
+
     std::ostream& out_;
+    std::chrono::steady_clock::time_point lastFlush_{};
     std::function<void()> keyWait_;
     int keyWaits_ = 0;
     Progress* progress_ = nullptr;
