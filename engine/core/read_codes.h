@@ -55,12 +55,15 @@ inline std::size_t backwardMatch(const std::uint8_t* genomeEnd, const std::uint8
 // position p of the index's span for the read's first k bases (highest
 // first) where the remaining bases match the strand too. The strand is the
 // one the index was built over, in code form, with a back margin of at least
-// n - 1 bases. Stops early when visit returns false.
+// n - 1 bases. A read whose key holds a byte above 3 (no base) lies nowhere.
+// Stops early when visit returns false.
 template <typename Visit>
 void forEachExactPlacement(const KmerIndex& index, const std::uint8_t* strandOrigin,
                            const std::uint8_t* read, std::size_t n, Visit visit) {
     const auto k = static_cast<std::size_t>(index.k());
     if (n < k) return;
+    for (std::size_t j = 0; j < k; ++j)
+        if (read[j] > 3) return;
     const KmerCode key = kmerCode(read, index.k(), codeOfCode);
     for (const std::int32_t p : index.positions(key)) {
         if (forwardMatch(strandOrigin + p + k, read + k, n - k) == n - k && !visit(p)) return;

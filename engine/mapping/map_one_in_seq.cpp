@@ -1,11 +1,216 @@
-// fMapReadsOneInSeq: to be built.
+// fMapReadsOneInSeq: reads found once, reads found many times, and the
+// clusters of the reads found once.
+//
+// Parameters: diRes (result directory), pthReads (coded reads file),
+// pthGnm (coded genome file).
+//
+// Each read is looked for in full on the upper strand of the circular genome
+// only, through 16-Chain (so reads shorter than 16 bases are found nowhere);
+// the search stops at its second place. The places of the reads found once
+// are sorted and merged into clusters: a read that starts before the end of
+// the current cluster joins it, a read that starts at or after its end (one
+// that merely touches it, too) starts the next cluster.
+//
+// Outputs:
+//   <reads path without extension>Many.bin   beside the reads file: the reads
+//       found more than once, a coded read per line
+//   <diRes>/<reads base name>[One]<genome base name>_Log.txt    the counts
+//   <diRes>/<reads base name>[One]<genome base name>_Clust.txt  one row per
+//       cluster: start, last position, length, and the gap to the cluster
+//       before it (its start minus that cluster's last position)
+#include <algorithm>
+#include <new>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/coded_output.h"
+#include "core/files.h"
+#include "core/number_format.h"
+#include "core/read_codes.h"
+#include "core/reads.h"
+#include "core/report_text.h"
+#include "core/settings.h"
+#include "mapping/coded_mapping.h"
 #include "mapping/mapping_analyses.h"
 
 namespace ruz {
 
-bool fMapReadsOneInSeq(RunContext& context, const std::string&) {
-    context.console.fail("\nfMapReadsOneInSeq: this analysis is not available in this version");
-    return false;
+namespace {
+
+using namespace coded_mapping;
+
+// Where a read occurs in full on the upper strand.
+struct Occurrence {
+    enum class Kind { Nowhere, Once, Many };
+    Kind kind = Kind::Nowhere;
+    std::int32_t position = 0;  // the place of a read found once
+};
+
+Occurrence occurrenceOf(const std::uint8_t* strand, const KmerIndex& index, const std::uint8_t* read,
+                        std::size_t n) {
+    KmerCode key = 0;
+    if (n < static_cast<std::size_t>(kChainKey) || !codedKey(read, kChainKey, key)) return {};
+    const std::size_t rest = n - kChainKey;
+    Occurrence found;
+    for (const std::int32_t p : index.positions(key)) {
+        if (forwardMatch(strand + p + kChainKey, read + kChainKey, rest) != rest) continue;
+        if (found.kind == Occurrence::Kind::Once) return {Occurrence::Kind::Many, 0};
+        found = {Occurrence::Kind::Once, p};
+    }
+    return found;
+}
+
+// A read found once: its place and length. After the clustering the same
+// storage holds the clusters as start and end (exclusive); unsigned, so an
+// end past the genome's end still fits.
+struct Span {
+    std::uint32_t start = 0;
+    std::uint32_t end = 0;
+};
+
+struct Tally {
+    std::int64_t input = 0;
+    std::int64_t outOfGenome = 0;
+    std::int64_t once = 0;
+    std::int64_t many = 0;
+    std::int64_t manySumLength = 0;
+    std::vector<Span> places;  // of the reads found once; grows as needed
+};
+
+void record(const Occurrence& found, const std::uint8_t* read, std::size_t n, Tally& tally,
+            BlockWriter& manyOut) {
+    switch (found.kind) {
+    case Occurrence::Kind::Nowhere:
+        ++tally.outOfGenome;
+        break;
+    case Occurrence::Kind::Once: {
+        const auto start = static_cast<std::uint32_t>(found.position);
+        tally.places.push_back({start, start + static_cast<std::uint32_t>(n)});
+        ++tally.once;
+        break;
+    }
+    case Occurrence::Kind::Many:
+        writeCodedRead(manyOut, read, n);
+        ++tally.many;
+        tally.manySumLength += static_cast<std::int64_t>(n);
+        break;
+    }
+}
+
+// Reads every line and classifies it; false when the reading stopped early
+// (reported).
+bool scanReads(RunContext& context, ReadsFile& reads, const Genome& genome, const KmerIndex& index,
+               Tally& tally, BlockWriter& manyOut) {
+    const auto* line = reinterpret_cast<const std::uint8_t*>(context.buff.line.data());
+    const std::uint8_t* strand = genome.upper.origin();
+    std::size_t n = 0;
+    while (reads.next(context.buff.line, n))
+        record(occurrenceOf(strand, index, line, n), line, n, tally, manyOut);
+    tally.input = reads.inputCount();
+    return reads.reportEnd(context.console);
+}
+
+// Sorts the places and merges them into clusters in the same storage;
+// returns the number of clusters.
+std::size_t buildClusters(std::vector<Span>& spans) {
+    std::sort(spans.begin(), spans.end(),
+              [](const Span& a, const Span& b) { return a.start < b.start; });
+    std::size_t clusters = 0;
+    for (const Span& s : spans) {
+        if (clusters > 0 && s.start < spans[clusters - 1].end) {
+            spans[clusters - 1].end = std::max(spans[clusters - 1].end, s.end);
+        } else {
+            spans[clusters++] = s;  // clusters <= the index of s: nothing unread is overwritten
+        }
+    }
+    return clusters;
+}
+
+std::string logText(const ArgumentSettings& s, const Tally& t) {
+    std::string text = programHead("fMapReadsOneInSeq", s.genomePath, s.readsPath);
+    appendField(text, "\ninput reads= ", t.input);
+    appendField(text, "\nout of genome= ", t.outOfGenome);
+    appendField(text, "\nLoc once= ", t.once);
+    appendField(text, "\nLoc many= ", t.many);
+    appendField(text, "\nLoc many sum length=", t.manySumLength);
+    return text;
+}
+
+// The cluster report: its header, then per cluster "\nstart\tlast\tlength",
+// followed by "\tgap" from the second cluster on.
+void writeClusters(std::span<const Span> clusters, BlockWriter& out) {
+    constexpr std::string_view kHeader = "\nclPos\tclEnd\tclLength\tgap";
+    out.write(kHeader.data(), kHeader.size());
+    for (std::size_t i = 0; i < clusters.size(); ++i) {
+        const Span& c = clusters[i];
+        char* const start = out.room(4 * (kDecimalChars + 1));
+        char* to = start;
+        *to++ = '\n';
+        to = formatDecimal(to, c.start);
+        *to++ = '\t';
+        to = formatDecimal(to, std::int64_t{c.end} - 1);
+        *to++ = '\t';
+        to = formatDecimal(to, std::int64_t{c.end} - c.start);
+        if (i > 0) {
+            *to++ = '\t';
+            to = formatDecimal(to, std::int64_t{c.start} - (std::int64_t{clusters[i - 1].end} - 1));
+        }
+        out.advance(static_cast<std::size_t>(to - start));
+    }
+}
+
+bool writeClusterReport(Console& console, const std::string& path, std::span<const Span> clusters,
+                        std::initializer_list<std::string> inputs) {
+    auto file = ResultFile::create(console, path, inputs);
+    if (!file) return false;
+    BlockWriter out(file->get());
+    writeClusters(clusters, out);
+    out.flush();
+    return file->commit(console);
+}
+
+}  // namespace
+
+bool fMapReadsOneInSeq(RunContext& context, const std::string& parameterFile) {
+    Console& console = context.console;
+    const auto settings = loadArgumentSettings(console, parameterFile, kMapReadsOneInSeqParameters);
+    if (!settings) return false;
+    // A full match never runs further than the longest line past its start.
+    const auto genome = loadCodedGenome(console, settings->genomePath, kLongestRead);
+    if (!genome) return false;
+    const auto index = build16Chain(console, genome->upper);
+    if (!index) return false;
+    auto reads = ReadsFile::open(console, settings->readsPath);
+    if (!reads) return false;
+    const std::initializer_list<std::string> inputs = {settings->readsPath, settings->genomePath,
+                                                       parameterFile};
+    auto many = ResultFile::create(console, companionPath(settings->readsPath, "Many.bin"), inputs);
+    if (!many) return false;
+
+    Tally tally;
+    bool readToEnd = false;
+    {
+        BlockWriter manyOut(many->get());
+        try {
+            readToEnd = scanReads(context, *reads, *genome, *index, tally, manyOut);
+        } catch (const std::bad_alloc&) {
+            console.say("\nno mem fMapReadsOneInSeq");
+            return false;
+        }
+        manyOut.flush();
+    }
+    reads.reset();
+    if (!many->commit(console)) return false;
+    const std::size_t clusters = buildClusters(tally.places);
+    console.say("\nsaving the result");
+
+    const std::string stem = settings->resultDirectory + baseName(settings->readsPath) + "[One]" +
+                             baseName(settings->genomePath);
+    const bool logged = writeTextResult(console, stem + "_Log.txt", logText(*settings, tally), inputs);
+    const bool clustered = writeClusterReport(
+        console, stem + "_Clust.txt", std::span<const Span>(tally.places.data(), clusters), inputs);
+    return readToEnd && logged && clustered;
 }
 
 }  // namespace ruz

@@ -1,11 +1,190 @@
-// fMapReadsOnToSeq: to be built.
+// fMapReadsOnToSeq: the longest exact piece of every read.
+//
+// Parameters: diRes (result directory), pthReads (coded reads file),
+// pthGnm (coded genome file), rMinSz (names the log only), rMaxSz (the
+// longest length of the histogram).
+//
+// Each read is searched in both orientations, as it stands and as its
+// reverse complement. In each orientation the piece starts at the fourth
+// base (the first three never take part) and its first 16 bases are looked
+// up in 16-Chain; at every place they occur the piece grows base by base
+// while the genome agrees (the genome is circular). The longer of the two
+// orientations wins, the read as it stands on a tie. Pieces of 26 bases or
+// more are kept.
+//
+// Outputs:
+//   <reads path without extension>_In.bin   beside the reads file: every kept
+//       piece as it stands on the upper strand, a coded read per line
+//   <diRes>/<base name of _In.bin>[rMinSz-rMaxSz]<genome base name>_Log.txt
+//       the counts and a histogram of the kept lengths up to rMaxSz; longer
+//       pieces are written and counted but have no histogram row
+#include <algorithm>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "core/coded_output.h"
+#include "core/files.h"
+#include "core/read_codes.h"
+#include "core/reads.h"
+#include "core/report_text.h"
+#include "core/settings.h"
+#include "mapping/coded_mapping.h"
 #include "mapping/mapping_analyses.h"
 
 namespace ruz {
 
-bool fMapReadsOnToSeq(RunContext& context, const std::string&) {
-    context.console.fail("\nfMapReadsOnToSeq: this analysis is not available in this version");
-    return false;
+namespace {
+
+using namespace coded_mapping;
+
+constexpr std::size_t kLeadSkip = 3;        // bases of each orientation that never take part
+constexpr std::int32_t kShortestKept = 26;  // shorter pieces are not written
+// Only reads this long can give a kept piece.
+constexpr std::size_t kShortestUsefulRead = kLeadSkip + kShortestKept;
+constexpr std::int32_t kLongestPiece = kLongestRead - static_cast<std::int32_t>(kLeadSkip);
+
+// A piece of a read found in the genome: where it starts on the upper strand
+// and how long it is (0: nothing found).
+struct Piece {
+    std::int32_t position = 0;
+    std::int32_t length = 0;
+};
+
+// The longest piece of `seq` (n >= 19 bases) that starts at its fourth base.
+Piece longestPiece(const std::uint8_t* strand, const KmerIndex& index, const std::uint8_t* seq,
+                   std::size_t n) {
+    KmerCode key = 0;
+    if (!codedKey(seq + kLeadSkip, kChainKey, key)) return {};
+    const std::size_t afterKey = kLeadSkip + kChainKey;
+    const auto longest = static_cast<std::int32_t>(n - kLeadSkip);
+    Piece best;
+    for (const std::int32_t p : index.positions(key)) {
+        const auto length = static_cast<std::int32_t>(
+            kChainKey + forwardMatch(strand + p + kChainKey, seq + afterKey, n - afterKey));
+        if (length > best.length) {
+            best = {p, length};
+            if (length == longest) break;  // no place can give more
+        }
+    }
+    return best;
+}
+
+// Finds the kept piece of one read; it owns the scratch for the reverse
+// complement and reads the genome and the index only.
+class PieceFinder {
+public:
+    PieceFinder(const Genome& genome, const KmerIndex& index)
+        : strand_(genome.upper.origin()), index_(index), reverse_(kLineLimit) {}
+
+    // The winning orientation's piece; length 0 when it is shorter than 26.
+    Piece find(const std::uint8_t* read, std::size_t n) {
+        if (n < kShortestUsefulRead) return {};
+        const Piece upper = longestPiece(strand_, index_, read, n);
+        Piece chosen = upper;
+        // The read as it stands wins a tie, so a full-length piece settles it.
+        if (upper.length < static_cast<std::int32_t>(n - kLeadSkip)) {
+            reverseComplementCodes(read, n, reverse_.data());
+            const Piece lower = longestPiece(strand_, index_, reverse_.data(), n);
+            if (lower.length > upper.length) chosen = lower;
+        }
+        return chosen.length >= kShortestKept ? chosen : Piece{};
+    }
+
+private:
+    const std::uint8_t* strand_;
+    const KmerIndex& index_;
+    std::vector<std::uint8_t> reverse_;
+};
+
+struct Tally {
+    std::int64_t input = 0;
+    std::int64_t intoGenome = 0;
+    std::int64_t sumLength = 0;
+    std::vector<std::int64_t> histogram;  // cells 0..min(rMaxSz, longest piece)
+};
+
+// Counts a kept piece and writes it: the genome's upper-strand bases equal
+// the piece of the winning orientation.
+void keep(const Piece& piece, const std::uint8_t* strand, Tally& tally, BlockWriter& out) {
+    if (piece.length == 0) return;
+    if (static_cast<std::size_t>(piece.length) < tally.histogram.size()) ++tally.histogram[piece.length];
+    writeCodedRead(out, strand + piece.position, static_cast<std::size_t>(piece.length));
+    ++tally.intoGenome;
+    tally.sumLength += piece.length;
+}
+
+// Reads every line, keeps its piece; false when the reading stopped early
+// (reported).
+bool scanReads(RunContext& context, ReadsFile& reads, PieceFinder& finder,
+               const std::uint8_t* strand, Tally& tally, BlockWriter& out) {
+    const auto* line = reinterpret_cast<const std::uint8_t*>(context.buff.line.data());
+    std::size_t length = 0;
+    while (reads.next(context.buff.line, length)) keep(finder.find(line, length), strand, tally, out);
+    tally.input = reads.inputCount();
+    return reads.reportEnd(context.console);
+}
+
+std::string logText(const ArgumentSettings& s, const std::string& outputPath, const Tally& t) {
+    std::string text = programHead("fMapReadsOnToSeq", s.genomePath, outputPath);
+    appendField(text, "\nread size scope=[", s.rMinSz);
+    appendField(text, ",", s.rMaxSz);
+    appendField(text, "]\ninput reads= ", t.input);
+    appendField(text, "\nout of genome= ", t.input - t.intoGenome);
+    appendField(text, "\ninto genome= ", t.intoGenome);
+    appendField(text, "\nsum length=", t.sumLength);
+    text += "\nreadSz\tcases";
+    for (std::size_t length = 1; length < t.histogram.size(); ++length) {
+        if (t.histogram[length] == 0) continue;
+        appendField(text, "\n", static_cast<std::int64_t>(length));
+        appendField(text, "\t", t.histogram[length]);
+    }
+    return text;
+}
+
+std::string logPath(const ArgumentSettings& s, const std::string& outputPath) {
+    return s.resultDirectory + baseName(outputPath) + "[" + std::to_string(s.rMinSz) + "-" +
+           std::to_string(s.rMaxSz) + "]" + baseName(s.genomePath) + "_Log.txt";
+}
+
+}  // namespace
+
+bool fMapReadsOnToSeq(RunContext& context, const std::string& parameterFile) {
+    Console& console = context.console;
+    const auto settings = loadArgumentSettings(console, parameterFile, kMapReadsOnToSeqParameters);
+    if (!settings) return false;
+    // A piece never runs further than the longest line past its start.
+    const auto genome = loadCodedGenome(console, settings->genomePath, kLongestRead);
+    if (!genome) return false;
+    const auto index = build16Chain(console, genome->upper);
+    if (!index) return false;
+
+    Tally tally;
+    try {
+        tally.histogram.assign(static_cast<std::size_t>(std::min(settings->rMaxSz, kLongestPiece)) + 1, 0);
+    } catch (const std::bad_alloc&) {
+        console.say("\nno mem fMapReadsOnToSeq");
+        return false;
+    }
+    auto reads = ReadsFile::open(console, settings->readsPath);
+    if (!reads) return false;
+    const std::string outputPath = companionPath(settings->readsPath, "_In.bin");
+    auto output = ResultFile::create(console, outputPath,
+                                     {settings->readsPath, settings->genomePath, parameterFile});
+    if (!output) return false;
+
+    const std::uint8_t* strand = genome->upper.origin();
+    PieceFinder finder(*genome, *index);
+    BlockWriter out(output->get());
+    const bool readToEnd = scanReads(context, *reads, finder, strand, tally, out);
+    out.flush();
+    if (!output->commit(console)) return false;
+    console.say("\nsaving the result");
+
+    const bool logged = writeTextResult(console, logPath(*settings, outputPath),
+                                        logText(*settings, outputPath, tally),
+                                        {settings->readsPath, settings->genomePath, parameterFile});
+    return readToEnd && logged;
 }
 
 }  // namespace ruz

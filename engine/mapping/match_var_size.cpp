@@ -1,11 +1,294 @@
-// fMatchReadsT_VarSzO: to be built.
+// fMatchReadsT_VarSzO: exact matches of reads of many sizes, weighted and
+// counted per genome position.
+//
+// Parameters: diRes (result directory), pthReads (coded reads file),
+// pthGnm (coded genome file), rMinSz and rMaxSz (the read sizes analysed).
+//
+// Every read of rMinSz to rMaxSz bases is placed wherever it occurs in full
+// on either strand of the circular genome: reads of 16 bases or more through
+// 16-Chain, reads of 8 to 15 through Root8, shorter reads through the Root8
+// codes that begin with them. A lower-strand place is numbered by the upper-
+// strand position of the read's last base. A read with m places adds 1/m at
+// each of them; the weights are kept per read size and summed in size order
+// for the reports (see count_cells.h).
+//
+// Outputs in the result directory, with the stem
+// <reads base name>[rMinSz-rMaxSz]<genome base name>_ :
+//   <stem>Log.txt               the counts
+//   <stem>Up1.txt, Up2.txt, ... one line "position\tweight\n" (printf
+//   <stem>Lw1.txt, Lw2.txt, ... "%d\t%4.2lf\n") for every genome position,
+//                               1000000 positions a file, upper then lower
+//                               strand
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/coded_output.h"
+#include "core/files.h"
+#include "core/number_format.h"
+#include "core/read_codes.h"
+#include "core/reads.h"
+#include "core/report_text.h"
+#include "core/settings.h"
+#include "mapping/coded_mapping.h"
+#include "mapping/count_cells.h"
 #include "mapping/mapping_analyses.h"
 
 namespace ruz {
 
-bool fMatchReadsT_VarSzO(RunContext& context, const std::string&) {
-    context.console.fail("\nfMatchReadsT_VarSzO: this analysis is not available in this version");
-    return false;
+namespace {
+
+using namespace coded_mapping;
+
+constexpr int kRootKey = 8;
+constexpr std::int32_t kPositionsPerFile = 1'000'000;
+
+// The indexes a run needs: 16-Chain for reads of 16 bases or more, Root8 for
+// shorter ones; each is built only when the size bounds admit such reads.
+struct Indexes {
+    std::optional<KmerIndex> chain16;
+    std::optional<KmerIndex> root8;
+};
+
+// The places of one read on both strands, as upper-strand positions of the
+// placed bases' first base.
+struct Placements {
+    std::span<const std::int32_t> upper;
+    std::span<const std::int32_t> lower;
+};
+
+// Places one read; it owns the scratch (reverse complement, place lists,
+// which grow to the largest need and are then reused) and reads the genome
+// and the indexes only.
+class ReadPlacer {
+public:
+    ReadPlacer(const Genome& genome, const Indexes& indexes)
+        : strand_(genome.upper.origin()), indexes_(indexes), reverse_(kLineLimit) {}
+
+    // n >= 1, within the bounds the indexes were built for.
+    Placements place(const std::uint8_t* read, std::size_t n) {
+        collect(read, n, upper_);
+        reverseComplementCodes(read, n, reverse_.data());
+        collect(reverse_.data(), n, lower_);
+        return {upper_, lower_};
+    }
+
+private:
+    void collect(const std::uint8_t* seq, std::size_t n, std::vector<std::int32_t>& places) const {
+        places.clear();
+        if (n >= static_cast<std::size_t>(kChainKey)) {
+            collectExtended(*indexes_.chain16, kChainKey, seq, n, places);
+        } else if (n >= static_cast<std::size_t>(kRootKey)) {
+            collectExtended(*indexes_.root8, kRootKey, seq, n, places);
+        } else {
+            collectPrefixed(seq, n, places);
+        }
+    }
+
+    // Places whose k-base key matches and whose further bases agree.
+    void collectExtended(const KmerIndex& index, int k, const std::uint8_t* seq, std::size_t n,
+                         std::vector<std::int32_t>& places) const {
+        KmerCode key = 0;
+        if (!codedKey(seq, k, key)) return;
+        const auto rest = n - static_cast<std::size_t>(k);
+        for (const std::int32_t p : index.positions(key)) {
+            if (rest == 0 || forwardMatch(strand_ + p + k, seq + k, rest) == rest) places.push_back(p);
+        }
+    }
+
+    // A read of fewer than 8 bases occurs at every place of the 8-base codes
+    // that begin with it: one contiguous range of codes.
+    void collectPrefixed(const std::uint8_t* seq, std::size_t n,
+                         std::vector<std::int32_t>& places) const {
+        KmerCode prefix = 0;
+        if (!codedKey(seq, static_cast<int>(n), prefix)) return;
+        const int freeBits = 2 * (kRootKey - static_cast<int>(n));
+        const KmerCode first = prefix << freeBits;
+        const KmerCode end = (prefix + 1) << freeBits;
+        for (KmerCode code = first; code < end; ++code) {
+            const auto positions = indexes_.root8->positions(code);
+            places.insert(places.end(), positions.begin(), positions.end());
+        }
+    }
+
+    const std::uint8_t* strand_;
+    const Indexes& indexes_;
+    std::vector<std::uint8_t> reverse_;
+    std::vector<std::int32_t> upper_;
+    std::vector<std::int32_t> lower_;
+};
+
+struct Counters {
+    std::int64_t input = 0;
+    std::int64_t outOfScope = 0;
+    std::int64_t intoGenome = 0;
+    std::int64_t upperHas = 0;
+    std::int64_t lowerHas = 0;
+
+    std::int64_t processed() const { return input - outOfScope; }
+    std::int64_t outOfGenome() const { return processed() - intoGenome; }
+};
+
+void count(const Placements& placed, std::uint32_t sizeIndex, CountCells& cells, Counters& counters) {
+    const std::size_t places = placed.upper.size() + placed.lower.size();
+    if (places == 0) return;
+    // At most 2L places, below 2^32.
+    const auto multiplicity = static_cast<std::uint32_t>(places);
+    for (const std::int32_t p : placed.upper) cells.add(p, sizeIndex, true, multiplicity);
+    for (const std::int32_t p : placed.lower) cells.add(p, sizeIndex, false, multiplicity);
+    ++counters.intoGenome;
+    if (!placed.upper.empty()) ++counters.upperHas;
+    if (!placed.lower.empty()) ++counters.lowerHas;
+}
+
+// Reads every line and counts the places of the reads within the bounds;
+// false when the reading stopped early (reported). An empty line within
+// the bounds is no read and is placed nowhere.
+bool scanReads(RunContext& context, ReadsFile& reads, const ArgumentSettings& s, ReadPlacer& placer,
+               CountCells& cells, Counters& counters) {
+    const auto* line = reinterpret_cast<const std::uint8_t*>(context.buff.line.data());
+    const auto minSz = static_cast<std::size_t>(s.rMinSz);
+    const auto maxSz = static_cast<std::size_t>(s.rMaxSz);
+    std::size_t n = 0;
+    while (reads.next(context.buff.line, n)) {
+        if (n < minSz || n > maxSz) {
+            ++counters.outOfScope;
+            continue;
+        }
+        if (n > 0) count(placer.place(line, n), static_cast<std::uint32_t>(n - minSz), cells, counters);
+    }
+    counters.input = reads.inputCount();
+    return reads.reportEnd(context.console);
+}
+
+std::optional<Indexes> buildIndexes(Console& console, const Genome& genome, const ArgumentSettings& s) {
+    Indexes indexes;
+    if (s.rMaxSz >= kChainKey) {
+        indexes.chain16 = build16Chain(console, genome.upper, "\nno memory_Chain");
+        if (!indexes.chain16) return std::nullopt;
+    }
+    if (s.rMinSz < kChainKey) {
+        indexes.root8 = buildRoot8(console, genome.upper);
+        if (!indexes.root8) return std::nullopt;
+    }
+    return indexes;
+}
+
+std::string logText(const ArgumentSettings& s, const Counters& c) {
+    std::string text = programHead("fMatchReadsT_VarSzO", s.genomePath, s.readsPath);
+    appendField(text, "\nuser size scope=[", s.rMinSz);
+    appendField(text, ",", s.rMaxSz);
+    appendField(text, "]\ninput reads= ", c.input);
+    appendField(text, "\nout of user size scope= ", c.outOfScope);
+    appendField(text, "\nprocessed= ", c.processed());
+    appendField(text, " \nout of genome= ", c.outOfGenome());
+    appendField(text, "\ninto genome= ", c.intoGenome);
+    appendField(text, "\nupper strand has= ", c.upperHas);
+    appendField(text, "\nlower strand has= ", c.lowerHas);
+    return text;
+}
+
+// Writes the lines of positions first..last of one strand; `cursor` walks
+// the sorted cells and ends past those of `last`.
+void writeLines(std::span<const CountCell> cells, std::size_t& cursor, bool upperStrand,
+                std::int32_t first, std::int32_t last, BlockWriter& out) {
+    constexpr std::size_t kLineRoom = kDecimalChars + kFixedChars + 2;
+    DecimalCounter position(static_cast<std::uint64_t>(first));
+    for (std::int32_t p = first; p <= last; ++p, position.next()) {
+        // The weight sums count / multiplicity over the sizes, in size order.
+        double weight = 0.0;
+        for (; cursor < cells.size() && cells[cursor].position() == p; ++cursor) {
+            const CountCell& cell = cells[cursor];
+            const std::uint64_t reads = upperStrand ? cell.upper : cell.lower;
+            if (reads > 0) weight += static_cast<double>(reads) / static_cast<double>(cell.multiplicity);
+        }
+        char* const start = out.room(kLineRoom);
+        char* to = start;
+        const std::string_view digits = position.text();
+        std::memcpy(to, digits.data(), digits.size());
+        to += digits.size();
+        *to++ = '\t';
+        if (weight == 0.0) {
+            std::memcpy(to, "0.00", 4);
+            to += 4;
+        } else {
+            to = formatFixed(to, weight, 2, 4);
+        }
+        *to++ = '\n';
+        out.advance(static_cast<std::size_t>(to - start));
+    }
+}
+
+// Writes the report files of one strand; false when any of them could not
+// be written (each failure reported; the other files are still written).
+bool writeStrandReports(Console& console, std::span<const CountCell> cells, bool upperStrand,
+                        std::int32_t length, const std::string& stem,
+                        std::initializer_list<std::string> inputs) {
+    bool allWritten = true;
+    std::size_t cursor = 0;
+    int fileNumber = 1;
+    for (std::int64_t first = 1; first <= length; first += kPositionsPerFile, ++fileNumber) {
+        const auto firstPosition = static_cast<std::int32_t>(first);
+        const auto last = static_cast<std::int32_t>(std::min<std::int64_t>(length, first + kPositionsPerFile - 1));
+        while (cursor < cells.size() && cells[cursor].position() < firstPosition) ++cursor;
+        const std::string path = stem + (upperStrand ? "Up" : "Lw") + std::to_string(fileNumber) + ".txt";
+        auto file = ResultFile::create(console, path, inputs);
+        if (!file) {
+            allWritten = false;
+            continue;
+        }
+        BlockWriter out(file->get());
+        writeLines(cells, cursor, upperStrand, firstPosition, last, out);
+        out.flush();
+        allWritten = file->commit(console) && allWritten;
+    }
+    return allWritten;
+}
+
+std::string reportStem(const ArgumentSettings& s) {
+    return s.resultDirectory + baseName(s.readsPath) + "[" + std::to_string(s.rMinSz) + "-" +
+           std::to_string(s.rMaxSz) + "]" + baseName(s.genomePath) + "_";
+}
+
+}  // namespace
+
+bool fMatchReadsT_VarSzO(RunContext& context, const std::string& parameterFile) {
+    Console& console = context.console;
+    const auto settings = loadArgumentSettings(console, parameterFile, kMatchVarSzParameters);
+    if (!settings) return false;
+    const auto genome = loadCodedGenome(console, settings->genomePath,
+                                        std::min(settings->rMaxSz, kLongestRead));
+    if (!genome) return false;
+    const auto indexes = buildIndexes(console, *genome, *settings);
+    if (!indexes) return false;
+    auto reads = ReadsFile::open(console, settings->readsPath);
+    if (!reads) return false;
+
+    Counters counters;
+    CountCells cells;
+    bool readToEnd = false;
+    try {
+        ReadPlacer placer(*genome, *indexes);
+        readToEnd = scanReads(context, *reads, *settings, placer, cells, counters);
+    } catch (const std::bad_alloc&) {
+        console.say("\nno mem fMatchReadsT_VarSzO");
+        return false;
+    }
+    reads.reset();
+    console.say("\nsaving the result");
+
+    const std::string stem = reportStem(*settings);
+    const std::initializer_list<std::string> inputs = {settings->readsPath, settings->genomePath,
+                                                       parameterFile};
+    const bool logged = writeTextResult(console, stem + "Log.txt", logText(*settings, counters), inputs);
+    const auto sorted = cells.sorted();
+    const bool upperWritten = writeStrandReports(console, sorted, true, genome->length, stem, inputs);
+    const bool lowerWritten = writeStrandReports(console, sorted, false, genome->length, stem, inputs);
+    return readToEnd && logged && upperWritten && lowerWritten;
 }
 
 }  // namespace ruz

@@ -1,0 +1,43 @@
+#include "coded_mapping.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/files.h"
+#include "core/platform.h"
+
+namespace ruz::coded_mapping {
+
+std::optional<Genome> loadCodedGenome(Console& console, const std::string& path,
+                                      std::int32_t margin) {
+    GenomeLoadOptions options;
+    options.form = GenomeForm::Code;
+    options.check = GenomeCheck::Coded;
+    options.backMargin = std::max(margin, kChainKey - 1);
+    return loadGenome(console, path, options);
+}
+
+std::string companionPath(std::string_view readsPath, std::string_view suffix) {
+    std::size_t nameStart = 0;
+    for (std::size_t i = readsPath.size(); i-- > 0;) {
+        if (platform::isPathSeparator(readsPath[i])) {
+            nameStart = i + 1;
+            break;
+        }
+    }
+    const std::size_t dot = readsPath.rfind('.');
+    std::string path(dot != std::string_view::npos && dot >= nameStart ? readsPath.substr(0, dot)
+                                                                         : readsPath);
+    path.append(suffix);
+    return path;
+}
+
+bool writeTextResult(Console& console, const std::string& path, std::string_view text,
+                     std::initializer_list<std::string> inputs) {
+    auto file = ResultFile::create(console, path, inputs);
+    if (!file) return false;
+    std::fwrite(text.data(), 1, text.size(), file->get());
+    return file->commit(console);
+}
+
+}  // namespace ruz::coded_mapping

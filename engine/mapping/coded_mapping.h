@@ -1,0 +1,65 @@
+// What the mapping analyses fMapReadsOnToSeq, fMatchReadsT_VarSzO and
+// fMapReadsOneInSeq share: the coded genome with its circular margin, the
+// k-mer keys of coded reads, the names of the files they write beside the
+// reads file, and text results written whole.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/console.h"
+#include "core/context.h"
+#include "core/genome.h"
+#include "core/kmer_index.h"
+
+namespace ruz::coded_mapping {
+
+// The longest read a reads file can hold: a line of the line buffer.
+inline constexpr std::int32_t kLongestRead = static_cast<std::int32_t>(kLineLimit) - 1;
+
+// Length of the keys looked up in 16-Chain.
+inline constexpr int kChainKey = 16;
+
+// Loads the coded genome file `path` (one byte 0..3 a base, checked) in
+// code form with a back margin of `margin` bases, at least the 15 that the
+// 16-mer windows need. The margin repeats the genome cyclically, so every
+// comparison that runs past the genome's end continues at its start.
+// Failures print their messages and return nothing.
+std::optional<Genome> loadCodedGenome(Console& console, const std::string& path,
+                                      std::int32_t margin);
+
+// The k-mer code of the k bytes at `window` when every one of them is a
+// code 0..3. A window holding any other byte (a reads file that is not
+// coded, a carriage return) occurs nowhere in a coded genome: false.
+inline bool codedKey(const std::uint8_t* window, int k, KmerCode& code) {
+    KmerCode c = 0;
+    std::uint8_t bits = 0;
+    for (int j = 0; j < k; ++j) {
+        c = (c << 2) | window[j];
+        bits |= window[j];
+    }
+    code = c;
+    return bits <= 3;  // a byte above 3 sets a bit above the lowest two
+}
+
+// A file written beside the reads file: the reads path without the
+// extension of its file name (from the name's last '.') followed by
+// `suffix`. "d/s1.bin" + "_In.bin" gives "d/s1_In.bin"; a dot in a
+// directory name is not an extension ("d.x/s1" gives "d.x/s1_In.bin").
+std::string companionPath(std::string_view readsPath, std::string_view suffix);
+
+// Appends `label` and the decimal text of `value`: one field of a log.
+inline void appendField(std::string& text, std::string_view label, std::int64_t value) {
+    text.append(label).append(std::to_string(value));
+}
+
+// Creates the result file `path`, writes `text` and renames it into place.
+// On failure the message has been printed (with its key wait) and no file
+// of that name was written.
+bool writeTextResult(Console& console, const std::string& path, std::string_view text,
+                     std::initializer_list<std::string> inputs);
+
+}  // namespace ruz::coded_mapping
