@@ -192,7 +192,11 @@ void KmerIndex::orderPartition(const Strand& strand, const CodeTable& table, std
     std::vector<KmerCode> codes(n);
     std::fill(starts, starts + subBuckets, 0u);
     const std::uint8_t* bases = strand.origin();
+    // Positions of a partition lie far apart: the windows a few positions
+    // ahead are fetched early, so their cache misses overlap.
+    constexpr std::uint32_t kAhead = 16;
     for (std::uint32_t i = 0; i < n; ++i) {
+        if (i + kAhead < n) __builtin_prefetch(bases + positions[i + kAhead]);
         codes[i] = kmerCode(bases + positions[i], k_, table);
         ++starts[(codes[i] >> suffixShift) & subMask];
     }
