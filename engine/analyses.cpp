@@ -3,13 +3,14 @@
 #include <array>
 
 #include "mapping/mapping_analyses.h"
+#include "prep/prep_analyses.h"
 #include "rna/rna_analyses.h"
 
 namespace ruz {
 
 namespace {
 
-constexpr std::array<AnalysisInfo, 11> kAnalyses = {{
+constexpr std::array<AnalysisInfo, 14> kAnalyses = {{
     {"fMatchReadsT_VarSzO", fMatchReadsT_VarSzO, "count exact matches of reads of many sizes per genome position",
      kMatchVarSzParameters},
     {"fMatchReadsT_VarSzParted", fMatchReadsT_VarSzParted, "find reads whose tail lies just before their head",
@@ -32,6 +33,12 @@ constexpr std::array<AnalysisInfo, 11> kAnalyses = {{
      kMapReadsOneInSeqParameters},
     {"fTestGenomeSborka", fTestGenomeSborka, "measure the repeats of an assembly and the reads contradicting it",
      kTestGenomeParameters},
+    {"fPrepGenome", fPrepGenome, "write a letter and/or coded genome file from one record of a FASTA(.gz) file",
+     kPrepGenomeParameters},
+    {"fPrepReads", fPrepReads, "write letter and/or coded reads files from a FASTQ(.gz) or FASTA(.gz) file",
+     kPrepReadsParameters},
+    {"fLettersToCodes", fLettersToCodes, "write the coded form of a letter genome or letter reads file",
+     kLettersToCodesParameters},
 }};
 
 }  // namespace

@@ -1,0 +1,301 @@
+// fPrepReads: a FASTQ or FASTA file (plain or gzip) to the reads files the
+// analyses read.
+//
+// Parameters: pthFastq (FASTQ, FASTQ.gz, FASTA or FASTA.gz), diRes (result
+// directory), outName (blank: the input's name without ".gz" and its
+// extension), outForm (letter, coded or both; blank: both), rMinSz and
+// rMaxSz (the lengths kept, after trimming; blank: 1 and 5119, the longest
+// line of a reads file), trimHeadSz and trimTailSz (bases cut from the read's start
+// and end; blank: 0), readsWithN (drop or keep the reads holding N or any
+// other symbol than A, C, G, T; blank: drop; a coded file cannot hold them).
+// Outputs, in the result directory:
+//   <stem>.txt          letter reads: one read a line in capitals, LF ends
+//   <stem>.bin          coded reads: one byte 0..3 a base, each read ended by
+//                       byte 10
+//   <stem>_PrepLog.txt  the settings and the counts: input, written, too
+//                       short, too long, with N
+// Each read is trimmed first, then measured against the bounds (a read left
+// empty is always too short), then examined for N. The outputs keep the
+// input's order and reach their names only when the whole input was read.
+#include <algorithm>
+#include <string>
+
+#include "core/coded_output.h"
+#include "core/context.h"
+#include "core/files.h"
+#include "core/params.h"
+#include "prep_analyses.h"
+#include "prep_common.h"
+#include "sequence_reader.h"
+
+namespace ruz {
+
+namespace {
+
+using namespace prep;
+
+// The longest read a reads file holds: a line of the engine's line buffer.
+constexpr std::int32_t kLongestRead = static_cast<std::int32_t>(kLineLimit) - 1;
+
+struct ReadRules {
+    std::int32_t minSize = 1;
+    std::int32_t maxSize = kLongestRead;
+    std::int32_t trimHead = 0;
+    std::int32_t trimTail = 0;
+    bool keepWithN = false;
+};
+
+enum class ReadFate { Written, TooShort, TooLong, DroppedWithN };
+
+// What becomes of one read: its fate and the part of it that is kept.
+struct ReadVerdict {
+    ReadFate fate = ReadFate::Written;
+    bool otherSymbols = false;
+    std::size_t offset = 0;
+    std::size_t length = 0;
+};
+
+// The per-read work: a pure function of the read's bytes and the rules.
+ReadVerdict judgeRead(std::span<const char> read, const ReadRules& rules) {
+    ReadVerdict v;
+    const auto cut = static_cast<std::size_t>(rules.trimHead) + static_cast<std::size_t>(rules.trimTail);
+    v.offset = static_cast<std::size_t>(rules.trimHead);
+    v.length = read.size() > cut ? read.size() - cut : 0;
+    if (v.length == 0 || v.length < static_cast<std::size_t>(rules.minSize)) {
+        v.fate = ReadFate::TooShort;
+        return v;
+    }
+    if (v.length > static_cast<std::size_t>(rules.maxSize)) {
+        v.fate = ReadFate::TooLong;
+        return v;
+    }
+    const char* kept = read.data() + v.offset;
+    v.otherSymbols = std::any_of(kept, kept + v.length, [](char c) {
+        return nucleotideCode[static_cast<unsigned char>(c)] == kNotNucleotide;
+    });
+    if (v.otherSymbols && !rules.keepWithN) v.fate = ReadFate::DroppedWithN;
+    return v;
+}
+
+struct ReadCounts {
+    std::int64_t input = 0;
+    std::int64_t written = 0;
+    std::int64_t tooShort = 0;
+    std::int64_t tooLong = 0;
+    std::int64_t withN = 0;
+
+    void add(const ReadVerdict& v) {
+        ++input;
+        if (v.otherSymbols) ++withN;
+        switch (v.fate) {
+        case ReadFate::Written: ++written; break;
+        case ReadFate::TooShort: ++tooShort; break;
+        case ReadFate::TooLong: ++tooLong; break;
+        case ReadFate::DroppedWithN: break;
+        }
+    }
+};
+
+// The kept part of a written read, in capitals and/or codes, each ended by
+// a line feed.
+void writeRead(std::span<const char> read, const ReadVerdict& v, BlockWriter* letters,
+               BlockWriter* codes) {
+    const auto* kept = reinterpret_cast<const unsigned char*>(read.data() + v.offset);
+    const std::size_t line = v.length + 1;
+    if (letters) {
+        char* out = letters->room(line);
+        for (std::size_t i = 0; i < v.length; ++i) out[i] = kUpperLetter[kept[i]];
+        out[v.length] = '\n';
+        letters->advance(line);
+    }
+    if (codes) {
+        char* out = codes->room(line);
+        for (std::size_t i = 0; i < v.length; ++i) out[i] = static_cast<char>(nucleotideCode[kept[i]]);
+        out[v.length] = '\n';
+        codes->advance(line);
+    }
+}
+
+struct ReadsSettings {
+    std::string inputPath;
+    OutputForms forms;
+    ReadRules rules;
+    std::string letterPath;
+    std::string codedPath;
+    std::string logPath;
+};
+
+// An optional size: blank gives `unset`; otherwise a whole number that is
+// not negative.
+std::optional<std::int32_t> optionalSize(Console& console, ParameterTable& table,
+                                         const std::string& name, std::int32_t unset) {
+    const std::string& text = table.lookup(name);
+    if (isBlank(text)) return unset;
+    const auto value = intParameter(console, name, text);
+    if (!value) return std::nullopt;
+    if (*value < 0) {
+        console.fail("\nparameter ", shownNumber(name, text, *value), " must not be negative");
+        return std::nullopt;
+    }
+    return value;
+}
+
+bool readRules(Console& console, ParameterTable& table, ReadRules& rules) {
+    const auto minSize = optionalSize(console, table, "rMinSz", 1);
+    if (!minSize) return false;
+    const auto maxSize = optionalSize(console, table, "rMaxSz", kLongestRead);
+    if (!maxSize) return false;
+    const std::string maxText = isBlank(table.lookup("rMaxSz")) ? std::to_string(kLongestRead)
+                                                                 : table.lookup("rMaxSz");
+    if (*maxSize > kLongestRead) {
+        console.fail("\nparameter ", shownNumber("rMaxSz", maxText, *maxSize), " is above ",
+                     kLongestRead, ", the longest line a reads file may hold");
+        return false;
+    }
+    if (*maxSize < *minSize) {
+        const std::string minText = isBlank(table.lookup("rMinSz")) ? "1" : table.lookup("rMinSz");
+        console.fail("\nparameter ", shownNumber("rMaxSz", maxText, *maxSize), " is below ",
+                     shownNumber("rMinSz", minText, *minSize));
+        return false;
+    }
+    const auto trimHead = optionalSize(console, table, "trimHeadSz", 0);
+    if (!trimHead) return false;
+    const auto trimTail = optionalSize(console, table, "trimTailSz", 0);
+    if (!trimTail) return false;
+    rules = {*minSize, *maxSize, *trimHead, *trimTail, false};
+
+    const std::string& withN = table.lookup("readsWithN");
+    if (withN == "keep") {
+        rules.keepWithN = true;
+    } else if (!isBlank(withN) && withN != "drop") {
+        console.fail("\nparameter readsWithN = \"", withN, "\": write drop or keep");
+        return false;
+    }
+    return true;
+}
+
+std::optional<ReadsSettings> readSettings(Console& console, ParameterTable& table) {
+    ReadsSettings s;
+    s.inputPath = table.lookup("pthFastq");
+    const auto forms = outputForms(console, table.lookup("outForm"));
+    if (!forms) return std::nullopt;
+    s.forms = *forms;
+    if (!readRules(console, table, s.rules)) return std::nullopt;
+    if (s.rules.keepWithN && s.forms.coded) {
+        console.fail("\nparameter readsWithN = keep: a coded reads file cannot hold N;"
+                     " drop them or set outForm to letter");
+        return std::nullopt;
+    }
+    const auto prefix = resultPrefix(console, table.lookup("diRes"));
+    if (!prefix) return std::nullopt;
+    const auto stem = outputStem(console, table.lookup("outName"), inputStem(s.inputPath));
+    if (!stem) return std::nullopt;
+    if (s.forms.letter) s.letterPath = *prefix + *stem + ".txt";
+    if (s.forms.coded) s.codedPath = *prefix + *stem + ".bin";
+    s.logPath = *prefix + *stem + "_PrepLog.txt";
+    return s;
+}
+
+std::string boundsText(const ReadRules& r) {
+    std::string text = "[";
+    text.append(std::to_string(r.minSize)).append(",").append(std::to_string(r.maxSize)).append("]");
+    return text;
+}
+
+void echo(Console& console, const ReadsSettings& s) {
+    const ReadRules& r = s.rules;
+    console.say("procedure  fPrepReads", "\nreads         ", s.inputPath, "\nletter reads  ",
+                s.forms.letter ? s.letterPath : "not written", "\ncoded reads   ",
+                s.forms.coded ? s.codedPath : "not written", "\nlog           ", s.logPath,
+                "\nsize bounds   ", boundsText(r), "\ntrimmed       head ", r.trimHead, ", tail ",
+                r.trimTail, "\nreads with N  ", r.keepWithN ? "kept" : "dropped");
+}
+
+std::string countsText(const ReadCounts& c, bool keepWithN) {
+    return "\ninput=" + std::to_string(c.input) + "\nwritten=" + std::to_string(c.written) +
+           "\ntoo short=" + std::to_string(c.tooShort) + "\ntoo long=" + std::to_string(c.tooLong) +
+           "\nwith N=" + std::to_string(c.withN) + (keepWithN ? " (kept)" : " (dropped)");
+}
+
+std::string logText(const ReadsSettings& s, const ReadCounts& c) {
+    const ReadRules& r = s.rules;
+    return "program= Ruzovizu::fPrepReads\ninput= " + s.inputPath +
+           "\nletter reads= " + (s.forms.letter ? s.letterPath : "not written") +
+           "\ncoded reads= " + (s.forms.coded ? s.codedPath : "not written") +
+           "\nsize bounds=" + boundsText(r) + "; trimHeadSz=" + std::to_string(r.trimHead) +
+           "; trimTailSz=" + std::to_string(r.trimTail) + countsText(c, r.keepWithN);
+}
+
+struct ReadsOutputs {
+    std::optional<ResultFile> letters;
+    std::optional<ResultFile> codes;
+    std::optional<ResultFile> log;
+};
+
+std::optional<ReadsOutputs> createOutputs(Console& console, const ReadsSettings& s,
+                                          const std::string& parameterFile) {
+    ReadsOutputs out;
+    if (s.forms.letter) {
+        out.letters = ResultFile::create(console, s.letterPath, {s.inputPath, parameterFile});
+        if (!out.letters) return std::nullopt;
+    }
+    if (s.forms.coded) {
+        out.codes = ResultFile::create(console, s.codedPath, {s.inputPath, parameterFile});
+        if (!out.codes) return std::nullopt;
+    }
+    out.log = ResultFile::create(console, s.logPath, {s.inputPath, parameterFile});
+    if (!out.log) return std::nullopt;
+    return out;
+}
+
+// The reads loop: every record is judged, counted and, when kept, written.
+// False when the input is malformed or unreadable (reported).
+bool convertReads(Console& console, SequenceReader& reader, const ReadRules& rules,
+                  ReadsOutputs& out, ReadCounts& counts) {
+    std::optional<BlockWriter> letters, codes;
+    if (out.letters) letters.emplace(out.letters->get());
+    if (out.codes) codes.emplace(out.codes->get());
+    BlockWriter* letterSink = letters ? &*letters : nullptr;
+    BlockWriter* codeSink = codes ? &*codes : nullptr;
+    while (reader.next() == SequenceReader::Status::Record) {
+        const std::span<const char> read = reader.sequence();
+        const ReadVerdict verdict = judgeRead(read, rules);
+        counts.add(verdict);
+        if (verdict.fate == ReadFate::Written) writeRead(read, verdict, letterSink, codeSink);
+    }
+    if (letters) letters->flush();
+    if (codes) codes->flush();
+    return reader.reportEnd(console);
+}
+
+}  // namespace
+
+bool fPrepReads(RunContext& context, const std::string& parameterFile) {
+    Console& console = context.console;
+    auto table = loadParameters(console, parameterFile, kPrepReadsParameters);
+    if (!table) return false;
+    const auto settings = readSettings(console, *table);
+    if (!settings) return false;
+    const ReadsSettings& s = *settings;
+
+    echo(console, s);
+    console.waitKey();
+    console.say("\nexecuting...");
+
+    auto reader = SequenceReader::open(console, s.inputPath);
+    if (!reader) return false;
+    auto outputs = createOutputs(console, s, parameterFile);
+    if (!outputs) return false;
+    ReadCounts counts;
+    if (!convertReads(console, *reader, s.rules, *outputs, counts)) return false;
+
+    const std::string log = logText(s, counts);
+    std::fwrite(log.data(), 1, log.size(), outputs->log->get());
+    if (outputs->letters && !outputs->letters->commit(console)) return false;
+    if (outputs->codes && !outputs->codes->commit(console)) return false;
+    if (!outputs->log->commit(console)) return false;
+    console.say(countsText(counts, s.rules.keepWithN));
+    return true;
+}
+
+}  // namespace ruz
