@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
-ensure_packages g++ cmake make
+ensure_packages g++ cmake make libhts-dev zlib1g-dev libtbb-dev
 
 cmake -S . -B build/example -DCMAKE_BUILD_TYPE=Release \
       -DRUZ_BUILD_TESTS=OFF -DRUZ_BUILD_BENCH=OFF -DRUZ_BUILD_LAUNCHER=OFF >/dev/null

@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
-ensure_packages g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core
+ensure_packages g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core \
+    libhts-dev zlib1g-dev libtbb-dev snakemake dpkg-dev
 
 jobs=$(nproc 2>/dev/null || echo 2)
 for preset in debug asan; do
