@@ -27,6 +27,7 @@
 #include "core/coded_output.h"
 #include "core/files.h"
 #include "core/number_format.h"
+#include "core/parallel.h"
 #include "core/read_codes.h"
 #include "core/reads.h"
 #include "core/report_text.h"
@@ -98,15 +99,27 @@ void record(const Occurrence& found, const std::uint8_t* read, std::size_t n, Ta
     }
 }
 
-// Reads every line and classifies it; false when the reading stopped early
-// (reported).
+// Reads every line and classifies it: the searches of a batch run on the
+// run's threads, the batches are recorded in the file's order. False when
+// the reading stopped early (reported).
 bool scanReads(RunContext& context, ReadsFile& reads, const Genome& genome, const KmerIndex& index,
                Tally& tally, BlockWriter& manyOut) {
-    const auto* line = reinterpret_cast<const std::uint8_t*>(context.buff.line.data());
     const std::uint8_t* strand = genome.upper.origin();
-    std::size_t n = 0;
-    while (reads.next(context.buff.line, n))
-        record(occurrenceOf(strand, index, line, n), line, n, tally, manyOut);
+    const auto bytes = [](const ReadBatch& batch, std::size_t i) {
+        return reinterpret_cast<const std::uint8_t*>(batch.line(i));
+    };
+    scanBatches<std::vector<Occurrence>>(
+        context, reads, "searching reads",
+        [&](ReadBatch& batch, std::vector<Occurrence>& found) {
+            found.resize(batch.size());
+            for (std::size_t i = 0; i < batch.size(); ++i)
+                found[i] = occurrenceOf(strand, index, bytes(batch, i), batch.length(i));
+        },
+        [&](ReadBatch& batch, std::vector<Occurrence>& found) {
+            for (std::size_t i = 0; i < batch.size(); ++i)
+                record(found[i], bytes(batch, i), batch.length(i), tally, manyOut);
+            return true;
+        });
     tally.input = reads.inputCount();
     return reads.reportEnd(context.console);
 }
@@ -179,7 +192,7 @@ bool fMapReadsOneInSeq(RunContext& context, const std::string& parameterFile) {
     // A full match never runs further than the longest line past its start.
     const auto genome = loadCodedGenome(console, settings->genomePath, kLongestRead);
     if (!genome) return false;
-    const auto index = build16Chain(console, genome->upper);
+    const auto index = build16Chain(console, genome->upper, "\nno memory_16-Chain", context.threads);
     if (!index) return false;
     auto reads = ReadsFile::open(console, settings->readsPath);
     if (!reads) return false;

@@ -25,6 +25,7 @@
 
 #include "core/coded_output.h"
 #include "core/files.h"
+#include "core/parallel.h"
 #include "core/read_codes.h"
 #include "core/reads.h"
 #include "core/report_text.h"
@@ -114,13 +115,24 @@ void keep(const Piece& piece, const std::uint8_t* strand, Tally& tally, BlockWri
     tally.sumLength += piece.length;
 }
 
-// Reads every line, keeps its piece; false when the reading stopped early
-// (reported).
-bool scanReads(RunContext& context, ReadsFile& reads, PieceFinder& finder,
-               const std::uint8_t* strand, Tally& tally, BlockWriter& out) {
-    const auto* line = reinterpret_cast<const std::uint8_t*>(context.buff.line.data());
-    std::size_t length = 0;
-    while (reads.next(context.buff.line, length)) keep(finder.find(line, length), strand, tally, out);
+// Reads every line, keeps its piece: the pieces of a batch are found on the
+// run's threads, the batches kept in the file's order. False when the
+// reading stopped early (reported).
+bool scanReads(RunContext& context, ReadsFile& reads, const Genome& genome, const KmerIndex& index,
+               Tally& tally, BlockWriter& out) {
+    const std::uint8_t* strand = genome.upper.origin();
+    scanBatches<std::vector<Piece>>(
+        context, reads, "searching reads",
+        [&](ReadBatch& batch, std::vector<Piece>& pieces) {
+            PieceFinder finder(genome, index);
+            pieces.resize(batch.size());
+            for (std::size_t i = 0; i < batch.size(); ++i)
+                pieces[i] = finder.find(reinterpret_cast<const std::uint8_t*>(batch.line(i)), batch.length(i));
+        },
+        [&](ReadBatch& batch, std::vector<Piece>& pieces) {
+            for (std::size_t i = 0; i < batch.size(); ++i) keep(pieces[i], strand, tally, out);
+            return true;
+        });
     tally.input = reads.inputCount();
     return reads.reportEnd(context.console);
 }
@@ -156,7 +168,7 @@ bool fMapReadsOnToSeq(RunContext& context, const std::string& parameterFile) {
     // A piece never runs further than the longest line past its start.
     const auto genome = loadCodedGenome(console, settings->genomePath, kLongestRead);
     if (!genome) return false;
-    const auto index = build16Chain(console, genome->upper);
+    const auto index = build16Chain(console, genome->upper, "\nno memory_16-Chain", context.threads);
     if (!index) return false;
 
     Tally tally;
@@ -173,10 +185,8 @@ bool fMapReadsOnToSeq(RunContext& context, const std::string& parameterFile) {
                                      {settings->readsPath, settings->genomePath, parameterFile});
     if (!output) return false;
 
-    const std::uint8_t* strand = genome->upper.origin();
-    PieceFinder finder(*genome, *index);
     BlockWriter out(output->get());
-    const bool readToEnd = scanReads(context, *reads, finder, strand, tally, out);
+    const bool readToEnd = scanReads(context, *reads, *genome, *index, tally, out);
     out.flush();
     if (!output->commit(console)) return false;
     console.say("\nsaving the result");

@@ -30,6 +30,7 @@
 #include "core/coded_output.h"
 #include "core/files.h"
 #include "core/number_format.h"
+#include "core/parallel.h"
 #include "core/read_codes.h"
 #include "core/reads.h"
 #include "core/report_text.h"
@@ -145,34 +146,73 @@ void count(const Placements& placed, std::uint32_t sizeIndex, CountCells& cells,
     if (!placed.lower.empty()) ++counters.lowerHas;
 }
 
-// Reads every line and counts the places of the reads within the bounds;
-// false when the reading stopped early (reported). An empty line within
-// the bounds is no read and is placed nowhere.
-bool scanReads(RunContext& context, ReadsFile& reads, const ArgumentSettings& s, ReadPlacer& placer,
-               CountCells& cells, Counters& counters) {
-    const auto* line = reinterpret_cast<const std::uint8_t*>(context.buff.line.data());
+// The places of a batch's reads: read i's upper places are
+// upper[upperEnd[i-1] .. upperEnd[i]), its lower ones likewise.
+struct BatchPlaces {
+    std::vector<std::int32_t> upper, lower;
+    std::vector<std::size_t> upperEnd, lowerEnd;
+
+    Placements of(std::size_t i) const {
+        const std::size_t u = i == 0 ? 0 : upperEnd[i - 1];
+        const std::size_t l = i == 0 ? 0 : lowerEnd[i - 1];
+        return {std::span<const std::int32_t>(upper.data() + u, upperEnd[i] - u),
+                std::span<const std::int32_t>(lower.data() + l, lowerEnd[i] - l)};
+    }
+};
+
+// Reads every line and counts the places of the reads within the bounds:
+// the reads of a batch are placed on the run's threads, the batches counted
+// in the file's order. False when the reading stopped early (reported). An
+// empty line within the bounds is no read and is placed nowhere.
+bool scanReads(RunContext& context, ReadsFile& reads, const ArgumentSettings& s, const Genome& genome,
+               const Indexes& indexes, CountCells& cells, Counters& counters) {
     const auto minSz = static_cast<std::size_t>(s.rMinSz);
     const auto maxSz = static_cast<std::size_t>(s.rMaxSz);
-    std::size_t n = 0;
-    while (reads.next(context.buff.line, n)) {
-        if (n < minSz || n > maxSz) {
-            ++counters.outOfScope;
-            continue;
-        }
-        if (n > 0) count(placer.place(line, n), static_cast<std::uint32_t>(n - minSz), cells, counters);
-    }
+    const auto inScope = [&](std::size_t n) { return n >= minSz && n <= maxSz; };
+    scanBatches<BatchPlaces>(
+        context, reads, "placing reads",
+        [&](ReadBatch& batch, BatchPlaces& places) {
+            ReadPlacer placer(genome, indexes);
+            places.upper.clear();
+            places.lower.clear();
+            places.upperEnd.resize(batch.size());
+            places.lowerEnd.resize(batch.size());
+            for (std::size_t i = 0; i < batch.size(); ++i) {
+                const std::size_t n = batch.length(i);
+                if (inScope(n) && n > 0) {
+                    const Placements placed =
+                        placer.place(reinterpret_cast<const std::uint8_t*>(batch.line(i)), n);
+                    places.upper.insert(places.upper.end(), placed.upper.begin(), placed.upper.end());
+                    places.lower.insert(places.lower.end(), placed.lower.begin(), placed.lower.end());
+                }
+                places.upperEnd[i] = places.upper.size();
+                places.lowerEnd[i] = places.lower.size();
+            }
+        },
+        [&](ReadBatch& batch, BatchPlaces& places) {
+            for (std::size_t i = 0; i < batch.size(); ++i) {
+                const std::size_t n = batch.length(i);
+                if (!inScope(n)) {
+                    ++counters.outOfScope;
+                    continue;
+                }
+                if (n > 0) count(places.of(i), static_cast<std::uint32_t>(n - minSz), cells, counters);
+            }
+            return true;
+        });
     counters.input = reads.inputCount();
     return reads.reportEnd(context.console);
 }
 
-std::optional<Indexes> buildIndexes(Console& console, const Genome& genome, const ArgumentSettings& s) {
+std::optional<Indexes> buildIndexes(Console& console, const Genome& genome, const ArgumentSettings& s,
+                                    int threads) {
     Indexes indexes;
     if (s.rMaxSz >= kChainKey) {
-        indexes.chain16 = build16Chain(console, genome.upper, "\nno memory_Chain");
+        indexes.chain16 = build16Chain(console, genome.upper, "\nno memory_Chain", threads);
         if (!indexes.chain16) return std::nullopt;
     }
     if (s.rMinSz < kChainKey) {
-        indexes.root8 = buildRoot8(console, genome.upper);
+        indexes.root8 = buildRoot8(console, genome.upper, threads);
         if (!indexes.root8) return std::nullopt;
     }
     return indexes;
@@ -263,7 +303,7 @@ bool fMatchReadsT_VarSzO(RunContext& context, const std::string& parameterFile) 
     const auto genome = loadCodedGenome(console, settings->genomePath,
                                         std::min(settings->rMaxSz, kLongestRead));
     if (!genome) return false;
-    const auto indexes = buildIndexes(console, *genome, *settings);
+    const auto indexes = buildIndexes(console, *genome, *settings, context.threads);
     if (!indexes) return false;
     auto reads = ReadsFile::open(console, settings->readsPath);
     if (!reads) return false;
@@ -272,8 +312,7 @@ bool fMatchReadsT_VarSzO(RunContext& context, const std::string& parameterFile) 
     CountCells cells;
     bool readToEnd = false;
     try {
-        ReadPlacer placer(*genome, *indexes);
-        readToEnd = scanReads(context, *reads, *settings, placer, cells, counters);
+        readToEnd = scanReads(context, *reads, *settings, *genome, *indexes, cells, counters);
     } catch (const std::bad_alloc&) {
         console.say("\nno mem fMatchReadsT_VarSzO");
         return false;
