@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
 """Writes the bundled example: a letter genome, a reads file with planted
 replaced-end reads on both strands, and the parameter files and task list
-that run RandExt and RandExtTaskList on them. Deterministic: running it
-again gives the same files."""
+that run RandExt and RandExtTaskList on them; then the genome in coded form,
+reads with planted circular and parted reads (letters and codes, two
+samples), the list of the coded samples, and the parameter files that run
+fIdentifyCircularRna, fMatchReadsT_VarSzParted and
+fMatchReadsT_VarSzPartedRate on them. Deterministic: running it again gives
+the same files."""
 import random
 
 rng = random.Random(20261207)
@@ -99,3 +103,82 @@ with open("TaskList.txt", "w", newline="") as f:
     f.write("example.tasks\n")
     f.write("immutSz\tmutTipSz\tmisNu\n")
     f.write("20\t6\t2\n20\t6\t4\n18\t8\t3\n")
+
+
+# ---------------------------------------------------------------------------
+# Circular and parted reads over the same genome (fIdentifyCircularRna,
+# fMatchReadsT_VarSzParted, fMatchReadsT_VarSzPartedRate). A read X+Y whose
+# parts lie in the genome as Y right before X is a circular permutation of
+# the segment Y+X, and a parted read: its head X lies at a position p, its
+# tail Y just before p. Its own random source, so the files above stay as
+# they are.
+crng = random.Random(20260115)
+READ = 40
+CODE = {"A": 0, "C": 1, "G": 2, "T": 3}
+
+
+def coded(letters):
+    return bytes(CODE[c] for c in letters)
+
+
+def rotation(start, cut):
+    """The segment of READ bases at 1-based start (wrapping round the genome's
+    end), cut after `cut` bases and written second part first."""
+    seg = "".join(genome[(start - 1 + k) % GENOME_LENGTH] for k in range(READ))
+    return seg[cut:] + seg[:cut]
+
+
+def sample(junctions, extra):
+    reads = []
+    for start, cut, strand, copies in junctions:
+        read = rotation(start, cut)
+        reads += [read if strand == "+" else revcomp(read)] * copies
+    # Reads found whole on either strand, and random reads found nowhere.
+    for _ in range(extra):
+        start = crng.randrange(GENOME_LENGTH - READ)
+        read = genome[start : start + READ]
+        reads.append(read if crng.random() < 0.5 else revcomp(read))
+        reads.append("".join(crng.choice(BASES) for _ in range(READ)))
+    crng.shuffle(reads)
+    return reads
+
+
+# Sample 1: junctions at 1201 (+, two reads), 2503 (+), 4402 (-), and one
+# across the genome's start (segment from position 5991, 10 bases before the
+# end).
+sample1 = sample([(1201, 15, "+", 2), (2503, 24, "+", 1), (4402, 18, "-", 1), (5991, 22, "+", 1)], 6)
+# Sample 2 shares the junctions at 1201 and 4402 and adds one at 3001 (-).
+sample2 = sample([(1201, 26, "+", 1), (4402, 18, "-", 2), (3001, 14, "-", 1)], 6)
+
+with open("circular_reads.txt", "w", newline="") as f:
+    f.write("\n".join(sample1 + ["ACGTNACGTACGTACGTACGTACGTACGTACGTACGTACG"]) + "\n")
+with open("genome.bin", "wb") as f:
+    f.write(coded(genome))
+with open("parted_reads1.bin", "wb") as f:
+    f.write(b"".join(coded(r) + b"\n" for r in sample1))
+with open("parted_reads2.bin", "wb") as f:
+    f.write(b"".join(coded(r) + b"\n" for r in sample2))
+with open("PartedList.txt", "w", newline="") as f:
+    f.write("parted_reads1.bin\nparted_reads2.bin\n")
+
+with open("fIdentifyCircularRna.txt", "w", newline="") as f:
+    f.write(record("result directory", "dir", "diRes", "results/example"))
+    f.write(record("genome file (letters A, C, G, T only)", "file", "pthGnm", "examples/genome.txt"))
+    f.write(record("reads file (one read per line)", "file", "pthReads", "examples/circular_reads.txt"))
+    f.write(record("smallest read size analysed", "int", "rMinSz", "20"))
+    f.write(record("largest read size analysed", "int", "rMaxSz", "100"))
+
+with open("fMatchReadsT_VarSzParted.txt", "w", newline="") as f:
+    f.write(record("result directory", "dir", "diRes", "results/example"))
+    f.write(record("coded reads file (bytes 0-3, one read per line)", "file", "pthReads", "examples/parted_reads1.bin"))
+    f.write(record("coded genome file (one byte 0-3 a base)", "file", "pthGnm", "examples/genome.bin"))
+    f.write(record("smallest read size analysed", "int", "rMinSz", "20"))
+    f.write(record("largest read size analysed", "int", "rMaxSz", "100"))
+
+with open("fMatchReadsT_VarSzPartedRate.txt", "w", newline="") as f:
+    f.write(record("result directory", "dir", "diRes", "results/example"))
+    f.write(record("directory of the listed reads files", "dir", "diReads", "examples"))
+    f.write(record("list file: one reads file name a line", "file", "pthList", "examples/PartedList.txt"))
+    f.write(record("coded genome file (one byte 0-3 a base)", "file", "pthGnm", "examples/genome.bin"))
+    f.write(record("smallest read size analysed", "int", "rMinSz", "20"))
+    f.write(record("largest read size analysed", "int", "rMaxSz", "100"))

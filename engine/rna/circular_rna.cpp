@@ -1,11 +1,214 @@
-// fIdentifyCircularRna: to be built.
+// fIdentifyCircularRna: reads that are circular permutations of a genome
+// segment, the mark of a back-splice (circular RNA), on both strands.
+//
+// Parameters: diRes (result directory), pthGnm (letter genome), pthReads
+// (letter reads, one a line, LF or CR LF), rMinSz and rMaxSz (the read
+// lengths analysed).
+// Output: <diRes>/<reads base name>_RCircular.txt: the counts of the scan,
+// then every segment that explains a permuted read, the (+) records and
+// then the (-) records, each sorted by start. A record line gives the start
+// and the segment with its seed in upper case; further records of one start
+// follow in the continuation form "+\tstart\t...".
+// While the reads are scanned the records go to two temporary files in the
+// result directory; reading stops once there are more than 9995 (+) records.
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/files.h"
+#include "core/reads.h"
+#include "core/record_spill.h"
+#include "core/report_text.h"
+#include "core/settings.h"
+#include "rna/circular_search.h"
+#include "rna/parted_search.h"
 #include "rna/rna_analyses.h"
 
 namespace ruz {
 
-bool fIdentifyCircularRna(RunContext& context, const std::string&) {
-    context.console.fail("\nfIdentifyCircularRna: this analysis is not available in this version");
-    return false;
+namespace {
+
+using circular::CircularOutcome;
+using circular::CircularSearch;
+using circular::ReadKind;
+using parted::SegmentRecord;
+
+struct CircularCounts {
+    std::int64_t input = 0;
+    std::int64_t withinScope = 0;
+    std::int64_t defective = 0;
+    std::int64_t inGenome = 0;
+    std::int64_t analysed() const { return withinScope - inGenome - defective; }
+};
+
+struct RecordFiles {
+    RecordSpill<SegmentRecord> upper;
+    RecordSpill<SegmentRecord> lower;
+};
+
+void echo(Console& console, const ArgumentSettings& s) {
+    console.say("procedure  ", "fIdentifyCircularRna", "\ngenome        ", s.genomePath,
+                "\nreads         ", s.readsPath);
+}
+
+// Creates the report and the two record files, checking the genome file on
+// the way: files are opened in the order report, genome, (+) records,
+// (-) records, so the first that fails is the one reported.
+struct RunFiles {
+    ResultFile report;
+    RecordFiles records;
+};
+
+std::optional<RunFiles> createFiles(Console& console, const ArgumentSettings& s,
+                                    const std::string& parameterFile) {
+    auto report =
+        ResultFile::create(console, s.resultDirectory + baseName(s.readsPath) + "_RCircular.txt",
+                           {s.genomePath, s.readsPath, parameterFile});
+    if (!report) return std::nullopt;
+    const FilePtr genome = openFile(console, s.genomePath, "rb");
+    if (!genome) return std::nullopt;
+    auto upper = RecordSpill<SegmentRecord>::create(console, s.resultDirectory + "CycledUp");
+    if (!upper) return std::nullopt;
+    auto lower = RecordSpill<SegmentRecord>::create(console, s.resultDirectory + "CycledLw");
+    if (!lower) return std::nullopt;
+    return RunFiles{std::move(*report), {std::move(*upper), std::move(*lower)}};
+}
+
+// Adds one read's outcome to the counts and its records to the record files.
+void tally(const CircularOutcome& outcome, CircularCounts& counts, RecordFiles& files) {
+    switch (outcome.kind) {
+    case ReadKind::OutOfScope:
+        return;
+    case ReadKind::Defective:
+        ++counts.defective;
+        break;
+    case ReadKind::InGenome:
+        ++counts.inGenome;
+        break;
+    case ReadKind::Unsearched:
+    case ReadKind::Searched:
+        break;
+    }
+    ++counts.withinScope;
+    files.upper.append(std::span<const SegmentRecord>(outcome.upper));
+    files.lower.append(std::span<const SegmentRecord>(outcome.lower));
+}
+
+enum class ScanEnd {
+    Complete,  // read to the end, or to the record stop
+    Cut,       // a long line or a read error stopped the reading (reported)
+    Failed,    // the reads file could not be opened or a record file written
+};
+
+ScanEnd scanReads(RunContext& context, const ArgumentSettings& s, const CircularSearch& search,
+                  CircularCounts& counts, RecordFiles& files) {
+    Console& console = context.console;
+    auto reads = ReadsFile::open(console, s.readsPath);
+    if (!reads) return ScanEnd::Failed;
+    console.say("\nseaching permuted reads");
+    CircularOutcome outcome;
+    std::size_t length = 0;
+    while (reads->next(context.buff.line, length)) {
+        search.examine(context.buff.line.data(), length, outcome);
+        tally(outcome, counts, files);
+        if (files.upper.count() > parted::kRecordStop) break;
+    }
+    counts.input = reads->inputCount();
+    const bool readToEnd = reads->reportEnd(console);
+    if (!files.upper.finishWriting(console) || !files.lower.finishWriting(console))
+        return ScanEnd::Failed;
+    return readToEnd ? ScanEnd::Complete : ScanEnd::Cut;
+}
+
+std::string headerText(const ArgumentSettings& s, const CircularCounts& c, std::int64_t upper,
+                       std::int64_t lower) {
+    using parted::appendNumber;
+    std::string h = programHead("Ruzovizu::fIdentifyCircularRna", s.genomePath, s.readsPath);
+    h += "\nreads size scope by user=[";
+    appendNumber(h, s.rMinSz);
+    h += ',';
+    appendNumber(h, s.rMaxSz);
+    h += "]\nReads::input=";
+    appendNumber(h, c.input);
+    h += "\twirhin scope size=";
+    appendNumber(h, c.withinScope);
+    h += "\ndefective=";
+    appendNumber(h, c.defective);
+    h += "\tin genome=";
+    appendNumber(h, c.inGenome);
+    h += "\tanalized=";
+    appendNumber(h, c.analysed());
+    h += "\ncircular on (+) strand=";
+    appendNumber(h, upper);
+    h += "; ncircular on (-) strand=";
+    appendNumber(h, lower);
+    h += "; circulars in total=";
+    appendNumber(h, upper + lower);
+    h += ";\npossible cycled Rna";
+    return h;
+}
+
+// Writes one list: "\n+start\tsegment" for the first record of each start,
+// "\n+\tstart\tsegment" for the further ones.
+void writeRecords(std::FILE* report, char sign, const std::vector<SegmentRecord>& records,
+                  const Strand& genome) {
+    std::string line;
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        line.assign(1, '\n');
+        line += sign;
+        if (r > 0 && records[r].start == records[r - 1].start) line += '\t';
+        parted::appendNumber(line, records[r].start);
+        line += '\t';
+        parted::appendSegmentText(line, genome, records[r]);
+        std::fwrite(line.data(), 1, line.size(), report);
+    }
+}
+
+bool writeReport(Console& console, const ArgumentSettings& s, const CircularCounts& counts,
+                 RunFiles& files, const Strand& genome) {
+    auto upper = files.records.upper.readBack(console, "rCycled");
+    if (!upper) return false;
+    auto lower = files.records.lower.readBack(console, "rCycled");
+    if (!lower) return false;
+    std::FILE* report = files.report.get();
+    const std::string header = headerText(s, counts, static_cast<std::int64_t>(upper->size()),
+                                          static_cast<std::int64_t>(lower->size()));
+    std::fwrite(header.data(), 1, header.size(), report);
+    console.say("\nsorting...");
+    parted::sortSegments(*upper);
+    parted::sortSegments(*lower);
+    console.say("\nsaving...");
+    writeRecords(report, '+', *upper, genome);
+    writeRecords(report, '-', *lower, genome);
+    return files.report.commit(console);
+}
+
+}  // namespace
+
+bool fIdentifyCircularRna(RunContext& context, const std::string& parameterFile) {
+    Console& console = context.console;
+    const auto settings = loadArgumentSettings(console, parameterFile, kCircularRnaParameters);
+    if (!settings) return false;
+    const ArgumentSettings& s = *settings;
+    echo(console, s);
+    console.waitKey();
+    console.say("\nexecuting...");
+
+    auto files = createFiles(console, s, parameterFile);
+    if (!files) return false;
+    auto genome = parted::loadKeyedGenome(console, s.genomePath, GenomeCheck::KindA, s.rMaxSz);
+    if (!genome) return false;
+
+    CircularCounts counts;
+    const ScanEnd scan = scanReads(
+        context, s, CircularSearch(genome->genome.upper, *genome->index, s.rMinSz, s.rMaxSz),
+        counts, files->records);
+    if (scan == ScanEnd::Failed) return false;
+    // The index goes before the records are read back: the two are never
+    // held together.
+    genome->index.reset();
+    return writeReport(console, s, counts, *files, genome->genome.upper) &&
+           scan == ScanEnd::Complete;
 }
 
 }  // namespace ruz

@@ -1,11 +1,194 @@
-// fMatchReadsT_VarSzPartedRate: to be built.
+// fMatchReadsT_VarSzPartedRate: genome positions rated by the number of
+// reads files in which a parted read (see fMatchReadsT_VarSzParted) starts
+// its tail there.
+//
+// Parameters: diRes (result directory), diReads (directory of the listed
+// reads files), pthList (list file: one reads file name a line, LF or CR LF;
+// empty lines are skipped), pthGnm (coded genome), rMinSz and rMaxSz.
+// Output: <diRes>/_RatingLog.txt: a head naming the inputs, then one line
+// "position<TAB>rating" for every rated position, in rising order.
+// A tail that starts before the genome's first base wraps round to its end,
+// as the parted search does.
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/files.h"
+#include "core/reads.h"
+#include "core/settings.h"
+#include "rna/parted_search.h"
 #include "rna/rna_analyses.h"
 
 namespace ruz {
 
-bool fMatchReadsT_VarSzPartedRate(RunContext& context, const std::string&) {
-    context.console.fail("\nfMatchReadsT_VarSzPartedRate: this analysis is not available in this version");
-    return false;
+namespace {
+
+using parted::appendNumber;
+using parted::PartedPlacements;
+using parted::PartedSearch;
+using parted::SegmentRecord;
+
+struct RatedPosition {
+    std::int32_t position;
+    std::int64_t rating;  // reads files that placed a tail start here
+};
+
+// The ratings of the positions placed so far. A reads file's tail starts are
+// gathered first and merged once the file is read, so a position gains at
+// most one per file; only placed positions take memory.
+class Ratings {
+public:
+    explicit Ratings(std::int32_t genomeLength) : length_(genomeLength) {}
+
+    // A tail start of the current reads file; starts at or before position
+    // 0 lie in the front margin and wrap round to the genome's end.
+    void add(std::int32_t tailStart) {
+        const std::int64_t L = length_;
+        starts_.push_back(static_cast<std::int32_t>(((tailStart - 1) % L + L) % L + 1));
+        if (starts_.size() >= compactAt_) compact();
+    }
+
+    // Ends the current reads file: each position it placed gains 1.
+    void endFile() {
+        compact();
+        std::vector<RatedPosition> merged;
+        merged.reserve(rated_.size() + starts_.size());
+        auto old = rated_.begin();
+        for (const std::int32_t p : starts_) {
+            while (old != rated_.end() && old->position < p) merged.push_back(*old++);
+            if (old != rated_.end() && old->position == p)
+                merged.push_back({p, (old++)->rating + 1});
+            else
+                merged.push_back({p, 1});
+        }
+        merged.insert(merged.end(), old, rated_.end());
+        rated_.swap(merged);
+        starts_.clear();
+        compactAt_ = kFirstCompaction;
+    }
+
+    const std::vector<RatedPosition>& rated() const { return rated_; }
+
+private:
+    static constexpr std::size_t kFirstCompaction = std::size_t{1} << 20;
+
+    // Keeps each position of the current file once, so a file with many
+    // placements on few positions stays small.
+    void compact() {
+        std::sort(starts_.begin(), starts_.end());
+        starts_.erase(std::unique(starts_.begin(), starts_.end()), starts_.end());
+        compactAt_ = std::max(kFirstCompaction, 2 * starts_.size());
+    }
+
+    std::int32_t length_;
+    std::vector<std::int32_t> starts_;
+    std::size_t compactAt_ = kFirstCompaction;
+    std::vector<RatedPosition> rated_;  // by rising position
+};
+
+// Adds one read's placements on both strands to the current file's starts.
+void merge(const PartedPlacements& placements, Ratings& ratings) {
+    for (const SegmentRecord& r : placements.upper) ratings.add(r.start);
+    for (const SegmentRecord& r : placements.lower) ratings.add(r.start);
+}
+
+enum class FileEnd {
+    Read,    // read to its end
+    Cut,     // a long line or a read error stopped the reading (reported)
+    Failed,  // could not be opened
+};
+
+FileEnd rateReadsFile(RunContext& context, const std::string& path, const ArgumentSettings& s,
+                      const PartedSearch& search, Ratings& ratings) {
+    Console& console = context.console;
+    auto reads = ReadsFile::open(console, path);
+    if (!reads) return FileEnd::Failed;
+    console.say("\nseaching parted reads");
+    PartedPlacements placements;
+    const auto* read = reinterpret_cast<const std::uint8_t*>(context.buff.line.data());
+    std::size_t length = 0;
+    while (reads->next(context.buff.line, length)) {
+        if (length < static_cast<std::size_t>(s.rMinSz) ||
+            length > static_cast<std::size_t>(s.rMaxSz))
+            continue;
+        search.search(read, length, placements);
+        merge(placements, ratings);
+    }
+    ratings.endFile();
+    return reads->reportEnd(console) ? FileEnd::Read : FileEnd::Cut;
+}
+
+enum class ListEnd { Complete, Cut, Failed };
+
+// Rates every reads file of the list, numbering the non-empty lines from 1.
+ListEnd rateListedFiles(RunContext& context, const ArgumentSettings& s, const std::string& logPath,
+                        const PartedSearch& search, Ratings& ratings) {
+    Console& console = context.console;
+    auto list = ReadsFile::open(console, s.listPath);
+    if (!list) return ListEnd::Failed;
+    std::vector<char> line(kLineLimit);
+    std::size_t length = 0;
+    std::int64_t fileNumber = 0;
+    while (list->next(line, length)) {
+        const std::string name(line.data(), lengthWithoutCr(line.data(), length));
+        if (name.empty()) continue;
+        if (name.find('\0') != std::string::npos) {
+            console.fail("\nline ", list->inputCount(), " of ", s.listPath, " holds a NUL byte");
+            return ListEnd::Failed;
+        }
+        console.say("\n", ++fileNumber);
+        const std::string path = s.readsDirectory + name;
+        if (sameFile(path, logPath)) {
+            console.fail("\nresult file ", logPath, " is an input of this run");
+            return ListEnd::Failed;
+        }
+        const FileEnd end = rateReadsFile(context, path, s, search, ratings);
+        if (end == FileEnd::Failed) return ListEnd::Failed;
+        if (end == FileEnd::Cut) return ListEnd::Cut;
+    }
+    return list->reportEnd(console) ? ListEnd::Complete : ListEnd::Cut;
+}
+
+bool writeLog(Console& console, const ArgumentSettings& s, const std::string& logPath,
+              const std::string& parameterFile, const Ratings& ratings) {
+    auto log = ResultFile::create(console, logPath, {s.genomePath, s.listPath, parameterFile});
+    if (!log) return false;
+    std::string text = "program= fMatchReadsT_VarSzParted1Rate\ndir of reads= " + s.readsDirectory +
+                       "\ngenome= " + s.genomePath + "\n\npos\trating";
+    std::fwrite(text.data(), 1, text.size(), log->get());
+    for (const RatedPosition& r : ratings.rated()) {
+        text.assign(1, '\n');
+        appendNumber(text, r.position);
+        text += '\t';
+        appendNumber(text, r.rating);
+        std::fwrite(text.data(), 1, text.size(), log->get());
+    }
+    return log->commit(console);
+}
+
+}  // namespace
+
+bool fMatchReadsT_VarSzPartedRate(RunContext& context, const std::string& parameterFile) {
+    Console& console = context.console;
+    const auto settings = loadArgumentSettings(console, parameterFile, kPartedRateParameters);
+    if (!settings) return false;
+    const ArgumentSettings& s = *settings;
+    // An empty diReads would put the listed names under the file system's root.
+    if (s.readsDirectory.size() == 1) {
+        console.fail("\nparameter diReads is empty: no directory of reads is given");
+        return false;
+    }
+    const std::string logPath = s.resultDirectory + "_RatingLog.txt";
+    auto genome = parted::loadKeyedGenome(console, s.genomePath, GenomeCheck::Coded, s.rMaxSz);
+    if (!genome) return false;
+
+    Ratings ratings(genome->genome.length);
+    const ListEnd end = rateListedFiles(
+        context, s, logPath, PartedSearch(genome->genome.upper, *genome->index), ratings);
+    if (end == ListEnd::Failed) return false;
+    genome.reset();
+    return writeLog(console, s, logPath, parameterFile, ratings) && end == ListEnd::Complete;
 }
 
 }  // namespace ruz

@@ -1,11 +1,194 @@
-// fMatchReadsT_VarSzParted: to be built.
+// fMatchReadsT_VarSzParted: parted reads, whose tail lies in the genome just
+// before their head, on both strands of a circular genome.
+//
+// Parameters: diRes (result directory), pthReads (coded reads, one a line),
+// pthGnm (coded genome), rMinSz and rMaxSz (the read lengths searched).
+// Outputs, in the result directory, named <reads>[min-max]<genome> after
+// the base names of the two inputs:
+//   ..._PartedLog.txt  the counts of the scan
+//   ..._Parted.txt     every placement per strand, sorted by position: a
+//                      position line, then the segment from the tail's start,
+//                      tail and head extension in lower case, the key in
+//                      upper case; records of one position share its line
+// The console shows the running input count, one line per read; reading
+// stops once there are more than 9995 upper-strand records.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/files.h"
+#include "core/reads.h"
+#include "core/report_text.h"
+#include "core/settings.h"
+#include "rna/parted_search.h"
 #include "rna/rna_analyses.h"
 
 namespace ruz {
 
-bool fMatchReadsT_VarSzParted(RunContext& context, const std::string&) {
-    context.console.fail("\nfMatchReadsT_VarSzParted: this analysis is not available in this version");
-    return false;
+namespace {
+
+using parted::appendNumber;
+using parted::PartedPlacements;
+using parted::PartedSearch;
+using parted::SegmentRecord;
+
+struct PartedResults {
+    std::int64_t input = 0;
+    std::int64_t processed = 0;
+    std::vector<SegmentRecord> upper;
+    std::vector<SegmentRecord> lower;
+};
+
+// The running input count on the console, one line per read, handed to the
+// console in blocks rather than read by read.
+class CountEcho {
+public:
+    explicit CountEcho(Console& console) : console_(console) {}
+    ~CountEcho() { flush(); }
+    CountEcho(const CountEcho&) = delete;
+    CountEcho& operator=(const CountEcho&) = delete;
+
+    void add(std::int64_t count) {
+        appendNumber(text_, count);
+        text_ += '\n';
+        if (text_.size() >= kBlock) flush();
+    }
+    void flush() {
+        if (text_.empty()) return;
+        console_.say(text_);
+        text_.clear();
+    }
+
+private:
+    static constexpr std::size_t kBlock = 1 << 16;
+    Console& console_;
+    std::string text_;
+};
+
+// Adds one read's placements to the lists.
+void merge(const PartedPlacements& placements, PartedResults& results) {
+    results.upper.insert(results.upper.end(), placements.upper.begin(), placements.upper.end());
+    results.lower.insert(results.lower.end(), placements.lower.begin(), placements.lower.end());
+}
+
+// Scans the reads; false when the reads file could not be opened. `readToEnd`
+// is false when a long line or a read error stopped the reading (reported).
+bool scanReads(RunContext& context, const ArgumentSettings& s, const PartedSearch& search,
+               PartedResults& results, bool& readToEnd) {
+    Console& console = context.console;
+    auto reads = ReadsFile::open(console, s.readsPath);
+    if (!reads) return false;
+    console.say("\nseaching parted reads");
+    PartedPlacements placements;
+    const auto* read = reinterpret_cast<const std::uint8_t*>(context.buff.line.data());
+    std::size_t length = 0;
+    {
+        CountEcho echo(console);
+        while (reads->next(context.buff.line, length)) {
+            echo.add(reads->inputCount());
+            if (length < static_cast<std::size_t>(s.rMinSz) ||
+                length > static_cast<std::size_t>(s.rMaxSz))
+                continue;
+            ++results.processed;
+            search.search(read, length, placements);
+            merge(placements, results);
+            if (static_cast<std::int64_t>(results.upper.size()) > parted::kRecordStop) break;
+        }
+    }
+    results.input = reads->inputCount();
+    readToEnd = reads->reportEnd(console);
+    return true;
+}
+
+std::string stemOf(const ArgumentSettings& s) {
+    std::string stem = s.resultDirectory + baseName(s.readsPath) + "[";
+    appendNumber(stem, s.rMinSz);
+    stem += '-';
+    appendNumber(stem, s.rMaxSz);
+    return stem + "]" + baseName(s.genomePath);
+}
+
+std::string logText(const ArgumentSettings& s, const PartedResults& r) {
+    std::string t = programHead("Ruzovizu::fMatchReadsT_VarSzParted1", s.genomePath, s.readsPath);
+    t += "\nuser reads size scope=[";
+    appendNumber(t, s.rMinSz);
+    t += ',';
+    appendNumber(t, s.rMaxSz);
+    t += "]\ninput reads= ";
+    appendNumber(t, r.input);
+    t += "\nprocessed= ";
+    appendNumber(t, r.processed);
+    t += "\nreads on upper strand= ";
+    appendNumber(t, static_cast<std::int64_t>(r.upper.size()));
+    t += "\nreads on lower strand= ";
+    appendNumber(t, static_cast<std::int64_t>(r.lower.size()));
+    return t;
+}
+
+// One strand of the report: its heading with the record count, then each
+// record's segment, under a position line whenever the position changes.
+void writeStrand(std::FILE* report, const char* heading, const std::vector<SegmentRecord>& records,
+                 const Strand& genome) {
+    std::string text = heading;
+    appendNumber(text, static_cast<std::int64_t>(records.size()));
+    std::fwrite(text.data(), 1, text.size(), report);
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        text.assign(1, '\n');
+        if (r == 0 || records[r].start != records[r - 1].start) {
+            appendNumber(text, records[r].start);
+            text += '\n';
+        }
+        parted::appendSegmentText(text, genome, records[r]);
+        std::fwrite(text.data(), 1, text.size(), report);
+    }
+}
+
+bool writeLog(Console& console, const ArgumentSettings& s, const std::string& parameterFile,
+              const PartedResults& results) {
+    auto log = ResultFile::create(console, stemOf(s) + "_PartedLog.txt",
+                                  {s.genomePath, s.readsPath, parameterFile});
+    if (!log) return false;
+    const std::string text = logText(s, results);
+    std::fwrite(text.data(), 1, text.size(), log->get());
+    return log->commit(console);
+}
+
+bool writeReport(Console& console, const ArgumentSettings& s, const std::string& parameterFile,
+                 const PartedResults& results, const Strand& genome) {
+    auto report = ResultFile::create(console, stemOf(s) + "_Parted.txt",
+                                     {s.genomePath, s.readsPath, parameterFile});
+    if (!report) return false;
+    writeStrand(report->get(), "upper strand\t", results.upper, genome);
+    writeStrand(report->get(), "\n\nlower strand\t", results.lower, genome);
+    return report->commit(console);
+}
+
+}  // namespace
+
+bool fMatchReadsT_VarSzParted(RunContext& context, const std::string& parameterFile) {
+    Console& console = context.console;
+    const auto settings = loadArgumentSettings(console, parameterFile, kPartedParameters);
+    if (!settings) return false;
+    const ArgumentSettings& s = *settings;
+    auto genome = parted::loadKeyedGenome(console, s.genomePath, GenomeCheck::Coded, s.rMaxSz);
+    if (!genome) return false;
+
+    PartedResults results;
+    bool readToEnd = true;
+    if (!scanReads(context, s, PartedSearch(genome->genome.upper, *genome->index), results,
+                   readToEnd))
+        return false;
+
+    console.say("\nsavig log-file");
+    const bool logWritten = writeLog(console, s, parameterFile, results);
+    console.say("\nsorting...");
+    genome->index.reset();
+    parted::sortSegments(results.upper);
+    parted::sortSegments(results.lower);
+    console.say("\nsaving...");
+    const bool reportWritten =
+        writeReport(console, s, parameterFile, results, genome->genome.upper);
+    return readToEnd && logWritten && reportWritten;
 }
 
 }  // namespace ruz
