@@ -1,11 +1,215 @@
-// fTestGenomeSborka: to be built.
+// fTestGenomeSborka: the repeats of an assembled genome and the reads that
+// contradict it.
+//
+// Parameters: diRes (result directory), pthReads (coded reads: one read a
+// line, one byte 0..3 a base), pthGnm (coded genome).
+// The genome, taken as circular, is loaded and checked first. The repeat
+// step gives every position the length R of the longest stretch starting
+// there that also starts elsewhere; the sweep keeps the maximal repeats
+// (maximal_repeats.h). Then every read is placed exactly on the upper strand
+// (reads shorter than 16 bases lie nowhere): at a position where no kept
+// repeat starts the first read marks R = -length; a read that lies where an
+// earlier read lies, or where a kept repeat shorter than itself starts,
+// contradicts the assembly (counted once, at its first such position,
+// highest position first).
+// Outputs, in the result directory:
+//   RepTest_<genome>_Log.txt  the genome's repeat line, then the read counts
+//   RepTest_<genome>.txt      empty
+#include <algorithm>
+#include <cstdio>
+#include <new>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/files.h"
+#include "core/kmer_index.h"
+#include "core/parallel.h"
+#include "core/read_codes.h"
+#include "core/reads.h"
+#include "core/settings.h"
+#include "mapping/exact_occurrence.h"
 #include "mapping/mapping_analyses.h"
+#include "mapping/maximal_repeats.h"
 
 namespace ruz {
 
-bool fTestGenomeSborka(RunContext& context, const std::string&) {
-    context.console.fail("\nfTestGenomeSborka: this analysis is not available in this version");
-    return false;
+namespace {
+
+// The longest read a line holds runs this far past its start.
+constexpr std::int32_t kLongestReadReach = static_cast<std::int32_t>(kLineLimit) - 2;
+
+// A coded genome, checked, whose back margin covers both the repeat step
+// and the longest read.
+std::optional<Genome> loadAssembly(Console& console, const std::string& path, std::int32_t length) {
+    GenomeLoadOptions options;
+    options.form = GenomeForm::Code;
+    options.check = GenomeCheck::Coded;
+    options.backMargin = std::max(repeatStepMargin(length), kLongestReadReach);
+    options.memoryMessage = "no memory";
+    options.waitOnMemoryFailure = false;
+    return loadGenome(console, path, options);
+}
+
+void writeRepeatLines(std::FILE* log, const std::string& genomeName, std::int32_t n,
+                      const MaximalRepeats& kept) {
+    std::fputs("code\tsqSize\treMax\trepNu/sqSize", log);
+    std::fprintf(log, "\n%s\t%d\t%d\t%6.3f", genomeName.c_str(), n, kept.longest,
+                 static_cast<double>(kept.count) / n);
+}
+
+// The read test's rule at one placement of a read: a free position is
+// marked with -length and the walk goes on; a position marked by an earlier
+// read, or holding a kept repeat shorter than the read, makes the read
+// contradict the assembly.
+bool contradictsAt(std::int32_t& mark, std::int32_t length) {
+    if (mark == 0) {
+        mark = -length;
+        return false;
+    }
+    return mark < length;
+}
+
+// Reads lying in more places than this are walked again in the merge rather
+// than having their places kept: a batch's memory stays bounded whatever
+// the genome's repeats.
+constexpr std::size_t kKeptPlacements = 256;
+
+// Where the reads of one batch lie, each read's places highest first.
+struct PlacedBatch {
+    std::vector<std::int32_t> positions;
+    std::vector<std::size_t> ends;  // per read, the end of its places in `positions`
+    std::vector<bool> walkInMerge;  // per read, too many places to keep
+};
+
+class ReadTest {
+public:
+    ReadTest(const Strand& upper, const KmerIndex& index) : upper_(upper), index_(index) {}
+
+    // The places of every read of the batch (reads shorter than the index
+    // key or holding a byte that is not a code lie nowhere).
+    void place(const ReadBatch& batch, PlacedBatch& placed) const {
+        placed.positions.clear();
+        placed.ends.clear();
+        placed.walkInMerge.clear();
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            const std::size_t begin = placed.positions.size();
+            bool tooMany = false;
+            if (searchable(batch, i)) {
+                forEachPlace(batch, i, [&](std::int32_t p) {
+                    tooMany = placed.positions.size() - begin == kKeptPlacements;
+                    if (!tooMany) placed.positions.push_back(p);
+                    return !tooMany;
+                });
+            }
+            if (tooMany) placed.positions.resize(begin);
+            placed.ends.push_back(placed.positions.size());
+            placed.walkInMerge.push_back(tooMany);
+        }
+    }
+
+    // Applies the batch's reads to R in their order; returns how many
+    // contradict the assembly. Each stops at its first contradiction.
+    std::int64_t merge(const ReadBatch& batch, const PlacedBatch& placed,
+                       std::span<std::int32_t> lengths) const {
+        std::int64_t contradicting = 0;
+        std::size_t begin = 0;
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            const auto length = static_cast<std::int32_t>(batch.length(i));
+            bool contradicts = false;
+            if (placed.walkInMerge[i]) {
+                forEachPlace(batch, i, [&](std::int32_t p) {
+                    contradicts = contradictsAt(lengths[static_cast<std::size_t>(p)], length);
+                    return !contradicts;
+                });
+            } else {
+                for (std::size_t j = begin; j < placed.ends[i] && !contradicts; ++j)
+                    contradicts = contradictsAt(
+                        lengths[static_cast<std::size_t>(placed.positions[j])], length);
+            }
+            contradicting += contradicts;
+            begin = placed.ends[i];
+        }
+        return contradicting;
+    }
+
+private:
+    static const std::uint8_t* codes(const ReadBatch& batch, std::size_t i) {
+        return reinterpret_cast<const std::uint8_t*>(batch.line(i));
+    }
+    static bool searchable(const ReadBatch& batch, std::size_t i) {
+        return batch.length(i) >= out_of_genome::kKeyBases &&
+               out_of_genome::allCodes(codes(batch, i), batch.length(i));
+    }
+    template <typename Visit>
+    void forEachPlace(const ReadBatch& batch, std::size_t i, Visit visit) const {
+        forEachExactPlacement(index_, upper_.origin(), codes(batch, i), batch.length(i), visit);
+    }
+
+    const Strand& upper_;
+    const KmerIndex& index_;
+};
+
+// The read test. Writes its counts to the log when the reads could be read;
+// true when every read was tested.
+bool testReads(RunContext& context, const Strand& upper, const std::string& readsPath,
+               std::vector<std::int32_t>& lengths, std::FILE* log) {
+    Console& console = context.console;
+    console.say("\ntesting the reads for correct assembly");
+    const auto index = build16Chain(console, upper, "\nno memory_16-Chain", context.threads);
+    if (!index) return false;
+    auto reads = ReadsFile::open(console, readsPath);
+    if (!reads) return false;
+
+    const ReadTest test(upper, *index);
+    std::int64_t nonCorrect = 0;
+    scanBatches<PlacedBatch>(
+        *reads, context.threads,
+        [&](ReadBatch& batch, PlacedBatch& placed) { test.place(batch, placed); },
+        [&](ReadBatch& batch, PlacedBatch& placed) {
+            nonCorrect += test.merge(batch, placed, lengths);
+            return true;
+        });
+    std::fprintf(log, "\nrinput multyLocation reads=%lld\nnonCorrect assembly reads %lld",
+                 static_cast<long long>(reads->inputCount()), static_cast<long long>(nonCorrect));
+    return reads->reportEnd(console);
+}
+
+}  // namespace
+
+bool fTestGenomeSborka(RunContext& context, const std::string& parameterFile) {
+    Console& console = context.console;
+    const auto s = loadArgumentSettings(console, parameterFile, kTestGenomeParameters);
+    if (!s) return false;
+    const auto genome = loadAssembly(console, s->genomePath, s->genomeLength);
+    if (!genome) return false;
+
+    const std::string genomeName = baseName(s->genomePath);
+    std::string stem = s->resultDirectory;
+    stem.append("RepTest_").append(genomeName);
+    auto log = ResultFile::create(console, stem + "_Log.txt",
+                                  {s->genomePath, s->readsPath, parameterFile});
+    if (!log) return false;
+    auto second =
+        ResultFile::create(console, stem + ".txt", {s->genomePath, s->readsPath, parameterFile});
+    if (!second) return false;
+
+    console.say("\ncomputing maximal repetes");
+    std::vector<std::int32_t> lengths;
+    try {
+        lengths = repeatLengths(genome->upper, context.threads);
+    } catch (const std::bad_alloc&) {
+        console.say("no memory");
+        return false;
+    }
+    const MaximalRepeats kept = selectMaximalRepeats(lengths);
+    writeRepeatLines(log->get(), genomeName, genome->length, kept);
+
+    const bool tested = testReads(context, genome->upper, s->readsPath, lengths, log->get());
+    std::vector<std::int32_t>().swap(lengths);
+    if (!second->commit(console) || !log->commit(console)) return false;
+    return tested;
 }
 
 }  // namespace ruz

@@ -1,11 +1,88 @@
-// fGetReadsThatOutOfSeq: to be built.
+// fGetReadsThatOutOfSeq: the letter reads that occur nowhere in the genome,
+// written in coded form.
+//
+// Parameters: diRes (result directory), pthReads (letter reads: one read a
+// line, LF or CR LF), pthGnm (letter genome: A, C, G, T in either case, no
+// header, no line breaks), rMinSz, rMaxSz.
+// A read of rMinSz..rMaxSz letters (a CR before the line feed not counted)
+// that holds another letter is defective; the others are tested as in
+// fReadsOutOfSeq: found on neither strand (reads shorter than 16 bases
+// always), they are out of the genome.
+// Outputs, in the result directory:
+//   <reads>_Out<genome>.txt      the reads out of the genome as codes (one
+//                                byte 0..3 a base) each followed by byte 10,
+//                                in input order: a coded reads file
+//   <reads>_Out<genome>_Log.txt  the reads read, the defective reads, the
+//                                bounds and the reads written
+#include <string>
+
+#include "core/files.h"
+#include "core/read_codes.h"
+#include "core/settings.h"
+#include "mapping/exact_occurrence.h"
 #include "mapping/mapping_analyses.h"
 
 namespace ruz {
 
-bool fGetReadsThatOutOfSeq(RunContext& context, const std::string&) {
-    context.console.fail("\nfGetReadsThatOutOfSeq: this analysis is not available in this version");
-    return false;
+namespace {
+
+using namespace out_of_genome;
+
+// A letter read loses one CR before its line feed; within the bounds it is
+// converted to codes in place, up to its first byte that is not a base (a
+// defective read), and searched as codes.
+Judgement judgeLetterRead(SizeBounds bounds, char* line, std::size_t rawLength) {
+    const std::size_t length = lengthWithoutCr(line, rawLength);
+    if (!bounds.contain(length)) return {Verdict::OutOfBounds, length};
+    if (!lettersToCodesInPlace(line, length)) return {Verdict::Defective, length};
+    return {Verdict::ToSearch, length};
+}
+
+std::string logText(const ArgumentSettings& s, const SiftCounts& counts) {
+    std::string text = "program= Ruzovizu::fGetReadsThatOutOfSeq\ngenome= ";
+    text.append(s.genomePath)
+        .append("\ninput reads= ")
+        .append(std::to_string(counts.input))
+        .append("\ndfective= ")
+        .append(std::to_string(counts.defective))
+        .append("\nread size scope (parameters by user)=[")
+        .append(std::to_string(s.rMinSz))
+        .append(",")
+        .append(std::to_string(s.rMaxSz))
+        .append("]\nresult:\nreads out of genome= ")
+        .append(std::to_string(counts.outOfGenome));
+    return text;
+}
+
+}  // namespace
+
+bool fGetReadsThatOutOfSeq(RunContext& context, const std::string& parameterFile) {
+    Console& console = context.console;
+    const auto s = loadArgumentSettings(console, parameterFile, kGetReadsOutOfSeqParameters);
+    if (!s) return false;
+    GenomeLoadOptions options;
+    options.form = GenomeForm::Code;
+    options.check = GenomeCheck::KindA;
+    const auto genome =
+        loadSearchGenome(console, s->genomePath, options, s->rMaxSz, context.threads);
+    if (!genome) return false;
+
+    const SizeBounds bounds{s->rMinSz, s->rMaxSz};
+    std::string outputPath = s->resultDirectory;
+    outputPath.append(baseName(s->readsPath))
+        .append("_Out")
+        .append(baseName(s->genomePath))
+        .append(".txt");
+    const auto end = siftIntoFile(context, *genome, s->readsPath, outputPath,
+                                  {s->genomePath, s->readsPath, parameterFile},
+                                  [bounds](char* line, std::size_t rawLength) {
+                                      return judgeLetterRead(bounds, line, rawLength);
+                                  });
+    if (!end) return false;
+    const bool logged =
+        writeLog(console, logPath(s->resultDirectory, s->readsPath, s->genomePath),
+                 {s->genomePath, s->readsPath, parameterFile}, logText(*s, end->counts));
+    return logged && end->readToEnd;
 }
 
 }  // namespace ruz

@@ -1,11 +1,73 @@
-// fReadsOutOfSeq: to be built.
+// fReadsOutOfSeq: the coded reads that occur nowhere in the genome.
+//
+// Parameters: diRes (result directory), pthReads (coded reads: one read a
+// line, one byte 0..3 a base), pthGnm (coded genome), rMinSz, rMaxSz.
+// A read of rMinSz..rMaxSz bases that occurs neither on the upper strand nor
+// as its reverse complement (the genome taken as circular) is out of the
+// genome; reads shorter than 16 bases have no index key and are always out.
+// Outputs, in the result directory:
+//   <reads>_Out.bin              the reads out of the genome, byte for byte as
+//                                they stood, each followed by byte 10, in input order
+//   <reads>_Out<genome>_Log.txt  the reads read and the reads written
+#include <string>
+
+#include "core/files.h"
+#include "core/settings.h"
+#include "mapping/exact_occurrence.h"
 #include "mapping/mapping_analyses.h"
 
 namespace ruz {
 
-bool fReadsOutOfSeq(RunContext& context, const std::string&) {
-    context.console.fail("\nfReadsOutOfSeq: this analysis is not available in this version");
-    return false;
+namespace {
+
+using namespace out_of_genome;
+
+// A coded read is every byte of its line before the line feed; within the
+// bounds it is searched as it stands.
+Judgement judgeCodedRead(SizeBounds bounds, std::size_t length) {
+    return {bounds.contain(length) ? Verdict::ToSearch : Verdict::OutOfBounds, length};
+}
+
+std::string logText(const ArgumentSettings& s, const SiftCounts& counts) {
+    std::string scope = "[";
+    scope.append(std::to_string(s.rMinSz)).append(",").append(std::to_string(s.rMaxSz)).append("]");
+    std::string text = "program= Ruzovizu::fReadsOutOfSeq\ngenome= ";
+    text.append(s.genomePath)
+        .append("\ninput reads= ")
+        .append(std::to_string(counts.input))
+        .append("\nread size scope=")
+        .append(scope)
+        .append("\nresult:\nreads nout of genome= ")
+        .append(std::to_string(counts.outOfGenome))
+        .append("\nOutOfSeq reads size by user =")
+        .append(scope);
+    return text;
+}
+
+}  // namespace
+
+bool fReadsOutOfSeq(RunContext& context, const std::string& parameterFile) {
+    Console& console = context.console;
+    const auto s = loadArgumentSettings(console, parameterFile, kReadsOutOfSeqParameters);
+    if (!s) return false;
+    GenomeLoadOptions options;
+    options.form = GenomeForm::Code;
+    options.check = GenomeCheck::Coded;
+    const auto genome =
+        loadSearchGenome(console, s->genomePath, options, s->rMaxSz, context.threads);
+    if (!genome) return false;
+
+    const SizeBounds bounds{s->rMinSz, s->rMaxSz};
+    std::string outputPath = s->resultDirectory;
+    outputPath.append(baseName(s->readsPath)).append("_Out.bin");
+    const auto end = siftIntoFile(
+        context, *genome, s->readsPath, outputPath, {s->genomePath, s->readsPath, parameterFile},
+        [bounds](const char*, std::size_t length) { return judgeCodedRead(bounds, length); });
+    if (!end) return false;
+    const bool logged =
+        writeLog(console, logPath(s->resultDirectory, s->readsPath, s->genomePath),
+                 {s->genomePath, s->readsPath, parameterFile}, logText(*s, end->counts));
+    return logged && end->readToEnd;
 }
 
 }  // namespace ruz

@@ -1,0 +1,202 @@
+// What fReadsOutOfSeq and fGetReadsThatOutOfSeq share: the genome in code
+// form with its 16-mer index, the exact-occurrence test of reads on both
+// strands, and the reads loop that writes the reads found nowhere.
+//
+// The loop hands each line to the analysis's judge, a function of the line
+// alone that says what the line is (out of the size bounds, defective, or a
+// read to search) and may convert it in place; the reads of a batch are then
+// tested together against the read-only genome. Judging and testing run on
+// several threads, while counting and writing follow the reads' order.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <initializer_list>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "core/context.h"
+#include "core/files.h"
+#include "core/genome.h"
+#include "core/kmer_index.h"
+#include "core/parallel.h"
+#include "core/reads.h"
+
+namespace ruz::out_of_genome {
+
+// Reads shorter than the index key occur nowhere: the test needs a key.
+inline constexpr std::size_t kKeyBases = 16;
+
+// A genome in code form and its 16-mer index (`16-Chain`) over positions
+// 1..L; the back margin repeats the genome's start, so a read may run
+// across the genome's end into its beginning.
+struct SearchGenome {
+    Genome genome;
+    std::optional<KmerIndex> index;
+};
+
+// The read-size bounds of a run: rMinSz <= length <= rMaxSz.
+struct SizeBounds {
+    std::int32_t smallest = 0;
+    std::int32_t largest = 0;
+    bool contain(std::size_t length) const {
+        return static_cast<std::int64_t>(length) >= smallest &&
+               static_cast<std::int64_t>(length) <= largest;
+    }
+};
+
+// Loads the genome with `options` (their back margin is set here: the
+// longest read that can be searched, rMaxSz but no more than a line holds,
+// and at least what the index reads) and builds 16-Chain on `threads`
+// threads. Failures print their messages and give nothing.
+std::unique_ptr<SearchGenome> loadSearchGenome(Console& console, const std::string& path,
+                                               GenomeLoadOptions options, std::int32_t rMaxSz,
+                                               int threads);
+
+// True when every byte of the read is a code 0..3.
+bool allCodes(const std::uint8_t* read, std::size_t n);
+
+// A read in code form, at most as long as the genome's back margin + 1.
+struct CodedRead {
+    const std::uint8_t* bases;
+    std::size_t length;
+};
+
+// Working room of the test, reused from call to call.
+struct OccurrenceScratch {
+    std::vector<std::span<const std::int32_t>> places;
+    std::vector<std::uint8_t> complements;
+    std::vector<const std::uint8_t*> complementOf;
+};
+
+// The exact-occurrence test, for the reads of a batch at once: found[i]
+// tells whether reads[i] occurs whole in the genome, as it stands on the
+// upper strand or as its reverse complement (that is, on the lower strand).
+// A read shorter than 16 bases or holding a byte above 3 occurs nowhere.
+// The index look-ups of all reads come before their comparisons, so that
+// the memory accesses of different reads overlap; the answers are those of
+// one read at a time. The genome is only read.
+void findOccurrences(const SearchGenome& genome, std::span<const CodedRead> reads,
+                     std::vector<char>& found, OccurrenceScratch& scratch);
+
+enum class Verdict { OutOfBounds, Defective, ToSearch };
+
+struct Judgement {
+    Verdict verdict = Verdict::OutOfBounds;
+    std::size_t length = 0;  // bytes of the line that make the read
+};
+
+struct SiftCounts {
+    std::int64_t input = 0;
+    std::int64_t defective = 0;
+    std::int64_t outOfGenome = 0;
+};
+
+// What one batch of reads gives: the records of the reads out of the genome,
+// in line order, and the batch's counts; with the batch's working room.
+struct SiftBatch {
+    std::vector<char> out;
+    std::int64_t defective = 0;
+    std::int64_t outOfGenome = 0;
+    std::vector<CodedRead> searched;
+    std::vector<std::size_t> searchedLine;
+    std::vector<char> found;
+    OccurrenceScratch scratch;
+};
+
+// Judges the lines of a batch and tests the reads to search; fills
+// `result` with the reads out of the genome, each as its `length` bytes
+// followed by byte 10.
+template <typename Judge>
+void siftBatch(const SearchGenome& genome, const Judge& judge, ReadBatch& batch,
+               SiftBatch& result) {
+    result.out.clear();
+    result.searched.clear();
+    result.searchedLine.clear();
+    result.defective = result.outOfGenome = 0;
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        const Judgement j = judge(batch.line(i), batch.length(i));
+        if (j.verdict == Verdict::Defective) {
+            ++result.defective;
+        } else if (j.verdict == Verdict::ToSearch) {
+            result.searched.push_back(
+                {reinterpret_cast<const std::uint8_t*>(batch.line(i)), j.length});
+            result.searchedLine.push_back(i);
+        }
+    }
+    findOccurrences(genome, result.searched, result.found, result.scratch);
+    for (std::size_t r = 0; r < result.searched.size(); ++r) {
+        if (result.found[r]) continue;
+        ++result.outOfGenome;
+        const char* line = batch.line(result.searchedLine[r]);
+        result.out.insert(result.out.end(), line, line + result.searched[r].length);
+        result.out.push_back('\n');
+    }
+}
+
+// The reads loop, on the run's threads: `judge(line, rawLength)` judges
+// each line, and the reads to search are tested against the genome; a read
+// out of the genome is written as its bytes followed by byte 10. The
+// batches are merged in the file's order, so the output does not depend on
+// the threads. Reading stops at the end of the file or at a line too long
+// for the line buffer (see ReadsFile::reportEnd).
+template <typename Judge>
+SiftCounts siftReads(RunContext& context, ReadsFile& reads, const SearchGenome& genome,
+                     std::FILE* out, const Judge& judge) {
+    SiftCounts counts;
+    scanBatches<SiftBatch>(
+        reads, context.threads,
+        [&](ReadBatch& batch, SiftBatch& result) { siftBatch(genome, judge, batch, result); },
+        [&](ReadBatch&, SiftBatch& result) {
+            std::fwrite(result.out.data(), 1, result.out.size(), out);
+            counts.defective += result.defective;
+            counts.outOfGenome += result.outOfGenome;
+            return true;
+        });
+    counts.input = reads.inputCount();
+    return counts;
+}
+
+struct SiftEnd {
+    SiftCounts counts;
+    bool readToEnd = false;  // false: a long line or a read error stopped the reading (reported)
+};
+
+// Opens the reads file, creates the output `outputPath` (refused when it
+// names one of `inputs`), runs the reads loop and puts the complete output in
+// place, then prints "\nsaving the result". Nothing when the reads file or
+// the output fails (the message has been printed; no output remains).
+template <typename Judge>
+std::optional<SiftEnd> siftIntoFile(RunContext& context, const SearchGenome& genome,
+                                    const std::string& readsPath, const std::string& outputPath,
+                                    std::initializer_list<std::string> inputs, const Judge& judge) {
+    Console& console = context.console;
+    auto reads = ReadsFile::open(console, readsPath);
+    if (!reads) return std::nullopt;
+    auto out = ResultFile::create(console, outputPath, inputs);
+    if (!out) return std::nullopt;
+    SiftEnd end;
+    end.counts = siftReads(context, *reads, genome, out->get(), judge);
+    end.readToEnd = reads->reportEnd(console);
+    reads.reset();
+    if (!out->commit(console)) return std::nullopt;
+    console.say("\nsaving the result");
+    return end;
+}
+
+// Writes a log whole under its final name. A log that cannot be created is
+// skipped after the opener's message (key wait); false then, and when it
+// cannot be written.
+bool writeLog(Console& console, const std::string& path, std::initializer_list<std::string> inputs,
+              const std::string& text);
+
+// The log's name: result directory + the reads' base name + "_Out" + the
+// genome's base name + "_Log.txt".
+std::string logPath(const std::string& resultDirectory, const std::string& readsPath,
+                    const std::string& genomePath);
+
+}  // namespace ruz::out_of_genome

@@ -1,0 +1,355 @@
+#include "maximal_repeats.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstddef>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "core/parallel.h"
+
+namespace ruz {
+
+namespace {
+
+// The widest first level: 4^12 buckets.
+constexpr int kMostFirstLevelBases = 12;
+
+// K grows with the genome while the bucket table (4^K entries of 4 bytes)
+// stays within one byte a position.
+int firstLevelBases(std::int32_t n) {
+    int k = 1;
+    while (k < kMostFirstLevelBases && (std::int64_t{4} << (2 * (k + 1))) <= n) ++k;
+    return k;
+}
+
+// Number of equal bytes of a[0..] and b[0..], at most `limit`; compared
+// eight at a time, so long shared stretches cost little.
+std::size_t matchLength(const std::uint8_t* a, const std::uint8_t* b, std::size_t limit) {
+    std::size_t j = 0;
+    for (; j + 8 <= limit; j += 8) {
+        std::uint64_t x = 0, y = 0;
+        std::memcpy(&x, a + j, 8);
+        std::memcpy(&y, b + j, 8);
+        if (x != y) {
+            const std::uint64_t diff = x ^ y;
+            if constexpr (std::endian::native == std::endian::little)
+                return j + static_cast<std::size_t>(std::countr_zero(diff) / 8);
+            else
+                return j + static_cast<std::size_t>(std::countl_zero(diff) / 8);
+        }
+    }
+    while (j < limit && a[j] == b[j]) ++j;
+    return j;
+}
+
+// Leading bases shared by two different codes of k bases (first base most
+// significant).
+int sharedBases(std::uint32_t a, std::uint32_t b, int k) {
+    return k - 1 - (static_cast<int>(std::bit_width(a ^ b)) - 1) / 2;
+}
+
+// True when the n bases bases[0..n) are a shorter word repeated: their
+// smallest period, taken from the prefix function, divides n. `scratch`
+// holds n entries.
+bool repeatsShorterWord(const std::uint8_t* bases, std::int32_t n, std::int32_t* scratch) {
+    std::int32_t* prefix = scratch;
+    prefix[0] = 0;
+    for (std::int32_t i = 1; i < n; ++i) {
+        std::int32_t k = prefix[i - 1];
+        while (k > 0 && bases[i] != bases[k]) k = prefix[k - 1];
+        if (bases[i] == bases[k]) ++k;
+        prefix[i] = k;
+    }
+    const std::int32_t period = n - prefix[n - 1];
+    return period < n && n % period == 0;
+}
+
+// Reorders `members` in place so that those whose base at[p] is 0 come
+// first, then 1, 2 and 3; returns the bounds of the four runs.
+std::array<std::uint32_t, 5> distribute(std::uint32_t* members, std::uint32_t count,
+                                        const std::uint8_t* at) {
+    std::array<std::uint32_t, 5> bounds{};
+    for (std::uint32_t i = 0; i < count; ++i) ++bounds[(at[members[i]] & 3u) + 1];
+    for (std::size_t c = 1; c < bounds.size(); ++c) bounds[c] += bounds[c - 1];
+    std::array<std::uint32_t, 4> next = {bounds[0], bounds[1], bounds[2], bounds[3]};
+    for (std::uint32_t c = 0; c < 4; ++c) {
+        while (next[c] < bounds[c + 1]) {
+            std::uint32_t member = members[next[c]];
+            std::uint32_t base = at[member] & 3u;
+            while (base != c) {
+                std::swap(member, members[next[base]++]);
+                base = at[member] & 3u;
+            }
+            members[next[c]++] = member;
+        }
+    }
+    return bounds;
+}
+
+class RepeatStep {
+public:
+    RepeatStep(const std::uint8_t* bases, std::int32_t n, std::int32_t* lengths)
+        : s_(bases), n_(n), last_(n - 1), lengths_(lengths), k_(firstLevelBases(n)) {}
+
+    void run(int threads) {
+        if (repeatsShorterWord(s_ + 1, n_, lengths_ + 1)) {
+            std::fill(lengths_ + 1, lengths_ + 1 + n_, n_);
+            return;
+        }
+        bucketFirstLevel();
+        settleBuckets(threads);
+    }
+
+private:
+    // Positions [begin, end) of `positions_` that share their first `depth` bases.
+    struct Group {
+        std::uint32_t begin;
+        std::uint32_t end;
+        std::int32_t depth;
+    };
+
+    // Calls visit(from, codes, count) with the codes of the first K bases of
+    // positions from..from+count-1, for chunks covering 1..n; the codes roll
+    // forward one base at a time, and the bucket entries of a chunk are
+    // fetched before it is visited (they lie all over the bucket table).
+    template <typename Visit>
+    void forEachFirstLevelChunk(Visit visit) const {
+        constexpr std::int32_t kChunk = 64;
+        std::array<std::uint32_t, kChunk> codes{};
+        const std::uint32_t mask = (std::uint32_t{1} << (2 * k_)) - 1;
+        std::uint32_t code = 0;
+        for (int j = 1; j < k_; ++j) code = (code << 2) | (s_[j] & 3u);
+        const std::uint8_t* incoming = s_ + (k_ - 1);  // incoming[p]: last base of window p
+        for (std::int32_t from = 1; from <= n_; from += kChunk) {
+            const std::int32_t count = std::min(kChunk, n_ - from + 1);
+            for (std::int32_t j = 0; j < count; ++j) {
+                code = ((code << 2) | (incoming[from + j] & 3u)) & mask;
+                codes[static_cast<std::size_t>(j)] = code;
+                __builtin_prefetch(ends_.data() + code, 1);
+            }
+            visit(static_cast<std::uint32_t>(from), codes.data(),
+                  static_cast<std::uint32_t>(count));
+        }
+    }
+
+    // The positions grouped by their first K bases, in code order, each
+    // bucket in increasing position; ends_[b] is the end of bucket b.
+    void bucketFirstLevel() {
+        ends_.assign((std::size_t{1} << (2 * k_)), 0);
+        forEachFirstLevelChunk(
+            [this](std::uint32_t, const std::uint32_t* codes, std::uint32_t count) {
+                for (std::uint32_t j = 0; j < count; ++j) ++ends_[codes[j]];
+            });
+        std::uint32_t start = 0;
+        for (std::uint32_t& end : ends_) start = std::exchange(end, start) + start;
+        positions_.resize(static_cast<std::size_t>(n_));
+        forEachFirstLevelChunk(
+            [this](std::uint32_t from, const std::uint32_t* codes, std::uint32_t count) {
+                for (std::uint32_t j = 0; j < count; ++j)
+                    __builtin_prefetch(positions_.data() + ends_[codes[j]], 1);
+                for (std::uint32_t j = 0; j < count; ++j) positions_[ends_[codes[j]]++] = from + j;
+            });
+    }
+
+    std::uint32_t bucketBegin(std::uint32_t code) const { return code == 0 ? 0 : ends_[code - 1]; }
+
+    bool isEmpty(std::uint32_t code) const { return bucketBegin(code) == ends_[code]; }
+
+    // The buckets fall into consecutive ranges of codes, settled on up to
+    // `threads` threads: every position belongs to one bucket, so the ranges
+    // write disjoint parts of R and of the positions.
+    void settleBuckets(int threads) {
+        const std::size_t buckets = ends_.size();
+        const std::size_t ranges = threads > 1 ? static_cast<std::size_t>(threads) * 16 : 1;
+        parallelFor(threads, ranges, [&](std::size_t r) {
+            settleRange(static_cast<std::uint32_t>(buckets * r / ranges),
+                        static_cast<std::uint32_t>(buckets * (r + 1) / ranges));
+        });
+    }
+
+    // Visits the non-empty buckets of codes [first, end) in code order; a
+    // bucket is settled once its next non-empty neighbour is known. The
+    // genome bytes and R entries of the positions a little ahead are fetched
+    // while a bucket is settled: they lie all over memory.
+    void settleRange(std::uint32_t first, std::uint32_t end) {
+        constexpr std::int64_t kNone = -1;
+        std::int64_t previous = kNone, current = kNone;
+        for (std::int64_t code = static_cast<std::int64_t>(first) - 1;
+             code >= 0 && previous == kNone; --code)
+            if (!isEmpty(static_cast<std::uint32_t>(code))) previous = code;
+        std::vector<Group> stack;
+        std::uint32_t fetched = bucketBegin(first);
+        for (std::uint32_t code = first; code < end; ++code) {
+            if (isEmpty(code)) continue;
+            if (current != kNone) {
+                fetchAhead(ends_[current], fetched);
+                settleBucket(static_cast<std::uint32_t>(current), previous, code, stack);
+            }
+            previous = std::exchange(current, code);
+        }
+        if (current == kNone) return;
+        std::int64_t next = kNone;
+        for (std::size_t code = end; code < ends_.size() && next == kNone; ++code)
+            if (!isEmpty(static_cast<std::uint32_t>(code))) next = static_cast<std::int64_t>(code);
+        settleBucket(static_cast<std::uint32_t>(current), previous, next, stack);
+    }
+
+    // Fetches what the positions up to kFetchAhead after `from` in bucket
+    // order will be settled with; `fetched` is how far that has gone.
+    void fetchAhead(std::uint32_t from, std::uint32_t& fetched) const {
+        constexpr std::uint32_t kFetchAhead = 48;
+        const std::uint32_t until =
+            std::min<std::uint32_t>(from + kFetchAhead, static_cast<std::uint32_t>(n_));
+        for (; fetched < until; ++fetched) {
+            const std::uint32_t p = positions_[fetched];
+            __builtin_prefetch(s_ + p + k_);
+            __builtin_prefetch(lengths_ + p, 1);
+        }
+    }
+
+    // A position alone in its bucket shares with every other position only
+    // the bases its code shares with the nearest non-empty buckets.
+    void settleBucket(std::uint32_t code, std::int64_t previous, std::int64_t next,
+                      std::vector<Group>& stack) {
+        const std::uint32_t begin = bucketBegin(code);
+        const std::uint32_t size = ends_[code] - begin;
+        if (size == 1) {
+            int shared = 1;
+            if (previous >= 0)
+                shared =
+                    std::max(shared, sharedBases(code, static_cast<std::uint32_t>(previous), k_));
+            if (next >= 0)
+                shared = std::max(shared, sharedBases(code, static_cast<std::uint32_t>(next), k_));
+            lengths_[positions_[begin]] = shared;
+        } else if (size == 2) {
+            settlePair(positions_[begin], positions_[begin + 1], k_);
+        } else {
+            refine({begin, ends_[code], k_}, stack);
+        }
+    }
+
+    // Two positions that share `depth` bases and no other position shares
+    // as many with either: both get their common prefix.
+    void settlePair(std::uint32_t a, std::uint32_t b, std::int32_t depth) {
+        std::int32_t shared = depth;
+        if (depth < last_) {
+            shared += static_cast<std::int32_t>(matchLength(
+                s_ + a + depth, s_ + b + depth, static_cast<std::size_t>(last_ - depth)));
+        }
+        lengths_[a] = lengths_[b] = shared >= last_ ? n_ : shared;
+    }
+
+    // Splits a group and its descendants, last in first out.
+    void refine(const Group& group, std::vector<Group>& stack) {
+        stack.push_back(group);
+        while (!stack.empty()) {
+            const Group g = stack.back();
+            stack.pop_back();
+            split(g, stack);
+        }
+    }
+
+    // The members first disagree at the smallest prefix any of them shares
+    // with the first member; the group splits there by that base.
+    void split(const Group& g, std::vector<Group>& stack) {
+        std::uint32_t* members = positions_.data() + g.begin;
+        const std::uint32_t count = g.end - g.begin;
+        if (g.depth >= last_) {
+            settleEndless(members, count);
+            return;
+        }
+        const std::size_t limit = static_cast<std::size_t>(last_ - g.depth);
+        const std::uint8_t* first = s_ + members[0] + g.depth;
+        std::size_t agreed = limit;
+        for (std::uint32_t i = 1; i < count && agreed > 0; ++i)
+            agreed = matchLength(first, s_ + members[i] + g.depth, agreed);
+        if (agreed == limit) {
+            settleEndless(members, count);
+            return;
+        }
+        const std::int32_t depth = g.depth + static_cast<std::int32_t>(agreed);
+        const auto bounds = distribute(members, count, s_ + depth);
+        for (std::size_t c = 0; c < 4; ++c) {
+            const std::uint32_t size = bounds[c + 1] - bounds[c];
+            const std::uint32_t* child = members + bounds[c];
+            if (size == 1) {
+                lengths_[child[0]] = depth;
+            } else if (size == 2) {
+                settlePair(child[0], child[1], depth + 1);
+            } else if (size >= 3) {
+                stack.push_back({g.begin + bounds[c], g.begin + bounds[c + 1], depth + 1});
+            }
+        }
+    }
+
+    // Members that share n - 1 bases never differ.
+    void settleEndless(const std::uint32_t* members, std::uint32_t count) {
+        for (std::uint32_t i = 0; i < count; ++i) lengths_[members[i]] = n_;
+    }
+
+    const std::uint8_t* s_;  // s_[p]: the base at position p, margin after n
+    std::int32_t n_;
+    std::int32_t last_;      // n - 1: a prefix this long is shared for ever
+    std::int32_t* lengths_;  // lengths_[p] = R[p]
+    int k_;
+    std::vector<std::uint32_t> ends_;
+    std::vector<std::uint32_t> positions_;
+};
+
+}  // namespace
+
+std::int32_t repeatStepMargin(std::int32_t n) {
+    return std::max<std::int32_t>(n - 1, 0);
+}
+
+std::vector<std::int32_t> repeatLengths(const Strand& genome, int threads) {
+    const std::int32_t n = genome.length();
+    if (genome.backMargin() < repeatStepMargin(n)) {
+        throw std::invalid_argument("repeat step: a back margin of " +
+                                    std::to_string(genome.backMargin()) + " does not cover the " +
+                                    std::to_string(repeatStepMargin(n)) + " bases it compares");
+    }
+    std::vector<std::int32_t> lengths(static_cast<std::size_t>(std::max<std::int32_t>(n, 0)) + 1,
+                                      0);
+    if (n <= 0) return lengths;
+    RepeatStep(genome.origin(), n, lengths.data()).run(threads);
+    return lengths;
+}
+
+MaximalRepeats selectMaximalRepeats(std::span<std::int32_t> lengths) {
+    MaximalRepeats kept;
+    if (lengths.size() < 2) return kept;
+    const auto n = static_cast<std::int64_t>(lengths.size()) - 1;
+    std::int64_t first = 1;
+    while (first <= n && lengths[first] <= 0) ++first;
+    if (first > n) return kept;
+
+    const std::int32_t firstLength = lengths[first];
+    lengths[first] = 0;
+    std::int64_t start = first, length = firstLength;
+    for (std::int64_t p = first + 1; p <= n; ++p) {
+        const std::int32_t r = lengths[p];
+        if (r <= 0) continue;
+        if (p + r > start + length) {
+            ++kept.count;
+            kept.longest = std::max(kept.longest, r);
+            start = p;
+            length = r;
+        } else {
+            lengths[p] = 0;  // inside the current repeat
+        }
+    }
+    // The last repeat may run round the genome's end over the first one.
+    if (first + firstLength > start + length - n) {
+        ++kept.count;
+        kept.longest = std::max(kept.longest, firstLength);
+        lengths[first] = firstLength;
+    }
+    return kept;
+}
+
+}  // namespace ruz

@@ -1,0 +1,103 @@
+// fGetReadsThatOutOfSeq end to end on a 40-letter genome (some letters
+// lowercase), with the output and the log worked out by hand.
+//
+// Genome (L = 40):   GATTACAGGCTTCAAGTCCGATGGCATTACGGATCCTAGC
+// reverse complement GCTAGGATCCGTAATGCCATCGGACTTGAAGCCTGTAATC
+// TTACAGGCTTCAAGTCCGAT lies at 3, GGATCCTAGCGATTACAG at 31 across the end,
+// TAATGCCATCGGACTTGAAG on the lower strand only. The genome holds no AAA
+// and no CCC, nor their reverse complements TTT and GGG.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/context.h"
+#include "core/platform.h"
+#include "mapping/mapping_analyses.h"
+#include "support/test_files.h"
+
+namespace ruz {
+namespace {
+
+const std::string kGenome = "gattacaggcTTCAAGTCCGATGGCATTACGGATCCTAGC";
+
+// Letters of either case as coded bytes 0..3.
+std::string coded(const std::string& letters) {
+    std::string codes = letters;
+    for (char& c : codes)
+        c = static_cast<char>(std::string("ACGT").find(static_cast<char>(std::toupper(c))));
+    return codes;
+}
+
+class GetReadsOutOfSeqRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        prefix = dir.path().string() + platform::kPathSeparator;
+        genomePath = dir.file("chr.fna");
+        readsPath = dir.file("s1.txt");
+        test::writeFile(genomePath, kGenome);
+    }
+    bool run(const std::string& reads) {
+        test::writeFile(readsPath, reads);
+        test::writeFile(dir.file("params.txt"), test::record("diRes", dir.path().string(), "dir") +
+                                                    test::record("pthReads", readsPath, "file") +
+                                                    test::record("pthGnm", genomePath, "file") +
+                                                    test::record("rMinSz", "10", "int") +
+                                                    test::record("rMaxSz", "24", "int"));
+        rec = std::make_unique<RecordingConsole>();
+        RunContext context(rec->console());
+        return fGetReadsThatOutOfSeq(context, dir.file("params.txt"));
+    }
+    std::string log(int input, int defective, int out) const {
+        return "program= Ruzovizu::fGetReadsThatOutOfSeq\ngenome= " + genomePath +
+               "\ninput reads= " + std::to_string(input) +
+               "\ndfective= " + std::to_string(defective) +
+               "\nread size scope (parameters by user)=[10,24]\nresult:\nreads out of genome= " +
+               std::to_string(out);
+    }
+
+    test::TempDir dir;
+    std::unique_ptr<RecordingConsole> rec;
+    std::string prefix, genomePath, readsPath;
+};
+
+TEST_F(GetReadsOutOfSeqRun, LfAndCrLfReadsGiveTheSameCodedOutputAndCounts) {
+    for (const std::string eol : {"\n", "\r\n"}) {
+        const std::string lastEnd = eol == "\n" ? "" : "\r";  // the last line has no line feed
+        const std::string reads = "TTACAGGCTTCAAGTCCGAT" + eol +  // upper 3
+                                  "taatgccatcggacttgaag" + eol +  // lower strand only, lowercase
+                                  "GGATCCTAGCGATTACAG" + eol +    // across the end
+                                  "AAAAAAAAAAAAAAAAAAAA" + eol +  // nowhere: written
+                                  "TTACAGGCTTCANNNNNNNN" + eol +  // defective
+                                  "NNNNNNNNN" + eol +             // 9: below the bounds, not examined
+                                  "ttacaggcttca" + eol +          // 12 < 16: written
+                                  "TTACAGGCTTCAAGTCCGAA" + eol +  // last letter differs: written
+                                  ">read_number" + eol +          // a header line of 12: defective
+                                  eol +                           // empty
+                                  "CCCCCCCCCCCCCCCCC" + lastEnd;  // nowhere
+        ASSERT_TRUE(run(reads)) << "line end " << eol.size();
+        EXPECT_EQ(test::readFile(prefix + "s1_Outchr.txt"),
+                  coded("AAAAAAAAAAAAAAAAAAAA") + "\n" + coded("ttacaggcttca") + "\n" +
+                      coded("TTACAGGCTTCAAGTCCGAA") + "\n" + coded("CCCCCCCCCCCCCCCCC") + "\n")
+            << "line end " << eol.size();
+        EXPECT_EQ(test::readFile(prefix + "s1_Outchr_Log.txt"), log(11, 2, 4))
+            << "line end " << eol.size();
+        EXPECT_EQ(rec->text(), "\nsaving the result");
+        EXPECT_EQ(rec->keyWaits(), 0);
+    }
+    EXPECT_EQ(dir.listing(), (std::vector<std::string>{"chr.fna", "params.txt", "s1.txt",
+                                                       "s1_Outchr.txt", "s1_Outchr_Log.txt"}));
+}
+
+TEST_F(GetReadsOutOfSeqRun, ALetterOtherThanABaseInTheGenomeStopsTheRunBeforeAnyFile) {
+    test::writeFile(genomePath, "GATTNCAGGC" + kGenome);
+    EXPECT_FALSE(run("AAAAAAAAAAAAAAAAAAAA\n"));
+    EXPECT_EQ(rec->text(), "\ngenome: position = 6non{ACGT) symbol = N");
+    EXPECT_EQ(rec->keyWaits(), 1);
+    EXPECT_EQ(dir.listing(), (std::vector<std::string>{"chr.fna", "params.txt", "s1.txt"}));
+}
+
+}  // namespace
+}  // namespace ruz

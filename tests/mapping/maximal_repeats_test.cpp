@@ -1,0 +1,158 @@
+// The repeat step against its definition, computed by brute force over all
+// pairs of circular suffixes, on hand-made, periodic and random genomes; the
+// sweep on repeat tables worked out by hand.
+#include "mapping/maximal_repeats.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/genome.h"
+#include "core/nucleotide.h"
+
+namespace ruz {
+namespace {
+
+using Lengths = std::vector<std::int32_t>;
+
+// A code-form strand of `letters` with the margin the repeat step reads.
+Strand strandOf(const std::string& letters) {
+    const auto n = static_cast<std::int32_t>(letters.size());
+    Strand strand(n, 0, repeatStepMargin(n));
+    for (std::int32_t p = 1; p <= n; ++p)
+        strand[p] = nucleotideCode[static_cast<std::uint8_t>(letters[p - 1])];
+    strand.fillMargins();
+    return strand;
+}
+
+// R by its definition: the longest prefix the circular suffix at p shares
+// with the circular suffix at another position, counted up to n (a prefix of
+// n bases is shared for ever), and at least 1.
+Lengths bruteForce(const std::string& letters) {
+    const std::size_t n = letters.size();
+    Lengths lengths(n + 1, 0);
+    for (std::size_t p = 0; p < n; ++p) {
+        std::int32_t best = 1;
+        for (std::size_t q = 0; q < n; ++q) {
+            if (q == p) continue;
+            std::int32_t shared = 0;
+            while (static_cast<std::size_t>(shared) < n &&
+                   letters[(p + shared) % n] == letters[(q + shared) % n])
+                ++shared;
+            best = std::max(best, shared);
+        }
+        lengths[p + 1] = best;
+    }
+    return lengths;
+}
+
+std::string randomLetters(std::mt19937& rng, std::size_t length, int alphabet) {
+    std::uniform_int_distribution<int> pick(0, alphabet - 1);
+    std::string letters(length, 'A');
+    for (char& c : letters) c = "ACGT"[pick(rng)];
+    return letters;
+}
+
+TEST(RepeatStep, TheHandExampleGivesItsRepeatLengths) {
+    EXPECT_EQ(repeatLengths(strandOf("ACGTTGCAAC")), (Lengths{0, 2, 1, 1, 1, 1, 1, 2, 1, 2, 2}));
+}
+
+TEST(RepeatStep, SmallAndPeriodicGenomesMatchTheDefinition) {
+    struct Case {
+        const char* genome;
+        Lengths lengths;
+    };
+    const Case cases[] = {
+        {"A", {0, 1}},
+        {"AC", {0, 1, 1}},
+        {"AA", {0, 2, 2}},
+        {"AAC", {0, 1, 1, 1}},          // C occurs once and still gets 1
+        {"AAAAA", {0, 5, 5, 5, 5, 5}},  // every suffix equals every other: n
+        {"ACACAC", {0, 6, 6, 6, 6, 6, 6}},
+        {"ACGACG", {0, 6, 6, 6, 6, 6, 6}},
+        {"ACACA", {0, 3, 2, 3, 2, 1}},  // one base short of a period: never endless
+        {"GGGGT", {0, 3, 3, 2, 1, 1}},  // two codes missing
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(repeatLengths(strandOf(c.genome)), c.lengths) << c.genome;
+        EXPECT_EQ(bruteForce(c.genome), c.lengths) << c.genome << " (the definition itself)";
+    }
+}
+
+TEST(RepeatStep, RandomGenomesMatchTheDefinition) {
+    std::mt19937 rng(20240611);
+    // Lengths from 1 up past the sizes where the first level takes 2, 3
+    // and 4 bases; alphabets of 1 to 4 bases make deep groups and periods.
+    for (int trial = 0; trial < 400; ++trial) {
+        const bool small = trial < 350;
+        const std::size_t length = 1 + rng() % (small ? 80 : 1300);
+        const int alphabet =
+            small ? 1 + static_cast<int>(rng() % 4) : 2 + static_cast<int>(rng() % 3);
+        const std::string genome = randomLetters(rng, length, alphabet);
+        const Strand strand = strandOf(genome);
+        const Lengths expected = bruteForce(genome);
+        ASSERT_EQ(repeatLengths(strand), expected) << genome;
+        ASSERT_EQ(repeatLengths(strand, 3), expected) << genome << " on 3 threads";
+    }
+}
+
+TEST(RepeatStep, GenomesBuiltFromRepeatedWordsMatchTheDefinition) {
+    std::mt19937 rng(7);
+    for (int trial = 0; trial < 200; ++trial) {
+        const std::string word =
+            randomLetters(rng, 1 + rng() % 40, 2 + static_cast<int>(rng() % 3));
+        const int copies = 2 + static_cast<int>(rng() % 5);
+        std::string genome;
+        for (int i = 0; i < copies; ++i) {
+            genome += word;
+            // Most copies are followed by a short random spacer or changed in
+            // one place; some genomes stay exact powers of the word.
+            if (trial % 4 != 0) genome += randomLetters(rng, rng() % 3, 4);
+            if (trial % 3 == 0 && !genome.empty())
+                genome[rng() % genome.size()] = "ACGT"[rng() % 4];
+        }
+        ASSERT_EQ(repeatLengths(strandOf(genome)), bruteForce(genome)) << genome;
+    }
+}
+
+TEST(MaximalRepeatSweep, KeepsRepeatsThatReachPastTheCurrentOneAndChecksTheWrapAround) {
+    struct Case {
+        const char* what;
+        Lengths before;
+        std::int64_t count;
+        std::int32_t longest;
+        Lengths after;
+    };
+    const Case cases[] = {
+        // ACGTTGCAAC: 2 and 8 lie inside the repeats at 1 and 7; the first
+        // repeat (1, 2) reaches past the last one (10, 2) round the end.
+        {"hand example",
+         {0, 2, 1, 1, 1, 1, 1, 2, 1, 2, 2},
+         8,
+         2,
+         {0, 2, 0, 1, 1, 1, 1, 2, 0, 2, 2}},
+        // The repeat (4, 3) runs round the end over positions 1 and 2, so
+        // the first repeat (1, 1) is covered: 4 + 3 - 4 = 3 >= 1 + 1.
+        {"first repeat covered round the end", {0, 1, 1, 1, 3}, 3, 3, {0, 0, 1, 1, 3}},
+        {"periodic genome", {0, 4, 4, 4, 4}, 4, 4, {0, 4, 4, 4, 4}},
+        {"one position", {0, 1}, 1, 1, {0, 1}},
+        // (1, 5) covers 2 and 3; (4, 3) reaches 7 > 6 and round the end
+        // covers position 1 up to 4 + 3 - 5 = 2 < 1 + 5: the first is kept.
+        {"long first repeat", {0, 5, 2, 3, 3, 1}, 2, 5, {0, 5, 0, 0, 3, 0}},
+        {"no repeat at all", {0, 0, 0}, 0, 0, {0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        Lengths lengths = c.before;
+        const MaximalRepeats kept = selectMaximalRepeats(lengths);
+        EXPECT_EQ(kept.count, c.count) << c.what;
+        EXPECT_EQ(kept.longest, c.longest) << c.what;
+        EXPECT_EQ(lengths, c.after) << c.what;
+    }
+}
+
+}  // namespace
+}  // namespace ruz
