@@ -7,6 +7,7 @@
 
 #include "files.h"
 #include "nucleotide.h"
+#include "platform.h"
 
 namespace ruz {
 
@@ -15,7 +16,11 @@ Strand::Strand(std::int32_t length, std::int32_t frontMargin, std::int32_t backM
     // Index 0 always exists, even without a front margin; one spare byte
     // follows the back margin.
     const std::int64_t lead = std::max<std::int64_t>(frontMargin, 1);
-    bytes_.assign(static_cast<std::size_t>(lead + length + backMargin + 1), 0);
+    const auto size = static_cast<std::size_t>(lead + length + backMargin + 1);
+    bytes_ = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+    // Searches compare reads at random places of the genome.
+    platform::adviseHugePages(bytes_.get(), size);
+    std::memset(bytes_.get(), 0, size);
     origin_ = lead - 1;
 }
 

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,15 +32,15 @@ public:
 
     // Pointer to index 0; valid indices run from -(frontMargin-1) to
     // length+backMargin (index 0 always exists, plus one spare byte).
-    std::uint8_t* origin() { return bytes_.data() + origin_; }
-    const std::uint8_t* origin() const { return bytes_.data() + origin_; }
+    std::uint8_t* origin() { return bytes_.get() + origin_; }
+    const std::uint8_t* origin() const { return bytes_.get() + origin_; }
     std::uint8_t& operator[](std::int64_t i) { return origin()[i]; }
     std::uint8_t operator[](std::int64_t i) const { return origin()[i]; }
 
     void fillMargins();
 
 private:
-    std::vector<std::uint8_t> bytes_;
+    std::unique_ptr<std::uint8_t[]> bytes_;
     std::int64_t origin_ = 0;
     std::int32_t length_ = 0;
     std::int32_t front_ = 0;

@@ -9,6 +9,7 @@
 
 #include "nucleotide.h"
 #include "parallel.h"
+#include "platform.h"
 
 namespace ruz {
 
@@ -123,6 +124,10 @@ KmerIndex::KmerIndex(const Strand& strand, int k, GenomeForm form, int threads)
     offsets_ = std::make_unique_for_overwrite<std::uint32_t[]>(bucketCount() + 1);
     slots_ = std::make_unique_for_overwrite<std::int32_t[]>(length);
     if (suffixBases() > 0) suffixes_ = std::make_unique_for_overwrite<std::uint8_t[]>(length);
+    // Look-ups jump about these arrays at random.
+    platform::adviseHugePages(offsets_.get(), (bucketCount() + 1) * sizeof(std::uint32_t));
+    platform::adviseHugePages(slots_.get(), length * sizeof(std::int32_t));
+    if (suffixes_) platform::adviseHugePages(suffixes_.get(), length);
     const CodeTable& table = tableOf(form);
     const std::vector<std::uint32_t> partitionStarts = partitionPositions(strand, table, threads);
     parallelFor(threads, partitionStarts.size() - 1, [&](std::size_t part) {

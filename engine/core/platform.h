@@ -4,6 +4,7 @@
 // interrupted.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <string>
 
@@ -47,6 +48,11 @@ bool replaceFile(const std::string& from, const std::string& to);
 // True when the open file is a regular file (not a directory or a device
 // that cannot be read as data).
 bool isRegularFile(std::FILE* file);
+
+// Asks the system to back a large block with huge pages, which saves the
+// address translations that random look-ups into an index otherwise miss.
+// Best called before the block is first written. A hint: it may do nothing.
+void adviseHugePages(void* block, std::size_t bytes);
 
 // Temporary files named here are removed if the process is interrupted
 // (Ctrl-C, termination, hang-up) before it forgets them again; a normal end

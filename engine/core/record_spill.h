@@ -50,9 +50,10 @@ public:
 
     // Reads every record back into a vector with `extra` further records
     // (value-initialised) at its end, and removes the file. Messages:
-    // "\ni can't open " + path, "\nno memory for " + arrayName,
-    // "\ni can't read " + path; each with a key wait.
-    std::optional<std::vector<Record>> readBack(Console& console, std::string_view arrayName,
+    // "\ni can't open " + path, `memoryMessage` (the analysis's own words,
+    // such as "\nno memory for resDataUp"), "\ni can't read " + path; each
+    // with a key wait.
+    std::optional<std::vector<Record>> readBack(Console& console, std::string_view memoryMessage,
                                                 std::size_t extra = 0) {
         FilePtr in = openFile(console, file_.path(), "rb");
         if (!in) return std::nullopt;
@@ -60,7 +61,7 @@ public:
         try {
             records.resize(static_cast<std::size_t>(count_) + extra);
         } catch (const std::bad_alloc&) {
-            console.fail("\nno memory for ", arrayName);
+            console.fail(memoryMessage);
             return std::nullopt;
         }
         const auto n = static_cast<std::size_t>(count_);

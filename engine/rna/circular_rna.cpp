@@ -166,9 +166,9 @@ void writeRecords(std::FILE* report, char sign, const std::vector<SegmentRecord>
 
 bool writeReport(Console& console, const ArgumentSettings& s, const CircularCounts& counts,
                  RunFiles& files, const Strand& genome) {
-    auto upper = files.records.upper.readBack(console, "rCycled");
+    auto upper = files.records.upper.readBack(console, "\nno memory rCycled");
     if (!upper) return false;
-    auto lower = files.records.lower.readBack(console, "rCycled");
+    auto lower = files.records.lower.readBack(console, "\nno memory rCycled");
     if (!lower) return false;
     std::FILE* report = files.report.get();
     const std::string header = headerText(s, counts, static_cast<std::int64_t>(upper->size()),

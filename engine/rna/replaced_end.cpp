@@ -363,13 +363,13 @@ bool writeReport(RunContext& context, const Genome& genome, const Sizes& sizes,
     EntropyRange range;
     std::int64_t upperSites = 0, lowerSites = 0;
     if (counters.upperRecords > 0) {
-        auto records = files.upperSites.readBack(console, "resDataUp");
+        auto records = files.upperSites.readBack(console, "\nno memory for resDataUp");
         if (!records) return false;
         upperSites = reportStrand(context, {genome.upper, '+', false}, genome.length, sizes,
                                   *records, table, range);
     }
     if (counters.lowerRecords > 0) {
-        auto records = files.lowerSites.readBack(console, "resDataLw");
+        auto records = files.lowerSites.readBack(console, "\nno memory for resDataLw");
         if (!records) return false;
         lowerSites = reportStrand(context, {genome.lower, '-', true}, genome.length, sizes,
                                   *records, table, range);
