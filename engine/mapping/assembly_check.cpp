@@ -165,7 +165,7 @@ bool testReads(RunContext& context, const Strand& upper, const std::string& read
     const ReadTest test(upper, *index);
     std::int64_t nonCorrect = 0;
     scanBatches<PlacedBatch>(
-        *reads, context.threads,
+        context, *reads, "testing reads",
         [&](ReadBatch& batch, PlacedBatch& placed) { test.place(batch, placed); },
         [&](ReadBatch& batch, PlacedBatch& placed) {
             nonCorrect += test.merge(batch, placed, lengths);

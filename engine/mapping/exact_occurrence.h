@@ -149,7 +149,7 @@ SiftCounts siftReads(RunContext& context, ReadsFile& reads, const SearchGenome& 
                      std::FILE* out, const Judge& judge) {
     SiftCounts counts;
     scanBatches<SiftBatch>(
-        reads, context.threads,
+        context, reads, "sifting reads",
         [&](ReadBatch& batch, SiftBatch& result) { siftBatch(genome, judge, batch, result); },
         [&](ReadBatch&, SiftBatch& result) {
             std::fwrite(result.out.data(), 1, result.out.size(), out);

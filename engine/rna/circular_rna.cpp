@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/files.h"
+#include "core/parallel.h"
 #include "core/reads.h"
 #include "core/record_spill.h"
 #include "core/report_text.h"
@@ -75,8 +76,9 @@ std::optional<RunFiles> createFiles(Console& console, const ArgumentSettings& s,
 }
 
 // Adds one read's outcome to the counts and its records to the record files.
-void tally(const CircularOutcome& outcome, CircularCounts& counts, RecordFiles& files) {
-    switch (outcome.kind) {
+void tally(ReadKind kind, std::span<const SegmentRecord> upper, std::span<const SegmentRecord> lower,
+           CircularCounts& counts, RecordFiles& files) {
+    switch (kind) {
     case ReadKind::OutOfScope:
         return;
     case ReadKind::Defective:
@@ -90,8 +92,8 @@ void tally(const CircularOutcome& outcome, CircularCounts& counts, RecordFiles& 
         break;
     }
     ++counts.withinScope;
-    files.upper.append(std::span<const SegmentRecord>(outcome.upper));
-    files.lower.append(std::span<const SegmentRecord>(outcome.lower));
+    files.upper.append(upper);
+    files.lower.append(lower);
 }
 
 enum class ScanEnd {
@@ -100,21 +102,62 @@ enum class ScanEnd {
     Failed,    // the reads file could not be opened or a record file written
 };
 
+// The outcomes of a batch's reads: read i's records are
+// upper[upperEnd[i-1] .. upperEnd[i]) and lower likewise.
+struct BatchOutcomes {
+    std::vector<ReadKind> kinds;
+    std::vector<SegmentRecord> upper, lower;
+    std::vector<std::size_t> upperEnd, lowerEnd;
+    CircularOutcome scratch;  // one read's outcome, reused
+};
+
 ScanEnd scanReads(RunContext& context, const ArgumentSettings& s, const CircularSearch& search,
                   CircularCounts& counts, RecordFiles& files) {
     Console& console = context.console;
     auto reads = ReadsFile::open(console, s.readsPath);
     if (!reads) return ScanEnd::Failed;
     console.say("\nseaching permuted reads");
-    CircularOutcome outcome;
-    std::size_t length = 0;
-    while (reads->next(context.buff.line, length)) {
-        search.examine(context.buff.line.data(), length, outcome);
-        tally(outcome, counts, files);
-        if (files.upper.count() > parted::kRecordStop) break;
-    }
-    counts.input = reads->inputCount();
-    const bool readToEnd = reads->reportEnd(console);
+    // The reads of a batch are examined on the run's threads; the batches
+    // are tallied in the file's order, so the record stop falls on the read
+    // it falls on when the reads are taken one by one.
+    bool stopped = false;
+    scanBatches<BatchOutcomes>(
+        context, *reads, "searching permuted reads",
+        [&](ReadBatch& batch, BatchOutcomes& out) {
+            out.kinds.resize(batch.size());
+            out.upperEnd.resize(batch.size());
+            out.lowerEnd.resize(batch.size());
+            out.upper.clear();
+            out.lower.clear();
+            for (std::size_t i = 0; i < batch.size(); ++i) {
+                search.examine(batch.line(i), batch.length(i), out.scratch);
+                out.kinds[i] = out.scratch.kind;
+                out.upper.insert(out.upper.end(), out.scratch.upper.begin(), out.scratch.upper.end());
+                out.lower.insert(out.lower.end(), out.scratch.lower.begin(), out.scratch.lower.end());
+                out.upperEnd[i] = out.upper.size();
+                out.lowerEnd[i] = out.lower.size();
+            }
+        },
+        [&](ReadBatch& batch, BatchOutcomes& out) {
+            for (std::size_t i = 0; i < batch.size(); ++i) {
+                const std::size_t u = i == 0 ? 0 : out.upperEnd[i - 1];
+                const std::size_t l = i == 0 ? 0 : out.lowerEnd[i - 1];
+                tally(out.kinds[i],
+                      std::span<const SegmentRecord>(out.upper.data() + u, out.upperEnd[i] - u),
+                      std::span<const SegmentRecord>(out.lower.data() + l, out.lowerEnd[i] - l),
+                      counts, files);
+                if (files.upper.count() > parted::kRecordStop) {
+                    counts.input = batch.firstLine() + static_cast<std::int64_t>(i);
+                    stopped = true;
+                    return false;
+                }
+            }
+            return true;
+        });
+    // Stopped by the record count, the reading ends there: what lies beyond
+    // (and was perhaps read ahead) is not the run's concern.
+    if (!stopped) counts.input = reads->inputCount();
+    const bool readToEnd = stopped || reads->reportEnd(console);
     if (!files.upper.finishWriting(console) || !files.lower.finishWriting(console))
         return ScanEnd::Failed;
     return readToEnd ? ScanEnd::Complete : ScanEnd::Cut;
@@ -196,7 +239,8 @@ bool fIdentifyCircularRna(RunContext& context, const std::string& parameterFile)
 
     auto files = createFiles(console, s, parameterFile);
     if (!files) return false;
-    auto genome = parted::loadKeyedGenome(console, s.genomePath, GenomeCheck::KindA, s.rMaxSz);
+    auto genome =
+        parted::loadKeyedGenome(console, s.genomePath, GenomeCheck::KindA, s.rMaxSz, context.threads);
     if (!genome) return false;
 
     CircularCounts counts;

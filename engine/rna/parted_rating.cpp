@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/files.h"
+#include "core/parallel.h"
 #include "core/reads.h"
 #include "core/settings.h"
 #include "rna/parted_search.h"
@@ -25,6 +26,7 @@ namespace ruz {
 namespace {
 
 using parted::appendNumber;
+using parted::BatchPlacements;
 using parted::PartedPlacements;
 using parted::PartedSearch;
 using parted::SegmentRecord;
@@ -87,11 +89,6 @@ private:
     std::vector<RatedPosition> rated_;  // by rising position
 };
 
-// Adds one read's placements on both strands to the current file's starts.
-void merge(const PartedPlacements& placements, Ratings& ratings) {
-    for (const SegmentRecord& r : placements.upper) ratings.add(r.start);
-    for (const SegmentRecord& r : placements.lower) ratings.add(r.start);
-}
 
 enum class FileEnd {
     Read,    // read to its end
@@ -105,16 +102,27 @@ FileEnd rateReadsFile(RunContext& context, const std::string& path, const Argume
     auto reads = ReadsFile::open(console, path);
     if (!reads) return FileEnd::Failed;
     console.say("\nseaching parted reads");
-    PartedPlacements placements;
-    const auto* read = reinterpret_cast<const std::uint8_t*>(context.buff.line.data());
-    std::size_t length = 0;
-    while (reads->next(context.buff.line, length)) {
-        if (length < static_cast<std::size_t>(s.rMinSz) ||
-            length > static_cast<std::size_t>(s.rMaxSz))
-            continue;
-        search.search(read, length, placements);
-        merge(placements, ratings);
-    }
+    // The reads of a batch are searched on the run's threads; their tail
+    // starts are rated batch after batch in the file's order.
+    scanBatches<BatchPlacements>(
+        context, *reads, "rating parted reads",
+        [&](ReadBatch& batch, BatchPlacements& out) {
+            out.clear(batch.size());
+            for (std::size_t i = 0; i < batch.size(); ++i) {
+                const std::size_t n = batch.length(i);
+                if (n >= static_cast<std::size_t>(s.rMinSz) && n <= static_cast<std::size_t>(s.rMaxSz)) {
+                    search.search(reinterpret_cast<const std::uint8_t*>(batch.line(i)), n, out.scratch);
+                    out.add(out.scratch);
+                }
+                out.endRead(i);
+            }
+        },
+        [&](ReadBatch&, BatchPlacements& out) {
+            // Upper and lower starts rate alike, read by read or all at once.
+            for (const SegmentRecord& r : out.upper) ratings.add(r.start);
+            for (const SegmentRecord& r : out.lower) ratings.add(r.start);
+            return true;
+        });
     ratings.endFile();
     return reads->reportEnd(console) ? FileEnd::Read : FileEnd::Cut;
 }
@@ -180,7 +188,8 @@ bool fMatchReadsT_VarSzPartedRate(RunContext& context, const std::string& parame
         return false;
     }
     const std::string logPath = s.resultDirectory + "_RatingLog.txt";
-    auto genome = parted::loadKeyedGenome(console, s.genomePath, GenomeCheck::Coded, s.rMaxSz);
+    auto genome =
+        parted::loadKeyedGenome(console, s.genomePath, GenomeCheck::Coded, s.rMaxSz, context.threads);
     if (!genome) return false;
 
     Ratings ratings(genome->genome.length);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "core/files.h"
+#include "core/parallel.h"
 #include "core/reads.h"
 #include "core/report_text.h"
 #include "core/settings.h"
@@ -28,6 +29,7 @@ namespace ruz {
 namespace {
 
 using parted::appendNumber;
+using parted::BatchPlacements;
 using parted::PartedPlacements;
 using parted::PartedSearch;
 using parted::SegmentRecord;
@@ -65,11 +67,6 @@ private:
     std::string text_;
 };
 
-// Adds one read's placements to the lists.
-void merge(const PartedPlacements& placements, PartedResults& results) {
-    results.upper.insert(results.upper.end(), placements.upper.begin(), placements.upper.end());
-    results.lower.insert(results.lower.end(), placements.lower.begin(), placements.lower.end());
-}
 
 // Scans the reads; false when the reads file could not be opened. `readToEnd`
 // is false when a long line or a read error stopped the reading (reported).
@@ -79,24 +76,48 @@ bool scanReads(RunContext& context, const ArgumentSettings& s, const PartedSearc
     auto reads = ReadsFile::open(console, s.readsPath);
     if (!reads) return false;
     console.say("\nseaching parted reads");
-    PartedPlacements placements;
-    const auto* read = reinterpret_cast<const std::uint8_t*>(context.buff.line.data());
-    std::size_t length = 0;
+    const auto inScope = [&](std::size_t n) {
+        return n >= static_cast<std::size_t>(s.rMinSz) && n <= static_cast<std::size_t>(s.rMaxSz);
+    };
+    // The reads of a batch are searched on the run's threads; the batches
+    // are merged in the file's order, so the count on the console and the
+    // record stop are those of the reads taken one by one.
+    bool stopped = false;
     {
         CountEcho echo(console);
-        while (reads->next(context.buff.line, length)) {
-            echo.add(reads->inputCount());
-            if (length < static_cast<std::size_t>(s.rMinSz) ||
-                length > static_cast<std::size_t>(s.rMaxSz))
-                continue;
-            ++results.processed;
-            search.search(read, length, placements);
-            merge(placements, results);
-            if (static_cast<std::int64_t>(results.upper.size()) > parted::kRecordStop) break;
-        }
+        scanBatches<BatchPlacements>(
+            context, *reads, "searching parted reads",
+            [&](ReadBatch& batch, BatchPlacements& out) {
+                out.clear(batch.size());
+                for (std::size_t i = 0; i < batch.size(); ++i) {
+                    if (inScope(batch.length(i))) {
+                        search.search(reinterpret_cast<const std::uint8_t*>(batch.line(i)),
+                                      batch.length(i), out.scratch);
+                        out.add(out.scratch);
+                    }
+                    out.endRead(i);
+                }
+            },
+            [&](ReadBatch& batch, BatchPlacements& out) {
+                for (std::size_t i = 0; i < batch.size(); ++i) {
+                    const std::int64_t line = batch.firstLine() + static_cast<std::int64_t>(i);
+                    echo.add(line);
+                    if (!inScope(batch.length(i))) continue;
+                    ++results.processed;
+                    out.appendRead(i, results.upper, results.lower);
+                    if (static_cast<std::int64_t>(results.upper.size()) > parted::kRecordStop) {
+                        results.input = line;
+                        stopped = true;
+                        return false;
+                    }
+                }
+                return true;
+            });
     }
-    results.input = reads->inputCount();
-    readToEnd = reads->reportEnd(console);
+    // Stopped by the record count, the reading ends there: what lies beyond
+    // (and was perhaps read ahead) is not the run's concern.
+    if (!stopped) results.input = reads->inputCount();
+    readToEnd = stopped || reads->reportEnd(console);
     return true;
 }
 
@@ -170,7 +191,8 @@ bool fMatchReadsT_VarSzParted(RunContext& context, const std::string& parameterF
     const auto settings = loadArgumentSettings(console, parameterFile, kPartedParameters);
     if (!settings) return false;
     const ArgumentSettings& s = *settings;
-    auto genome = parted::loadKeyedGenome(console, s.genomePath, GenomeCheck::Coded, s.rMaxSz);
+    auto genome =
+        parted::loadKeyedGenome(console, s.genomePath, GenomeCheck::Coded, s.rMaxSz, context.threads);
     if (!genome) return false;
 
     PartedResults results;

@@ -35,7 +35,7 @@ std::int32_t marginFor(std::int32_t rMaxSz) {
 }
 
 std::unique_ptr<KeyedGenome> loadKeyedGenome(Console& console, const std::string& path,
-                                             GenomeCheck check, std::int32_t rMaxSz) {
+                                             GenomeCheck check, std::int32_t rMaxSz, int threads) {
     GenomeLoadOptions options;
     options.form = GenomeForm::Code;
     options.check = check;
@@ -46,7 +46,7 @@ std::unique_ptr<KeyedGenome> loadKeyedGenome(Console& console, const std::string
     if (!genome) return nullptr;
     auto keyed = std::make_unique<KeyedGenome>();
     keyed->genome = std::move(*genome);
-    keyed->index = build12Upper(console, keyed->genome.upper);
+    keyed->index = build12Upper(console, keyed->genome.upper, "\nno memory_PARTED", threads);
     if (!keyed->index) return nullptr;
     return keyed;
 }

@@ -140,6 +140,39 @@ private:
     const KmerIndex& index_;
 };
 
+// The placements of a batch's reads, for the threads of a scan: read i's
+// records are upper[upperEnd[i-1] .. upperEnd[i]) and lower likewise.
+struct BatchPlacements {
+    std::vector<SegmentRecord> upper, lower;
+    std::vector<std::size_t> upperEnd, lowerEnd;
+    PartedPlacements scratch;  // one read's placements, reused
+
+    void clear(std::size_t reads) {
+        upper.clear();
+        lower.clear();
+        upperEnd.resize(reads);
+        lowerEnd.resize(reads);
+    }
+    void add(const PartedPlacements& one) {
+        upper.insert(upper.end(), one.upper.begin(), one.upper.end());
+        lower.insert(lower.end(), one.lower.begin(), one.lower.end());
+    }
+    void endRead(std::size_t i) {
+        upperEnd[i] = upper.size();
+        lowerEnd[i] = lower.size();
+    }
+    // Appends read i's records to the lists.
+    void appendRead(std::size_t i, std::vector<SegmentRecord>& toUpper,
+                    std::vector<SegmentRecord>& toLower) const {
+        const std::size_t u = i == 0 ? 0 : upperEnd[i - 1];
+        const std::size_t l = i == 0 ? 0 : lowerEnd[i - 1];
+        toUpper.insert(toUpper.end(), upper.begin() + static_cast<std::ptrdiff_t>(u),
+                       upper.begin() + static_cast<std::ptrdiff_t>(upperEnd[i]));
+        toLower.insert(toLower.end(), lower.begin() + static_cast<std::ptrdiff_t>(l),
+                       lower.begin() + static_cast<std::ptrdiff_t>(lowerEnd[i]));
+    }
+};
+
 // A code-form genome with both margins and its 12-mer upper-strand index.
 struct KeyedGenome {
     Genome genome;
@@ -157,7 +190,7 @@ std::int32_t marginFor(std::int32_t rMaxSz);
 // coded files. Allocation failures print "\nno memory_PARTED" (no key
 // wait); every failure has printed its message when nothing is returned.
 std::unique_ptr<KeyedGenome> loadKeyedGenome(Console& console, const std::string& path,
-                                             GenomeCheck check, std::int32_t rMaxSz);
+                                             GenomeCheck check, std::int32_t rMaxSz, int threads = 1);
 
 // Orders records by start, then by the bases before the key, then after it:
 // records with one start come in one defined order.

@@ -76,7 +76,7 @@ bool RandExt(RunContext& context, const std::string& parameterFile) {
     auto files = RunFiles::create(console, p.resultPrefix, stemOf(p),
                                   {p.genomePath, p.readsPath, parameterFile});
     if (!files) return false;
-    auto genome = loadIndexedGenome(console, p.genomePath, sizes->readSize() - 1);
+    auto genome = loadIndexedGenome(console, p.genomePath, sizes->readSize() - 1, context.threads);
     if (!genome) return false;
 
     Task task[] = {{*sizes, &*files, {}}};

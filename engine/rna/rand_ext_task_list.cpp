@@ -224,7 +224,7 @@ bool RandExtTaskList(RunContext& context, const std::string& parameterFile) {
     console.waitKey();
     console.say("\nexecuting...");
 
-    const auto genome = loadIndexedGenome(console, in.genomePath, marginFor(*list));
+    const auto genome = loadIndexedGenome(console, in.genomePath, marginFor(*list), context.threads);
     if (!genome) return false;
 
     console.say("\nimmutSz\tmutTipSz\tmisNu");

@@ -80,7 +80,7 @@ std::string resultStem(const std::string& prefix, const std::string& name, const
 // Genome and index
 
 std::unique_ptr<IndexedGenome> loadIndexedGenome(Console& console, const std::string& path,
-                                                 std::int32_t margin) {
+                                                 std::int32_t margin, int threads) {
     GenomeLoadOptions options;
     options.form = GenomeForm::Letter;
     options.check = GenomeCheck::KindB;
@@ -90,7 +90,7 @@ std::unique_ptr<IndexedGenome> loadIndexedGenome(Console& console, const std::st
     if (!genome) return nullptr;
     auto indexed = std::make_unique<IndexedGenome>();
     indexed->genome = std::move(*genome);
-    indexed->index = build12RootChain(console, indexed->genome);
+    indexed->index = build12RootChain(console, indexed->genome, threads);
     if (!indexed->index) return nullptr;
     return indexed;
 }

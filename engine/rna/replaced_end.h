@@ -80,7 +80,7 @@ struct IndexedGenome {
 // letters (at least 11, so every 12-mer key lies inside the strand), then
 // indexes both strands. Failures print their messages.
 std::unique_ptr<IndexedGenome> loadIndexedGenome(Console& console, const std::string& path,
-                                                 std::int32_t margin);
+                                                 std::int32_t margin, int threads = 1);
 
 // The four files of one run, created in this order: the upper and lower site
 // spills ("Rna_fiUp" and "Rna_fiLw" in the result directory, under names
