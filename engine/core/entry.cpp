@@ -69,9 +69,8 @@ std::string shownName(std::string_view name) {
     return shown;
 }
 
-// Reads the call file beside the executable. A file that cannot be opened
-// or read ends the run; a line that does not fit leaves both values empty,
-// so no analysis runs, and says so on the error stream.
+}  // namespace
+
 std::optional<CallLines> readCallFile(Console& console, const std::string& ownPath) {
     const std::string path = directoryOf(ownPath) + std::string(kCallFileName);
     FilePtr file = openStream(console, path);
@@ -93,6 +92,8 @@ std::optional<CallLines> readCallFile(Console& console, const std::string& ownPa
     }
     return call;
 }
+
+namespace {
 
 // The thread count of a run: the command line's, else the parameter file's
 // `threads` record, else every processor available. A record that is not a
@@ -148,6 +149,7 @@ int dispatch(RunContext& context, AnalysisTable table, const CallLines& call) {
         context.console.fail("\n", analysis->name, ": this analysis is not available in this version");
     } else if (const auto threads = threadsOf(context.console, call)) {
         context.threads = *threads;
+        const ThreadAllowance allowance(*threads);
         ranToEnd = runAnalysis(context, *analysis, call.parameterFile);
     }
     context.console.say("\ndone\n");

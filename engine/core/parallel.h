@@ -42,6 +42,20 @@ inline constexpr std::size_t kBatchLines = 4096;
 // The number of threads the machine offers this process.
 int availableThreads();
 
+// Allows up to `threads` threads at once for as long as it lives, even more
+// than the machine has processors (the user asked for them).
+class ThreadAllowance {
+public:
+    explicit ThreadAllowance(int threads);
+    ~ThreadAllowance();
+    ThreadAllowance(const ThreadAllowance&) = delete;
+    ThreadAllowance& operator=(const ThreadAllowance&) = delete;
+
+private:
+    struct Control;
+    std::unique_ptr<Control> control_;
+};
+
 namespace detail {
 
 template <typename Result>

@@ -1,0 +1,178 @@
+// Every analysis run by the built engine on 1, 2 and 3 threads must give
+// the same console text and the same files, byte for byte. The inputs mix
+// what makes the order of the work matter: many batches of reads, reads
+// placed many times and on equal keys, reads on both strands, defective and
+// out-of-range reads, and more than 9995 parted (circularly permuted) reads
+// on the upper strand, so that the record stop falls in the middle of the
+// reads file.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "support/test_files.h"
+
+namespace ruz {
+namespace {
+
+namespace fs = std::filesystem;
+using test::shellQuoted;
+
+std::string reverseComplement(const std::string& s) {
+    std::string rc(s.rbegin(), s.rend());
+    for (char& c : rc) c = c == 'A' ? 'T' : c == 'C' ? 'G' : c == 'G' ? 'C' : c == 'T' ? 'A' : c;
+    return rc;
+}
+
+std::string codesOf(const std::string& letters) {
+    std::string codes;
+    for (const char c : letters) codes.push_back(static_cast<char>(std::string("ACGT").find(c)));
+    return codes;
+}
+
+// The inputs, letters and codes, written into every run's folder.
+struct Inputs {
+    std::string genome;
+    std::vector<std::string> reads;  // letters; some hold N
+};
+
+Inputs makeInputs() {
+    std::mt19937 rng(2024);
+    const auto base = [&] { return "ACGT"[rng() & 3]; };
+    Inputs in;
+    in.genome.resize(20000);
+    for (char& c : in.genome) c = base();
+    const auto window = [&](std::size_t at, std::size_t n) {
+        std::string w;
+        for (std::size_t i = 0; i < n; ++i) w += in.genome[(at + i) % in.genome.size()];
+        return w;
+    };
+    const auto anywhere = [&] { return rng() % in.genome.size(); };
+    for (int i = 0; i < 30000; ++i) {
+        const int kind = static_cast<int>(rng() % 10);
+        std::string read;
+        if (kind < 4) {  // a permuted segment: head at p, tail just before it
+            const std::size_t p = anywhere(), head = 14 + rng() % 20, tail = 4 + rng() % 10;
+            read = window(p, head) + window(p + in.genome.size() - tail, tail);
+        } else if (kind < 6) {  // a copy, from a few sites, either strand
+            const std::size_t at = (rng() % 50) * 397;
+            read = window(at, 20 + rng() % 3 * 10);
+            if (rng() & 1) read = reverseComplement(read);
+        } else if (kind < 8) {  // a copy with a replaced tip
+            read = window(anywhere() % 200 * 97, 20);
+            for (std::size_t j = 14; j < read.size(); ++j) read[j] = base();
+        } else if (kind == 8) {  // short or random
+            read.resize(5 + rng() % 40);
+            for (char& c : read) c = base();
+        } else {  // defective
+            read = window(anywhere(), 25);
+            read[rng() % read.size()] = 'N';
+        }
+        in.reads.push_back(read);
+    }
+    return in;
+}
+
+void writeInputs(const fs::path& dir, const Inputs& in) {
+    std::string letters, letters2, coded, coded2;
+    for (std::size_t i = 0; i < in.reads.size(); ++i) {
+        const std::string& r = in.reads[i];
+        letters += r + (i % 11 == 0 ? "\r\n" : "\n");
+        if (r.find('N') != std::string::npos) continue;
+        (i % 2 ? coded2 : coded) += codesOf(r) + "\n";
+        if (i % 3 == 0) letters2 += r + "\n";
+    }
+    test::writeFile((dir / "g.txt").string(), in.genome);
+    test::writeFile((dir / "g.bin").string(), codesOf(in.genome));
+    test::writeFile((dir / "r.txt").string(), letters);
+    test::writeFile((dir / "r.bin").string(), coded);
+    test::writeFile((dir / "r2.bin").string(), coded2);
+    test::writeFile((dir / "list.txt").string(), "r.bin\r\n\nr2.bin\n");
+    test::writeFile((dir / "tasks.txt").string(),
+                    "Task list\n\n\n\n\n\nt\nimmutSz\tmutTipSz\tmisNu\n14\t6\t1\n12\t8\t2\n"
+                    "16\t4\t1\n20\t10\t1\n");
+    fs::create_directory(dir / "res");
+}
+
+struct AnalysisRun {
+    const char* function;
+    std::map<std::string, std::string> parameters;
+};
+
+// Paths are relative to the run's folder, so the logs that name them are
+// alike in every folder.
+const std::vector<AnalysisRun> kRuns = {
+    {"RandExt",
+     {{"pthGnm", "g.txt"}, {"pthReads", "r.txt"}, {"diRes", "res"}, {"experimentId", "e"},
+      {"immutSz", "14"}, {"mutTipSz", "6"}, {"misNu", "1"}}},
+    {"RandExtTaskList",
+     {{"pthGnm", "g.txt"}, {"pthReads", "r.txt"}, {"diRes", "res"}, {"pthTaskList", "tasks.txt"}}},
+    {"fIdentifyCircularRna",
+     {{"pthGnm", "g.txt"}, {"pthReads", "r.txt"}, {"diRes", "res"}, {"rMinSz", "16"}, {"rMaxSz", "60"}}},
+    {"fMatchReadsT_VarSzParted",
+     {{"pthGnm", "g.bin"}, {"pthReads", "r.bin"}, {"diRes", "res"}, {"rMinSz", "16"}, {"rMaxSz", "60"}}},
+    {"fMatchReadsT_VarSzPartedRate",
+     {{"pthGnm", "g.bin"}, {"diReads", "."}, {"pthList", "list.txt"}, {"diRes", "res"},
+      {"rMinSz", "16"}, {"rMaxSz", "60"}}},
+    {"fMapReadsOnToSeq",
+     {{"pthGnm", "g.bin"}, {"pthReads", "r.bin"}, {"diRes", "res"}, {"rMinSz", "16"}, {"rMaxSz", "60"}}},
+    {"fMatchReadsT_VarSzO",
+     {{"pthGnm", "g.bin"}, {"pthReads", "r.bin"}, {"diRes", "res"}, {"rMinSz", "5"}, {"rMaxSz", "40"}}},
+    {"fMapReadsOneInSeq", {{"pthGnm", "g.bin"}, {"pthReads", "r.bin"}, {"diRes", "res"}}},
+    {"fReadsOutOfSeq",
+     {{"pthGnm", "g.bin"}, {"pthReads", "r.bin"}, {"diRes", "res"}, {"rMinSz", "10"}, {"rMaxSz", "60"}}},
+    {"fGetReadsThatOutOfSeq",
+     {{"pthGnm", "g.txt"}, {"pthReads", "r.txt"}, {"diRes", "res"}, {"rMinSz", "10"}, {"rMaxSz", "60"}}},
+    {"fTestGenomeSborka", {{"pthGnm", "g.bin"}, {"pthReads", "r.bin"}, {"diRes", "res"}}},
+};
+
+// Every file of a folder and its subfolders, by relative path.
+std::map<std::string, std::string> filesOf(const fs::path& dir) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        if (entry.is_regular_file())
+            files[fs::relative(entry.path(), dir).string()] = test::readFile(entry.path().string());
+    return files;
+}
+
+TEST(Threads, EveryAnalysisGivesTheSameOutputsOnOneTwoAndThreeThreads) {
+    const Inputs inputs = makeInputs();
+    test::TempDir scratch;
+    for (const AnalysisRun& run : kRuns) {
+        SCOPED_TRACE(run.function);
+        std::map<std::string, std::string> firstFiles;
+        std::string firstConsole;
+        for (const int threads : {1, 2, 3}) {
+            test::TempDir dir;
+            writeInputs(dir.path(), inputs);
+            std::string params;
+            for (const auto& [name, value] : run.parameters) params += test::record(name, value);
+            test::writeFile(dir.file("p.txt"), params);
+            const auto r = test::runCommand("cd " + shellQuoted(dir.path().string()) + " && " +
+                                                shellQuoted(RUZ_ENGINE_EXE) + " --threads " +
+                                                std::to_string(threads) + " p.txt " + run.function,
+                                            scratch);
+            EXPECT_EQ(r.exitCode, 0) << r.out;
+            const auto files = filesOf(dir.path());
+            if (threads == 1) {
+                firstFiles = files;
+                firstConsole = r.out;
+                EXPECT_GT(filesOf(dir.path() / "res").size(), 0u) << "the run writes results";
+                continue;
+            }
+            EXPECT_EQ(r.out, firstConsole) << threads << " threads";
+            ASSERT_EQ(files.size(), firstFiles.size()) << threads << " threads";
+            for (const auto& [name, content] : firstFiles) {
+                ASSERT_TRUE(files.count(name)) << name;
+                EXPECT_TRUE(files.at(name) == content) << name << " differs on " << threads << " threads";
+            }
+        }
+    }
+}
+
+}  // namespace
+}  // namespace ruz
