@@ -157,6 +157,7 @@ TEST(Threads, EveryAnalysisGivesTheSameOutputsOnOneTwoAndThreeThreads) {
                                                 std::to_string(threads) + " p.txt " + run.function,
                                             scratch);
             EXPECT_EQ(r.exitCode, 0) << r.out;
+            EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
             const auto files = filesOf(dir.path());
             if (threads == 1) {
                 firstFiles = files;

@@ -183,10 +183,13 @@ private:
             if (!isEmpty(static_cast<std::uint32_t>(code))) previous = code;
         std::vector<Group> stack;
         std::uint32_t fetched = bucketBegin(first);
+        // Positions past the range's buckets belong to another thread's
+        // range, which reorders them: they are not looked at.
+        const std::uint32_t rangeEnd = bucketBegin(end);
         for (std::uint32_t code = first; code < end; ++code) {
             if (isEmpty(code)) continue;
             if (current != kNone) {
-                fetchAhead(ends_[current], fetched);
+                fetchAhead(ends_[current], rangeEnd, fetched);
                 settleBucket(static_cast<std::uint32_t>(current), previous, code, stack);
             }
             previous = std::exchange(current, code);
@@ -199,11 +202,11 @@ private:
     }
 
     // Fetches what the positions up to kFetchAhead after `from` in bucket
-    // order will be settled with; `fetched` is how far that has gone.
-    void fetchAhead(std::uint32_t from, std::uint32_t& fetched) const {
+    // order, but before `limit`, will be settled with; `fetched` is how far
+    // that has gone.
+    void fetchAhead(std::uint32_t from, std::uint32_t limit, std::uint32_t& fetched) const {
         constexpr std::uint32_t kFetchAhead = 48;
-        const std::uint32_t until =
-            std::min<std::uint32_t>(from + kFetchAhead, static_cast<std::uint32_t>(n_));
+        const std::uint32_t until = std::min<std::uint32_t>(from + kFetchAhead, limit);
         for (; fetched < until; ++fetched) {
             const std::uint32_t p = positions_[fetched];
             __builtin_prefetch(s_ + p + k_);
