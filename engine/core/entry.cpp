@@ -33,10 +33,10 @@ void printUsage(std::ostream& out, AnalysisTable table) {
         << "       Ruzovizu [-t N] PARAMFILE FUNCTION   run FUNCTION with the parameter file PARAMFILE\n"
         << "       Ruzovizu --help | --version\n\n"
         << "options:\n"
-        << "  -t N, --threads N   work on N threads (default: a `threads` record of the parameter\n"
-        << "                      file, else every processor available: " << availableThreads()
-        << "); the results do not\n"
-        << "                      depend on it\n\nfunctions:\n";
+        << "  -t N, --threads N   work on N threads, 0 for every processor available ("
+        << availableThreads() << ");\n"
+        << "                      default: the parameter file's `threads` record, else every\n"
+        << "                      processor. The results do not depend on it.\n\nfunctions:\n";
     for (const AnalysisInfo& a : table) {
         const std::size_t pad = a.name.size() < kNameColumn ? kNameColumn - a.name.size() : 2;
         out << "  " << a.name << std::string(pad, ' ') << a.help
@@ -96,8 +96,9 @@ std::optional<CallLines> readCallFile(Console& console, const std::string& ownPa
 namespace {
 
 // The thread count of a run: the command line's, else the parameter file's
-// `threads` record, else every processor available. A record that is not a
-// whole number of at least 1 is refused by name.
+// `threads` record, else every processor available (also for a record of 0
+// or an empty one). A record that is not a whole number of at least 0 is
+// refused by name.
 std::optional<int> threadsOf(Console& console, const CallLines& call) {
     if (call.threads > 0) return call.threads;
     // A quiet look: the analysis reports a file it cannot open itself.
@@ -110,11 +111,12 @@ std::optional<int> threadsOf(Console& console, const CallLines& call) {
     const std::string& value = table.lookup("threads");
     const auto n = intParameter(console, "threads", value);
     if (!n) return std::nullopt;
-    if (*n < 1) {
-        console.fail("\nparameter ", shownNumber("threads", value, *n), " must be at least 1");
+    if (*n < 0) {
+        console.fail("\nparameter ", shownNumber("threads", value, *n),
+                     " must be 0 (every processor) or more");
         return std::nullopt;
     }
-    return *n;
+    return *n == 0 ? availableThreads() : *n;
 }
 
 bool runAnalysis(RunContext& context, const AnalysisInfo& analysis, const std::string& parameterFile) {
@@ -179,20 +181,20 @@ CommandLine parseCommandLine(int argc, char** argv) {
         } else if (arg == "--threads" || arg == "-t") {
             std::int32_t n = 0;
             if (i + 1 >= argc || toInt32(argv[i + 1], n) != IntConversion::Ok ||
-                std::to_string(n) != argv[i + 1] || n < 1) {
-                line.problem = "--threads needs a whole number of at least 1";
+                std::to_string(n) != argv[i + 1] || n < 0) {
+                line.problem = "--threads needs a whole number, 0 for every processor";
                 return line;
             }
-            line.threads = n;
+            line.threads = n == 0 ? availableThreads() : n;
             ++i;
         } else if (arg.starts_with("--threads=")) {
             std::int32_t n = 0;
             const std::string_view value = arg.substr(10);
-            if (toInt32(value, n) != IntConversion::Ok || std::to_string(n) != value || n < 1) {
-                line.problem = "--threads needs a whole number of at least 1";
+            if (toInt32(value, n) != IntConversion::Ok || std::to_string(n) != value || n < 0) {
+                line.problem = "--threads needs a whole number, 0 for every processor";
                 return line;
             }
-            line.threads = n;
+            line.threads = n == 0 ? availableThreads() : n;
         } else if (arg.starts_with("-") && arg.size() > 1) {
             line.problem = "unknown option " + std::string(arg);
             return line;
@@ -228,7 +230,7 @@ int runEngine(int argc, char** argv, Console& console, AnalysisTable table) {
     if (line.words.size() == 2) {
         call = CallLines{line.words[0], line.words[1], {}, 0};
     } else {
-        std::string ownPath = argc > 0 && argv[0] ? argv[0] : "";
+        std::string ownPath = platform::executablePath(argc > 0 ? argv[0] : nullptr);
         if (ownPath.size() > kOwnPathLimit) ownPath.resize(kOwnPathLimit);
         call = readCallFile(console, ownPath);
         if (!call) return 1;

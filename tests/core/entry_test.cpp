@@ -13,6 +13,7 @@
 #include <stdexcept>
 
 #include "core/files.h"
+#include "core/parallel.h"
 
 #include "support/test_files.h"
 
@@ -128,14 +129,8 @@ TEST_F(EngineRun, EveryAnalysisOfTheTableIsReachable) {
     for (const AnalysisInfo& a : analysisTable()) {
         writeCall("/nonexistent/p.txt\n" + std::string(a.name));
         const auto r = run();
-        const std::string notBuilt =
-            "\n" + std::string(a.name) + ": this analysis is not available in this version\ndone\n";
-        if (a.run && r.out != notBuilt) {
-            EXPECT_EQ(r.out.rfind("\ni can't open /nonexistent/p.txt", 0), 0u) << a.name;
-        } else {
-            EXPECT_EQ(r.out, "\n" + std::string(a.name) +
-                                 ": this analysis is not available in this version\ndone\n");
-        }
+        ASSERT_NE(a.run, nullptr) << a.name << ": every analysis of the table runs";
+        EXPECT_EQ(r.out.rfind("\ni can't open /nonexistent/p.txt", 0), 0u) << a.name << r.out;
         EXPECT_EQ(r.exitCode, 1) << a.name;
     }
     EXPECT_GE(analysisTable().size(), 11u);
@@ -154,6 +149,8 @@ TEST_F(EngineRun, CommandLineFormNeedsNoCallFile) {
     EXPECT_EQ(r.exitCode, 0);
     for (const AnalysisInfo& a : analysisTable())
         EXPECT_NE(r.out.find(std::string(a.name)), std::string::npos) << a.name;
+    EXPECT_EQ(r.out.find("not available"), std::string::npos) << "every function runs";
+    EXPECT_NE(r.out.find("-t N, --threads N"), std::string::npos);
 
     r = run(" --version");
     EXPECT_EQ(r.exitCode, 0);
@@ -202,6 +199,43 @@ TEST(Dispatch, WhatAnAnalysisThrowsEndsTheRunLikeAFailure) {
         EXPECT_EQ(rec.keyWaits(), 2);
     }
     EXPECT_TRUE(dir.listing().empty()) << "the temporary file went with the unwinding";
+}
+
+bool saysItsThreads(RunContext& context, const std::string&) {
+    context.console.say("\nthreads=", context.threads);
+    return true;
+}
+
+constexpr AnalysisInfo kSaysThreads[] = {{"fThreads", saysItsThreads, "says its threads", {}}};
+
+// The command line's count wins, then the parameter file's record; 0 or
+// nothing means every processor.
+TEST(Dispatch, ThreadsComeFromTheCommandLineElseTheParameterFile) {
+    test::TempDir dir;
+    const std::string all = "\nthreads=" + std::to_string(availableThreads());
+    struct Case {
+        const char* record;  // nullptr: no threads record
+        int commandLine;
+        std::string console;
+        int status;
+    };
+    const Case cases[] = {
+        {nullptr, 0, all, 0},
+        {"3", 0, "\nthreads=3", 0},
+        {"3", 5, "\nthreads=5", 0},
+        {"0", 0, all, 0},
+        {"", 0, all, 0},
+        {"-1", 0, "\nparameter threads = -1 must be 0 (every processor) or more", 1},
+        {"two", 0, "\nparameter threads = \"two\" is not a whole number", 1},
+    };
+    for (const Case& c : cases) {
+        test::writeFile(dir.file("p.txt"), c.record ? test::record("threads", c.record, "int") : "");
+        RecordingConsole rec;
+        RunContext context(rec.console());
+        EXPECT_EQ(dispatch(context, kSaysThreads, {dir.file("p.txt"), "fThreads", {}, c.commandLine}),
+                  c.status);
+        EXPECT_EQ(rec.text(), c.console + "\ndone\n") << (c.record ? c.record : "no record");
+    }
 }
 
 TEST(Dispatch, UsageKeepsLongNamesApartFromTheirHelp) {
