@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
-# Builds the engine and runs RandExt on the bundled example (examples/):
-# a 6000-letter genome and 68 reads with replaced ends planted on both
-# strands. The results go to a fresh folder, results/example.
+# Builds the engine and runs it on the bundled examples:
+#  - examples/: a 6000-letter genome (letters and codes) with reads whose end
+#    was replaced (RandExt), reads with planted circular permutations
+#    (fIdentifyCircularRna) and parted reads in two coded files
+#    (fMatchReadsT_VarSzParted and its rating over both files);
+#  - examples/fastq/: a phage genome as FASTA.gz and reads as FASTQ.gz,
+#    prepared into the engine's files (fPrepGenome, fPrepReads) and then
+#    searched with RandExt.
+# The results go to fresh folders, results/example and results/fastq.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
@@ -11,16 +17,27 @@ cmake -S . -B build/example -DCMAKE_BUILD_TYPE=Release \
       -DRUZ_BUILD_TESTS=OFF -DRUZ_BUILD_BENCH=OFF -DRUZ_BUILD_LAUNCHER=OFF >/dev/null
 cmake --build build/example --target Ruzovizu -j2
 
-rm -rf results/example
-mkdir -p results/example
-echo
-echo "== Ruzovizu examples/RandExt.txt RandExt"
 # Standard input from /dev/null: the engine's key waits return at once.
-build/example/bin/Ruzovizu examples/RandExt.txt RandExt </dev/null
+run() {
+    echo
+    echo "== Ruzovizu $1 $2"
+    build/example/bin/Ruzovizu "$1" "$2" </dev/null
+}
+
+rm -rf results/example results/fastq
+mkdir -p results/example results/fastq
+run examples/RandExt.txt RandExt
+for f in fIdentifyCircularRna fMatchReadsT_VarSzParted fMatchReadsT_VarSzPartedRate; do
+    run "examples/$f.txt" "$f"
+done
+for f in fPrepGenome fPrepReads RandExt; do
+    run "examples/fastq/$f.txt" "$f"
+done
 echo
-for f in results/example/*; do
+for f in results/example/* results/fastq/*Log.txt results/fastq/*_PrepLog.txt; do
+    [ -f "$f" ] || continue
     echo "== $f (first lines)"
     head -n 12 "$f"
     echo
 done
-echo "The result table and its log are in results/example/."
+echo "The results are in results/example/ and results/fastq/."

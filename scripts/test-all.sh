@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test twice: in the debug build and in the
-# build with the address and undefined-behaviour sanitizers.
+# Builds everything and runs every test: the debug build, the build with the
+# address and undefined-behaviour sanitizers, the thread-sanitizer build for
+# the tests that run analyses on several threads, a short run of every fuzz
+# target, and the Windows cross-build compared with the Linux build under
+# Wine. RUZ_SKIP_FUZZ=1 or RUZ_SKIP_WINDOWS=1 leave those two steps out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
@@ -15,4 +18,21 @@ for preset in debug asan; do
     echo "== $preset tests"
     ctest --preset "$preset" -j "$jobs"
 done
-echo "All tests passed (debug and sanitizer builds)."
+
+echo "== thread-sanitizer build (oneTBB built with the sanitizer)"
+tbb_dir=$(scripts/tsan-tbb.sh)
+cmake --preset tsan -DTBB_DIR="$tbb_dir" >/dev/null
+cmake --build --preset tsan -j "$jobs" --target engine_tests Ruzovizu
+echo "== thread-sanitizer tests"
+ctest --preset tsan -j "$jobs"
+
+if [ -z "${RUZ_SKIP_FUZZ:-}" ] && [ -x scripts/fuzz.sh ]; then
+    echo "== fuzz targets, 15 s each"
+    scripts/fuzz.sh 15
+fi
+
+if [ -z "${RUZ_SKIP_WINDOWS:-}" ] && [ -x scripts/windows-check.sh ]; then
+    echo "== Windows cross-build under Wine"
+    scripts/windows-check.sh
+fi
+echo "All tests passed."
