@@ -276,8 +276,14 @@ std::optional<RootChain12> build12RootChain(Console& console, const Genome& geno
     checkArguments(genome.upper, 12);
     checkArguments(genome.lower, 12);
     return buildOrReport(console, "\nno memory_12-RootChain", [&] {
-        return RootChain12{KmerIndex(genome.upper, 12, GenomeForm::Letter, threads),
-                           KmerIndex(genome.lower, 12, GenomeForm::Letter, threads)};
+        // With two threads or more the strands are indexed at once, each on
+        // half of them.
+        std::optional<KmerIndex> strands[2];
+        const int perStrand = std::max(1, threads / 2);
+        parallelFor(threads >= 2 ? 2 : 1, 2, [&](std::size_t s) {
+            strands[s].emplace(s == 0 ? genome.upper : genome.lower, 12, GenomeForm::Letter, perStrand);
+        });
+        return RootChain12{std::move(*strands[0]), std::move(*strands[1])};
     });
 }
 
