@@ -16,7 +16,7 @@ constexpr std::size_t kWriteBuffer = std::size_t{1} << 20;
 // Opens for reading and refuses what is not a regular file: a directory
 // opens on some systems and then fails at the first read.
 FilePtr openRegular(const std::string& path, const char* mode) {
-    FilePtr file(std::fopen(path.c_str(), mode));
+    FilePtr file(platform::openPath(path, mode));
     if (file && !platform::isRegularFile(file.get())) file.reset();
     return file;
 }
@@ -45,7 +45,7 @@ bool readAll(std::FILE* file, std::string& bytes) {
 
 std::int64_t fileSize(const std::string& path) {
     std::error_code ec;
-    const std::filesystem::path p(path);
+    const std::filesystem::path p = platform::fileSystemPath(path);
     if (!std::filesystem::is_regular_file(p, ec) || ec) return -1;
     const auto size = std::filesystem::file_size(p, ec);
     if (ec) return -1;
@@ -93,12 +93,13 @@ std::optional<std::string> resultPrefix(Console& console, std::string_view diRes
 
 void removeFile(const std::string& path) {
     std::error_code ec;
-    std::filesystem::remove(path, ec);
+    std::filesystem::remove(platform::fileSystemPath(path), ec);
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
-    const bool same = std::filesystem::equivalent(a, b, ec);
+    const bool same =
+        std::filesystem::equivalent(platform::fileSystemPath(a), platform::fileSystemPath(b), ec);
     return !ec && same;
 }
 
@@ -193,6 +194,12 @@ std::optional<ResultFile> ResultFile::create(Console& console, const std::string
             console.fail("\nresult file ", finalPath, " is an input of this run");
             return std::nullopt;
         }
+    }
+    // On Windows a colon would put the result into a hidden stream of
+    // another file, and a final dot would be dropped without a word.
+    if (!platform::fileNameAllowed(finalPath)) {
+        console.fail("\nresult file ", finalPath, " has a name that the system does not allow");
+        return std::nullopt;
     }
     auto temp = TempFile::create(console, finalPath, finalPath);
     if (!temp) return std::nullopt;

@@ -1,10 +1,6 @@
 #include "progress.h"
 
-#ifdef _WIN32
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
+#include "platform.h"
 
 namespace ruz {
 
@@ -13,13 +9,7 @@ namespace {
 constexpr auto kInterval = std::chrono::milliseconds(250);
 }  // namespace
 
-bool Progress::errorStreamIsTerminal() {
-#ifdef _WIN32
-    return _isatty(_fileno(stderr)) != 0;
-#else
-    return isatty(STDERR_FILENO) != 0;
-#endif
-}
+bool Progress::errorStreamIsTerminal() { return platform::errorStreamIsTerminal(); }
 
 void Progress::phase(std::string_view name) {
     if (!enabled_) return;
