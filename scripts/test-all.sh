@@ -33,6 +33,6 @@ fi
 
 if [ -z "${RUZ_SKIP_WINDOWS:-}" ] && [ -x scripts/windows-check.sh ]; then
     echo "== Windows cross-build under Wine"
-    scripts/windows-check.sh
+    scripts/windows-check.sh --linux-engine build/debug/bin/Ruzovizu
 fi
 echo "All tests passed."
