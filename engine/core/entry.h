@@ -3,6 +3,7 @@
 // analysis).
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -40,6 +41,12 @@ struct CallLines {
     // Threads asked for on the command line; 0 when not given there.
     int threads = 0;
 };
+
+// Reads the call file beside the executable `ownPath`. A file that cannot
+// be opened or read ends the run (message, key wait, nothing returned); a
+// line that does not fit leaves both values empty, so no analysis runs, and
+// `problem` says why.
+std::optional<CallLines> readCallFile(Console& console, const std::string& ownPath);
 
 // Runs one analysis by name through the table; returns the process status:
 // 0 when the analysis ran to its end, 1 otherwise. The number of threads is

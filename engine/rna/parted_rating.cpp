@@ -18,6 +18,7 @@
 #include "core/parallel.h"
 #include "core/reads.h"
 #include "core/settings.h"
+#include "rna/parted_rating.h"
 #include "rna/parted_search.h"
 #include "rna/rna_analyses.h"
 
@@ -30,65 +31,9 @@ using parted::BatchPlacements;
 using parted::PartedPlacements;
 using parted::PartedSearch;
 using parted::SegmentRecord;
-
-struct RatedPosition {
-    std::int32_t position;
-    std::int64_t rating;  // reads files that placed a tail start here
-};
-
-// The ratings of the positions placed so far. A reads file's tail starts are
-// gathered first and merged once the file is read, so a position gains at
-// most one per file; only placed positions take memory.
-class Ratings {
-public:
-    explicit Ratings(std::int32_t genomeLength) : length_(genomeLength) {}
-
-    // A tail start of the current reads file; starts at or before position
-    // 0 lie in the front margin and wrap round to the genome's end.
-    void add(std::int32_t tailStart) {
-        const std::int64_t L = length_;
-        starts_.push_back(static_cast<std::int32_t>(((tailStart - 1) % L + L) % L + 1));
-        if (starts_.size() >= compactAt_) compact();
-    }
-
-    // Ends the current reads file: each position it placed gains 1.
-    void endFile() {
-        compact();
-        std::vector<RatedPosition> merged;
-        merged.reserve(rated_.size() + starts_.size());
-        auto old = rated_.begin();
-        for (const std::int32_t p : starts_) {
-            while (old != rated_.end() && old->position < p) merged.push_back(*old++);
-            if (old != rated_.end() && old->position == p)
-                merged.push_back({p, (old++)->rating + 1});
-            else
-                merged.push_back({p, 1});
-        }
-        merged.insert(merged.end(), old, rated_.end());
-        rated_.swap(merged);
-        starts_.clear();
-        compactAt_ = kFirstCompaction;
-    }
-
-    const std::vector<RatedPosition>& rated() const { return rated_; }
-
-private:
-    static constexpr std::size_t kFirstCompaction = std::size_t{1} << 20;
-
-    // Keeps each position of the current file once, so a file with many
-    // placements on few positions stays small.
-    void compact() {
-        std::sort(starts_.begin(), starts_.end());
-        starts_.erase(std::unique(starts_.begin(), starts_.end()), starts_.end());
-        compactAt_ = std::max(kFirstCompaction, 2 * starts_.size());
-    }
-
-    std::int32_t length_;
-    std::vector<std::int32_t> starts_;
-    std::size_t compactAt_ = kFirstCompaction;
-    std::vector<RatedPosition> rated_;  // by rising position
-};
-
+using parted_rating::ListEnd;
+using parted_rating::RatedPosition;
+using parted_rating::Ratings;
 
 enum class FileEnd {
     Read,    // read to its end
@@ -127,9 +72,10 @@ FileEnd rateReadsFile(RunContext& context, const std::string& path, const Argume
     return reads->reportEnd(console) ? FileEnd::Read : FileEnd::Cut;
 }
 
-enum class ListEnd { Complete, Cut, Failed };
+}  // namespace
 
-// Rates every reads file of the list, numbering the non-empty lines from 1.
+namespace parted_rating {
+
 ListEnd rateListedFiles(RunContext& context, const ArgumentSettings& s, const std::string& logPath,
                         const PartedSearch& search, Ratings& ratings) {
     Console& console = context.console;
@@ -157,6 +103,10 @@ ListEnd rateListedFiles(RunContext& context, const ArgumentSettings& s, const st
     }
     return list->reportEnd(console) ? ListEnd::Complete : ListEnd::Cut;
 }
+
+}  // namespace parted_rating
+
+namespace {
 
 bool writeLog(Console& console, const ArgumentSettings& s, const std::string& logPath,
               const std::string& parameterFile, const Ratings& ratings) {

@@ -16,6 +16,7 @@
 #include "core/files.h"
 #include "core/params.h"
 #include "core/reads.h"
+#include "rand_ext_task_list.h"
 #include "replaced_end.h"
 #include "rna_analyses.h"
 
@@ -30,12 +31,6 @@ using namespace replaced_end;
 constexpr std::size_t kLongestTaskLine = 99;
 constexpr int kHeadLines = 8;
 constexpr int kExperimentLine = 7;
-
-struct TaskList {
-    std::string experimentId;
-    std::vector<std::string> lines;  // the task lines, CR removed
-    bool endsAtLongLine = false;     // a line too long for the line buffer ended it
-};
 
 std::string withoutFinalCr(const char* line, std::size_t length) {
     return std::string(line, lengthWithoutCr(line, length));
@@ -52,6 +47,10 @@ std::string shownLine(const std::string& line) {
     }
     return shown;
 }
+
+}  // namespace
+
+namespace replaced_end {
 
 // Reads the whole list up front: the largest read size of its tasks sets
 // the genome's circular margin. The experiment identifier names files, so
@@ -84,7 +83,7 @@ std::optional<TaskList> readTaskList(RunContext& context, const std::string& pat
 // Splits a task line into its three tab-separated fields. A line that does
 // not have exactly three, holds a NUL byte or is too long is refused with
 // the reason in `problem`.
-std::optional<SizeTexts> splitTaskLine(const std::string& line, std::string* problem = nullptr) {
+std::optional<SizeTexts> splitTaskLine(const std::string& line, std::string* problem) {
     const auto refuse = [&](const char* why) -> std::optional<SizeTexts> {
         if (problem) *problem = why;
         return std::nullopt;
@@ -113,6 +112,10 @@ std::int32_t marginFor(const TaskList& list) {
     }
     return margin;
 }
+
+}  // namespace replaced_end
+
+namespace {
 
 struct Inputs {
     std::string resultPrefix;

@@ -1,0 +1,224 @@
+// The list-file reader of the rating analysis (fMatchReadsT_VarSzPartedRate).
+//
+// The input is a list file: one reads file name a line, LF or CR LF, empty
+// lines skipped. It is read by the analysis's own list reader, which rates
+// every listed file against the bundled example's coded genome (built once):
+// the directory of the listed files holds the example's two reads files, an
+// empty one, one with a line too long for the line buffer, and the log the
+// run would write. What the reader does is checked against the list's own
+// lines: the files rated in order, the stop at a NUL byte, at a missing
+// file, at the log, at a long line of the list or of a listed file, and the
+// ratings, each position gaining one for every listed file that places a
+// tail there. A listed file outside that directory (the list itself, say)
+// is rated too; the ratings must then still be ordered and bounded.
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/console.h"
+#include "core/context.h"
+#include "core/genome.h"
+#include "core/settings.h"
+#include "rna/parted_rating.h"
+#include "rna/parted_search.h"
+#include "support/fuzz_support.h"
+
+namespace {
+
+using namespace ruz;
+using parted_rating::ListEnd;
+using parted_rating::Ratings;
+namespace fs = std::filesystem;
+
+constexpr std::int32_t kMinSize = 20;
+constexpr std::int32_t kMaxSize = 100;
+
+// A listed file the harness knows: the positions it rates.
+struct KnownFile {
+    std::vector<std::int32_t> positions;
+    bool cut = false;  // its reading stops at a long line
+};
+
+class Setting {
+public:
+    Setting() {
+        const std::string examples = RUZ_EXAMPLES_DIR;
+        readsDir_ = fuzz::scratchPath("reads/");
+        fs::create_directories(readsDir_);
+        fs::copy_file(examples + "/parted_reads1.bin", readsDir_ + "parted_reads1.bin", fs::copy_options::overwrite_existing);
+        fs::copy_file(examples + "/parted_reads2.bin", readsDir_ + "parted_reads2.bin", fs::copy_options::overwrite_existing);
+        fuzz::writeFileBytes(readsDir_ + "empty.bin", "");
+        std::string longLine = readFile(readsDir_ + "parted_reads2.bin");
+        longLine += std::string(kLineLimit, '\1') + "\n" + longLine;
+        fuzz::writeFileBytes(readsDir_ + "long.bin", longLine);
+        logPath_ = readsDir_ + "_RatingLog.txt";
+        fuzz::writeFileBytes(logPath_, "an earlier log");
+        listPath_ = fuzz::scratchPath("list.txt");
+
+        settings_.readsDirectory = readsDir_;
+        settings_.listPath = listPath_;
+        settings_.genomePath = examples + "/genome.bin";
+        settings_.rMinSz = kMinSize;
+        settings_.rMaxSz = kMaxSize;
+        RecordingConsole console;
+        genome_ = parted::loadKeyedGenome(console.console(), settings_.genomePath, GenomeCheck::Coded, kMaxSize, 1);
+        FUZZ_CHECK(genome_ != nullptr, "the example genome does not load: " + console.text());
+        search_ = std::make_unique<parted::PartedSearch>(genome_->genome.upper, *genome_->index);
+        for (const char* name : {"parted_reads1.bin", "parted_reads2.bin", "empty.bin", "long.bin"}) {
+            fuzz::writeFileBytes(listPath_, std::string(name) + "\n");
+            Ratings ratings(length());
+            RecordingConsole quiet;
+            RunContext context(quiet.console());
+            const ListEnd end = parted_rating::rateListedFiles(context, settings_, logPath_, *search_, ratings);
+            KnownFile& known = known_[fs::canonical(readsDir_ + name).string()];
+            known.cut = end == ListEnd::Cut;
+            for (const auto& r : ratings.rated()) known.positions.push_back(r.position);
+        }
+        FUZZ_CHECK(!known_.begin()->second.positions.empty() || !std::next(known_.begin())->second.positions.empty(),
+                   "the example's reads rate nothing");
+    }
+
+    const ArgumentSettings& settings() const { return settings_; }
+    const std::string& listPath() const { return listPath_; }
+    const std::string& logPath() const { return logPath_; }
+    const std::string& readsDir() const { return readsDir_; }
+    const parted::PartedSearch& search() const { return *search_; }
+    std::int32_t length() const { return genome_->genome.length; }
+
+    // The known file a listed path names, or nothing.
+    const KnownFile* known(const std::string& path) const {
+        std::error_code ec;
+        const fs::path canonical = fs::canonical(path, ec);
+        if (ec) return nullptr;
+        const auto it = known_.find(canonical.string());
+        return it == known_.end() ? nullptr : &it->second;
+    }
+
+private:
+    static std::string readFile(const std::string& path) {
+        std::string bytes;
+        std::FILE* f = std::fopen(path.c_str(), "rb");
+        FUZZ_CHECK(f != nullptr, "cannot read " + path);
+        char chunk[4096];
+        std::size_t got = 0;
+        while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, got);
+        std::fclose(f);
+        return bytes;
+    }
+
+    std::string readsDir_, logPath_, listPath_;
+    ArgumentSettings settings_;
+    std::unique_ptr<parted::KeyedGenome> genome_;
+    std::unique_ptr<parted::PartedSearch> search_;
+    std::map<std::string, KnownFile> known_;
+};
+
+// What reading the list must do, worked out from its lines.
+struct Expected {
+    ListEnd end = ListEnd::Complete;
+    int filesRated = 0;
+    bool predictable = true;  // every rated file is a known one
+    std::map<std::int32_t, std::int64_t> ratings;
+};
+
+Expected expectedReading(const Setting& setting, std::string_view text) {
+    Expected e;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t lf = text.find('\n', at);
+        const std::size_t end = lf == std::string_view::npos ? text.size() : lf;
+        if (end - at >= kLineLimit) {
+            e.end = ListEnd::Cut;
+            return e;
+        }
+        std::string name(text.substr(at, end - at));
+        at = lf == std::string_view::npos ? text.size() : lf + 1;
+        if (!name.empty() && name.back() == '\r') name.pop_back();
+        if (name.empty()) continue;
+        if (name.find('\0') != std::string::npos) {
+            e.end = ListEnd::Failed;
+            return e;
+        }
+        const std::string path = setting.readsDir() + name;
+        std::error_code ec;
+        if (fs::equivalent(path, setting.logPath(), ec) || !fs::is_regular_file(path, ec)) {
+            e.end = ListEnd::Failed;
+            return e;
+        }
+        ++e.filesRated;
+        const KnownFile* known = setting.known(path);
+        if (!known) {
+            // A file the harness does not know: its ratings and its end are
+            // the reader's to tell.
+            e.predictable = false;
+            return e;
+        }
+        for (const std::int32_t p : known->positions) ++e.ratings[p];
+        if (known->cut) {
+            e.end = ListEnd::Cut;
+            return e;
+        }
+    }
+    return e;
+}
+
+std::size_t count(const std::string& text, std::string_view what) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+// The genome and its index are built once, before the first input, so that
+// no input's time includes them.
+const Setting& theSetting() {
+    static const Setting setting;
+    return setting;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    theSetting();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const Setting& setting = theSetting();
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    fuzz::writeFileBytes(setting.listPath(), text);
+
+    RecordingConsole console;
+    RunContext context(console.console());
+    Ratings ratings(setting.length());
+    const ListEnd end =
+        parted_rating::rateListedFiles(context, setting.settings(), setting.logPath(), setting.search(), ratings);
+
+    const Expected expected = expectedReading(setting, text);
+    const std::string said = console.text();
+    const auto rated = static_cast<int>(count(said, "\nseaching parted reads"));
+    std::int32_t previous = 0;
+    for (const auto& r : ratings.rated()) {
+        FUZZ_CHECK(r.position > previous && r.position <= setting.length(), "position " + std::to_string(r.position) + " out of order or range");
+        FUZZ_CHECK(r.rating >= 1 && r.rating <= rated, "a rating above the files rated");
+        previous = r.position;
+    }
+    if (!expected.predictable) {
+        FUZZ_CHECK(rated >= expected.filesRated, "fewer files rated than listed before an unknown one");
+        return 0;
+    }
+    FUZZ_CHECK(end == expected.end, "the list reading ended otherwise than its lines say: " + said);
+    FUZZ_CHECK(rated == expected.filesRated, std::to_string(rated) + " files rated, " +
+                                                 std::to_string(expected.filesRated) + " listed");
+    FUZZ_CHECK(said.find("\n" + std::to_string(expected.filesRated) + "\nseaching") != std::string::npos ||
+                   expected.filesRated == 0,
+               "the files are not numbered from 1: " + said);
+    std::map<std::int32_t, std::int64_t> got;
+    for (const auto& r : ratings.rated()) got[r.position] = r.rating;
+    FUZZ_CHECK(got == expected.ratings, "the ratings differ from the listed files' placements");
+    if (end != ListEnd::Complete) FUZZ_CHECK(console.keyWaits() >= 1, "a list that stopped early said nothing");
+    return 0;
+}
