@@ -63,6 +63,14 @@ public:
     // highest first; empty when the code does not occur.
     std::span<const std::int32_t> positions(KmerCode code) const;
 
+    // Asks the processor to fetch the offsets that positions(code) reads.
+    // A caller that looks up many codes announces each some look-ups ahead,
+    // so the cache misses of several look-ups overlap.
+    void prefetch(KmerCode code) const {
+        const KmerCode bucket = (code & ((KmerCode{1} << (2 * k_ - 1) << 1) - 1)) >> (2 * suffixBases());
+        __builtin_prefetch(offsets_.get() + bucket);
+    }
+
     // Bytes held by the index (offsets, slots and suffixes).
     // An index can be moved but not copied.
     std::size_t memoryBytes() const;

@@ -133,12 +133,28 @@ struct TaskBatch {
     std::vector<SiteRecord> lower;
 };
 
+// A read of the batch that is placed: its letters, its key and, per task,
+// whether it is analysed and its tip code (at `slot` * tasks).
+struct PreparedRead {
+    const char* letters;
+    KmerCode key;
+    std::uint32_t slot;
+};
+
+// The index spans of a prepared read's key on both strands.
+struct KeySpans {
+    std::span<const std::int32_t> upper;
+    std::span<const std::int32_t> lower;
+};
+
 struct BatchResult {
     std::vector<TaskBatch> tasks;
     std::vector<std::uint8_t> codes;      // the current read's codes
-    std::vector<std::uint8_t> eligible;   // per task: the read is analysed for it
-    std::vector<std::uint32_t> tips;      // per task: the read's tip code
-    std::vector<std::uint8_t> fell;       // per task: the read was placed
+    std::vector<PreparedRead> prepared;   // the batch's reads to place, in order
+    std::vector<KeySpans> spans;          // per prepared read
+    std::vector<std::uint8_t> eligible;   // per prepared read and task: analysed for it
+    std::vector<std::uint32_t> tips;      // per prepared read and task: the tip code
+    std::vector<std::uint8_t> fell;       // per task: the current read was placed
 };
 
 // Places reads for tasks of one read size. At a position whose key matches,
@@ -147,6 +163,12 @@ struct BatchResult {
 // position when its immutable part lies within the prefix (immutSz <= m)
 // and c >= misNu: its tip [immutSz, size) then differs exactly where [m,
 // size) does. This is the test of a task alone, for all tasks in one pass.
+//
+// A batch is done in two passes: the first classifies and counts every read
+// and keeps those to place; the second places them in order. Placing is
+// bound by memory latency (an offset, a span of positions, then the genome
+// at each position, all at random places), so the second pass fetches each
+// of these some reads ahead, and the misses of several reads overlap.
 class GroupPlacer {
 public:
     GroupPlacer(const IndexedGenome& genome, std::span<const Task> tasks)
@@ -162,20 +184,30 @@ public:
             t.lower.clear();
         }
         result.codes.resize(static_cast<std::size_t>(readSize_));
-        result.eligible.resize(tasks_.size());
-        result.tips.resize(tasks_.size());
+        result.prepared.clear();
+        result.eligible.resize(batch.size() * tasks_.size());
+        result.tips.resize(batch.size() * tasks_.size());
         result.fell.resize(tasks_.size());
-        for (std::size_t i = 0; i < batch.size(); ++i) classifyAndPlace(batch.line(i), batch.length(i), result);
+        for (std::size_t i = 0; i < batch.size(); ++i) classify(batch.line(i), batch.length(i), result);
+        placeAll(result);
     }
 
 private:
-    void classifyAndPlace(char* line, std::size_t rawLength, BatchResult& result) const {
+    // How many reads ahead of the one placed its bucket offsets, its spans
+    // of positions and its genome windows are fetched.
+    static constexpr std::ptrdiff_t kBucketsAhead = 16;
+    static constexpr std::ptrdiff_t kSpansAhead = 8;
+    static constexpr std::ptrdiff_t kWindowsAhead = 4;
+
+    void classify(char* line, std::size_t rawLength, BatchResult& result) const {
         if (lengthWithoutCr(line, rawLength) != static_cast<std::size_t>(readSize_)) return;
+        const auto slot = static_cast<std::uint32_t>(result.prepared.size());
+        std::uint8_t* eligible = result.eligible.data() + slot * tasks_.size();
         bool any = false;
         for (std::size_t t = 0; t < tasks_.size(); ++t) {
             const Sizes& sz = tasks_[t].sizes;
             const bool longTrack = isLongTrack(line + sz.immutSz, sz.mutTipSz);
-            result.eligible[t] = !longTrack;
+            eligible[t] = !longTrack;
             if (longTrack) {
                 ++result.tasks[t].counts.longTracks;
             } else {
@@ -187,32 +219,72 @@ private:
         std::uint8_t* codes = result.codes.data();
         if (!toUpperLettersAndCodes(line, static_cast<std::size_t>(readSize_), codes)) {
             for (std::size_t t = 0; t < tasks_.size(); ++t)
-                if (result.eligible[t]) ++result.tasks[t].counts.defected;
+                if (eligible[t]) ++result.tasks[t].counts.defected;
             return;
         }
+        std::uint32_t* tips = result.tips.data() + slot * tasks_.size();
         for (std::size_t t = 0; t < tasks_.size(); ++t) {
-            if (!result.eligible[t]) continue;
+            if (!eligible[t]) continue;
             ++result.tasks[t].counts.analyzed;
             const Sizes& sz = tasks_[t].sizes;
-            result.tips[t] = sz.mutTipSz > 0 ? kmerCode(codes + sz.immutSz, sz.mutTipSz, codeOfCode) : 0;
-            result.fell[t] = 0;
+            tips[t] = sz.mutTipSz > 0 ? kmerCode(codes + sz.immutSz, sz.mutTipSz, codeOfCode) : 0;
         }
-        const KmerCode key = kmerCode(codes, kKeyLength, codeOfCode);
-        placeOnStrand(genome_.genome.upper, genome_.index->upper, key, line, result, &TaskBatch::upper,
-                      &Counters::upperRecords);
-        placeOnStrand(genome_.genome.lower, genome_.index->lower, key, line, result, &TaskBatch::lower,
-                      &Counters::lowerRecords);
-        for (std::size_t t = 0; t < tasks_.size(); ++t)
-            if (result.eligible[t] && result.fell[t]) ++result.tasks[t].counts.fellIntoGenome;
+        result.prepared.push_back({line, kmerCode(codes, kKeyLength, codeOfCode), slot});
     }
 
-    void placeOnStrand(const Strand& strand, const KmerIndex& index, KmerCode key, const char* letters,
+    void placeAll(BatchResult& result) const {
+        const KmerIndex& upper = genome_.index->upper;
+        const KmerIndex& lower = genome_.index->lower;
+        const auto n = static_cast<std::ptrdiff_t>(result.prepared.size());
+        result.spans.resize(result.prepared.size());
+        for (std::ptrdiff_t i = -kBucketsAhead; i < n; ++i) {
+            if (const std::ptrdiff_t b = i + kBucketsAhead; b >= 0 && b < n) {
+                upper.prefetch(result.prepared[b].key);
+                lower.prefetch(result.prepared[b].key);
+            }
+            if (const std::ptrdiff_t s = i + kSpansAhead; s >= 0 && s < n) {
+                KeySpans& spans = result.spans[s];
+                spans.upper = upper.positions(result.prepared[s].key);
+                spans.lower = lower.positions(result.prepared[s].key);
+                __builtin_prefetch(spans.upper.data());
+                __builtin_prefetch(spans.lower.data());
+            }
+            if (const std::ptrdiff_t w = i + kWindowsAhead; w >= 0 && w < n) {
+                prefetchWindows(genome_.genome.upper, result.spans[w].upper);
+                prefetchWindows(genome_.genome.lower, result.spans[w].lower);
+            }
+            if (i >= 0) place(result.prepared[i], result.spans[i], result);
+        }
+    }
+
+    void prefetchWindows(const Strand& strand, std::span<const std::int32_t> positions) const {
+        const std::uint8_t* s = strand.origin();
+        for (const std::int32_t p : positions) {
+            __builtin_prefetch(s + p + kKeyLength);
+            __builtin_prefetch(s + p + readSize_ - 1);
+        }
+    }
+
+    void place(const PreparedRead& read, const KeySpans& spans, BatchResult& result) const {
+        const std::uint8_t* eligible = result.eligible.data() + read.slot * tasks_.size();
+        const std::uint32_t* tips = result.tips.data() + read.slot * tasks_.size();
+        std::fill(result.fell.begin(), result.fell.end(), 0);
+        placeOnStrand(genome_.genome.upper, spans.upper, read.letters, eligible, tips, result,
+                      &TaskBatch::upper, &Counters::upperRecords);
+        placeOnStrand(genome_.genome.lower, spans.lower, read.letters, eligible, tips, result,
+                      &TaskBatch::lower, &Counters::lowerRecords);
+        for (std::size_t t = 0; t < tasks_.size(); ++t)
+            if (eligible[t] && result.fell[t]) ++result.tasks[t].counts.fellIntoGenome;
+    }
+
+    void placeOnStrand(const Strand& strand, std::span<const std::int32_t> positions,
+                       const char* letters, const std::uint8_t* eligible, const std::uint32_t* tips,
                        BatchResult& result, std::vector<SiteRecord> TaskBatch::*records,
                        std::int64_t Counters::*count) const {
         const std::uint8_t* s = strand.origin();
         const auto size = static_cast<std::size_t>(readSize_);
         const auto* read = reinterpret_cast<const std::uint8_t*>(letters);
-        for (const std::int32_t p : index.positions(key)) {
+        for (const std::int32_t p : positions) {
             const std::uint8_t* at = s + p;
             // The key covers the first 12 letters.
             const std::size_t m = kKeyLength + forwardMatch(at + kKeyLength, read + kKeyLength,
@@ -220,10 +292,10 @@ private:
             std::int32_t c = 0;
             for (std::size_t j = m; j < size && c < maxMisNu_; ++j) c += at[j] != read[j];
             for (std::size_t t = 0; t < tasks_.size(); ++t) {
-                if (!result.eligible[t]) continue;
+                if (!eligible[t]) continue;
                 const Sizes& sz = tasks_[t].sizes;
                 if (static_cast<std::size_t>(sz.immutSz) > m || c < sz.misNu) continue;
-                (result.tasks[t].*records).push_back({static_cast<std::uint32_t>(p), result.tips[t]});
+                (result.tasks[t].*records).push_back({static_cast<std::uint32_t>(p), tips[t]});
                 ++(result.tasks[t].counts.*count);
                 result.fell[t] = 1;
             }
