@@ -192,8 +192,17 @@ run() {
         (cd "$cwd" && timeout 300 "$check/lin/engine/Ruzovizu" "$@" </dev/null >"$out.out" 2>"$out.err") ||
             status=$?
     else
-        (cd "$cwd" && timeout 300 "$wine" "$check_win\\win\\engine\\Ruzovizu.exe" "$@" \
-            </dev/null >"$out.out" 2>"$out.err") || status=$?
+        # Now and then, on a busy machine, Wine ends a program before it has
+        # run, with status 1 and no output. The engine always prints
+        # something, so such a run is tried once more.
+        local attempt
+        for attempt in 1 2; do
+            status=0
+            (cd "$cwd" && timeout 300 "$wine" "$check_win\\win\\engine\\Ruzovizu.exe" "$@" \
+                </dev/null >"$out.out" 2>"$out.err") || status=$?
+            [ "$status" -ne 0 ] && [ ! -s "$out.out" ] && [ ! -s "$out.err" ] || break
+            echo "note: $name: Wine gave no output (status $status), running it again"
+        done
     fi
     echo "$status" >"$out.status"
 }
