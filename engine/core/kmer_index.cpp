@@ -235,6 +235,114 @@ void KmerIndex::orderPartition(const Strand& strand, const CodeTable& table, std
     }
 }
 
+namespace {
+
+// The reverse complement of 4 bases (a byte of a code): the complement of
+// a base code c is 3 - c, i.e. c ^ 3, and the 2-bit groups swap ends.
+constexpr std::array<std::uint8_t, 256> kReverseComplementByte = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (unsigned b = 0; b < 256; ++b) {
+        unsigned r = 0;
+        for (unsigned j = 0, x = ~b; j < 4; ++j, x >>= 2) r = (r << 2) | (x & 3u);
+        table[b] = static_cast<std::uint8_t>(r);
+    }
+    return table;
+}();
+
+// The code of the reverse complement of a window of `bases` <= 12 bases:
+// that of the 12 bases the code spells with leading A, whose complements
+// (T) end up in the low bits and are shifted out.
+KmerCode reverseComplementCode(KmerCode code, int bases) {
+    const KmerCode twelve = KmerCode{kReverseComplementByte[code & 0xFFu]} << 16 |
+                            KmerCode{kReverseComplementByte[(code >> 8) & 0xFFu]} << 8 |
+                            KmerCode{kReverseComplementByte[(code >> 16) & 0xFFu]};
+    return twelve >> (2 * (12 - bases));
+}
+
+}  // namespace
+
+KmerIndex KmerIndex::reverseComplement(int threads) const {
+    if (suffixBases() > 0) throw std::invalid_argument("k-mer index: reverse complement of k > 12");
+    KmerIndex other;
+    other.k_ = k_;
+    other.length_ = length_;
+    other.bucketBases_ = bucketBases_;
+    const std::size_t buckets = bucketCount();
+    const auto length = static_cast<std::size_t>(length_);
+    other.offsets_ = std::make_unique_for_overwrite<std::uint32_t[]>(buckets + 1);
+    other.slots_ = std::make_unique_for_overwrite<std::int32_t[]>(length);
+    platform::adviseHugePages(other.offsets_.get(), (buckets + 1) * sizeof(std::uint32_t));
+    platform::adviseHugePages(other.slots_.get(), length * sizeof(std::int32_t));
+
+    const std::uint32_t* const from = offsets_.get();
+    const std::int32_t* const fromSlots = slots_.get();
+    std::uint32_t* const to = other.offsets_.get();
+    std::int32_t* const toSlots = other.slots_.get();
+    const std::int64_t L = length_;
+    const int k = k_;
+    // Positions q of this strand whose window runs round the genome's end
+    // map to the top positions of the other strand.
+    const std::int64_t lastWhole = L - k + 1;
+    const auto mapped = [lastWhole, L](std::int32_t q) {
+        std::int64_t p = lastWhole + 1 - q;
+        if (p <= 0) p += L;
+        return static_cast<std::int32_t>(p);
+    };
+
+    // The buckets go over in parts, one thread a part: first each bucket's
+    // size is put at its reverse complement, then the sizes are summed into
+    // starts, then each bucket is copied to its reverse complement's start.
+    // Only buckets that hold positions are visited in the first and last
+    // step, so a small genome costs little beyond the offset table.
+    const std::size_t parts = std::max<std::size_t>(1, static_cast<std::size_t>(threads) * 4);
+    const auto partStart = [buckets, parts](std::size_t part) { return buckets * part / parts; };
+    parallelFor(threads, parts, [&](std::size_t part) {
+        std::fill(to + partStart(part), to + partStart(part + 1), 0u);
+    });
+    parallelFor(threads, parts, [&](std::size_t part) {
+        for (std::size_t b = partStart(part), end = partStart(part + 1); b < end; ++b) {
+            const std::uint32_t n = from[b + 1] - from[b];
+            if (n != 0) to[reverseComplementCode(static_cast<KmerCode>(b), k)] = n;
+        }
+    });
+    std::vector<std::uint32_t> partBase(parts + 1, 0);
+    parallelFor(threads, parts, [&](std::size_t part) {
+        std::uint32_t n = 0;
+        for (std::size_t c = partStart(part), end = partStart(part + 1); c < end; ++c) n += to[c];
+        partBase[part + 1] = n;
+    });
+    for (std::size_t part = 0; part < parts; ++part) partBase[part + 1] += partBase[part];
+    parallelFor(threads, parts, [&](std::size_t part) {
+        std::uint32_t at = partBase[part];
+        for (std::size_t c = partStart(part), end = partStart(part + 1); c < end; ++c) {
+            const std::uint32_t n = to[c];
+            to[c] = at;
+            at += n;
+        }
+    });
+    parallelFor(threads, parts, [&](std::size_t part) {
+        constexpr std::size_t kAhead = 8;
+        const std::size_t end = partStart(part + 1);
+        for (std::size_t b = partStart(part); b < end; ++b) {
+            const std::int32_t* const begin = fromSlots + from[b];
+            const std::int32_t* const stop = fromSlots + from[b + 1];
+            if (begin == stop) continue;
+            if (b + kAhead < end)
+                __builtin_prefetch(to + reverseComplementCode(static_cast<KmerCode>(b + kAhead), k));
+            std::int32_t* out = toSlots + to[reverseComplementCode(static_cast<KmerCode>(b), k)];
+            // Highest q first here: the windows round the end come first.
+            // Reversed and mapped, each run gives falling positions, and
+            // the runs' order puts the top positions first.
+            const std::int32_t* wrapEnd = begin;
+            while (wrapEnd != stop && *wrapEnd > lastWhole) ++wrapEnd;
+            for (const std::int32_t* q = wrapEnd; q != begin;) *out++ = mapped(*--q);
+            for (const std::int32_t* q = stop; q != wrapEnd;) *out++ = mapped(*--q);
+        }
+    });
+    to[buckets] = static_cast<std::uint32_t>(length_);
+    return other;
+}
+
 std::span<const std::int32_t> KmerIndex::positions(KmerCode code) const {
     code &= codeMask(k_);
     const KmerCode bucket = code >> (2 * suffixBases());
@@ -270,14 +378,50 @@ std::optional<KmerIndex> build12Upper(Console& console, const Strand& strand,
                          [&] { return KmerIndex(strand, 12, GenomeForm::Code, threads); });
 }
 
+namespace {
+
+// True when `lower` holds the reverse complement of `upper` in positions
+// 1..L and both hold only the four uppercase bases, as a loaded letter
+// genome does; its lower index then follows from the upper one.
+bool complementary(const Strand& upper, const Strand& lower, int threads) {
+    const std::int32_t L = upper.length();
+    if (lower.length() != L) return false;
+    const std::uint8_t* const up = upper.origin();
+    const std::uint8_t* const lw = lower.origin();
+    const std::size_t parts = std::max<std::size_t>(1, static_cast<std::size_t>(threads));
+    std::vector<std::uint8_t> ok(parts, 1);
+    parallelFor(threads, parts, [&](std::size_t part) {
+        const std::int64_t first = 1 + std::int64_t{L} * static_cast<std::int64_t>(part) / static_cast<std::int64_t>(parts);
+        const std::int64_t last = std::int64_t{L} * static_cast<std::int64_t>(part + 1) / static_cast<std::int64_t>(parts);
+        bool good = true;
+        for (std::int64_t i = first; i <= last; ++i) {
+            const std::uint8_t b = up[i];
+            good &= (b == 'A' || b == 'C' || b == 'G' || b == 'T') &&
+                    lw[L + 1 - i] == static_cast<std::uint8_t>(complementLetter[b]);
+        }
+        ok[part] = good;
+    });
+    return std::all_of(ok.begin(), ok.end(), [](std::uint8_t b) { return b != 0; });
+}
+
+}  // namespace
+
 std::optional<RootChain12> build12RootChain(Console& console, const Genome& genome, int threads) {
     // Both strands are checked first, so a short margin on the lower strand
     // does not cost a build of the upper one.
     checkArguments(genome.upper, 12);
     checkArguments(genome.lower, 12);
     return buildOrReport(console, "\nno memory_12-RootChain", [&] {
-        // With two threads or more the strands are indexed at once, each on
-        // half of them.
+        // A loaded genome's lower strand is the upper one's reverse
+        // complement: its index is made from the upper index, without the
+        // random reads of the genome a build makes.
+        if (genome.length >= 12 && complementary(genome.upper, genome.lower, threads)) {
+            KmerIndex upper(genome.upper, 12, GenomeForm::Letter, threads);
+            KmerIndex lower = upper.reverseComplement(threads);
+            return RootChain12{std::move(upper), std::move(lower)};
+        }
+        // Otherwise, with two threads or more the strands are indexed at
+        // once, each on half of them.
         std::optional<KmerIndex> strands[2];
         const int perStrand = std::max(1, threads / 2);
         parallelFor(threads >= 2 ? 2 : 1, 2, [&](std::size_t s) {

@@ -71,12 +71,25 @@ public:
         __builtin_prefetch(offsets_.get() + bucket);
     }
 
+    // The index of the other strand of a genome, made from this index
+    // without reading the genome: the strand `other` must be the reverse
+    // complement of the strand this index covers (other[i] = complement of
+    // this[L+1-i], every byte one of the four bases of the index's form),
+    // and k at most 12. A window of the other strand at p is the reverse
+    // complement of this strand's window at L-p-k+2 (round the genome), so
+    // each bucket is the reverse complement's bucket here, its positions
+    // mapped and reversed: the very layout and order of a direct build.
+    // Uses up to `threads` threads.
+    KmerIndex reverseComplement(int threads = 1) const;
+
     // Bytes held by the index (offsets, slots and suffixes).
     // An index can be moved but not copied.
     std::size_t memoryBytes() const;
 
 private:
     using CodeTable = std::array<std::uint8_t, 256>;
+
+    KmerIndex() = default;
 
     std::vector<std::uint32_t> partitionPositions(const Strand& strand, const CodeTable& table,
                                                   int threads);

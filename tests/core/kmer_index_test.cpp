@@ -166,6 +166,33 @@ TEST(KmerIndexVariants, EveryVariantMatchesBruteForceOnRandomGenomes) {
     expectMatchesBruteForce(chain->lower, reverseComplement(bases), 12, rng);
 }
 
+// A genome of bases only: the lower index is made from the upper one. Short
+// genomes put many windows round the end; a periodic one puts many
+// positions, wrapped ones among them, into each bucket.
+TEST(KmerIndexVariants, RootChainLowerIndexFromTheUpperMatchesBruteForce) {
+    std::mt19937 rng(1207);
+    Bases periodic;
+    for (int i = 0; i < 100; ++i) periodic.insert(periodic.end(), {0, 1, 2, 3, 3, 2});
+    std::vector<Bases> genomes = {periodic};
+    for (const std::size_t length : {12, 13, 40, 3000}) {
+        Bases bases = randomBases(rng, length);
+        for (auto& b : bases) b &= 3;
+        genomes.push_back(bases);
+    }
+    for (std::size_t g = 0; g < genomes.size(); ++g) {
+        const Bases& bases = genomes[g];
+        {
+            const int threads = g % 2 == 0 ? 3 : 1;
+            SCOPED_TRACE("L = " + std::to_string(bases.size()) + ", " + std::to_string(threads) + " threads");
+            RecordingConsole console;
+            const auto chain = build12RootChain(console.console(), letterGenome(bases, 11, 11), threads);
+            ASSERT_TRUE(chain.has_value());
+            expectMatchesBruteForce(chain->upper, bases, 12, rng);
+            expectMatchesBruteForce(chain->lower, reverseComplement(bases), 12, rng);
+        }
+    }
+}
+
 // k = 16 where windows share their first 12 bases in bulk: blocks of twelve A
 // and four random bases, then a run of A, put over a thousand positions into
 // one bucket, which the build orders by counting sort (stable, so equal
