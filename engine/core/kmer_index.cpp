@@ -414,8 +414,10 @@ std::optional<RootChain12> build12RootChain(Console& console, const Genome& geno
     return buildOrReport(console, "\nno memory_12-RootChain", [&] {
         // A loaded genome's lower strand is the upper one's reverse
         // complement: its index is made from the upper index, without the
-        // random reads of the genome a build makes.
-        if (genome.length >= 12 && complementary(genome.upper, genome.lower, threads)) {
+        // random reads of the genome a build makes. That visits every
+        // bucket, so it pays once the genome has more positions than the
+        // index has buckets.
+        if (genome.length >= (std::int32_t{1} << 24) && complementary(genome.upper, genome.lower, threads)) {
             KmerIndex upper(genome.upper, 12, GenomeForm::Letter, threads);
             KmerIndex lower = upper.reverseComplement(threads);
             return RootChain12{std::move(upper), std::move(lower)};
