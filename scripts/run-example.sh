@@ -34,7 +34,7 @@ for f in fPrepGenome fPrepReads RandExt; do
     run "examples/fastq/$f.txt" "$f"
 done
 echo
-for f in results/example/* results/fastq/*Log.txt results/fastq/*_PrepLog.txt; do
+for f in results/example/* results/fastq/*Log.txt; do
     [ -f "$f" ] || continue
     echo "== $f (first lines)"
     head -n 12 "$f"
