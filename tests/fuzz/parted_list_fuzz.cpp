@@ -127,16 +127,9 @@ struct Expected {
 
 Expected expectedReading(const Setting& setting, std::string_view text) {
     Expected e;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t lf = text.find('\n', at);
-        const std::size_t end = lf == std::string_view::npos ? text.size() : lf;
-        if (end - at >= kLineLimit) {
-            e.end = ListEnd::Cut;
-            return e;
-        }
-        std::string name(text.substr(at, end - at));
-        at = lf == std::string_view::npos ? text.size() : lf + 1;
+    const fuzz::EngineLines list = fuzz::engineLines(text);
+    for (const std::string_view line : list.lines) {
+        std::string name(line);
         if (!name.empty() && name.back() == '\r') name.pop_back();
         if (name.empty()) continue;
         if (name.find('\0') != std::string::npos) {
@@ -163,6 +156,7 @@ Expected expectedReading(const Setting& setting, std::string_view text) {
             return e;
         }
     }
+    if (list.endsAtLongLine) e.end = ListEnd::Cut;
     return e;
 }
 

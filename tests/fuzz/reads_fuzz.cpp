@@ -53,19 +53,8 @@ struct ExpectedReads {
 
 // The file's lines as the reads loop is described.
 ExpectedReads expectedLines(std::string_view text) {
-    ExpectedReads e;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t lf = text.find('\n', at);
-        const std::size_t end = lf == std::string_view::npos ? text.size() : lf;
-        if (end - at >= kLineLimit) {
-            e.longLine = true;
-            break;
-        }
-        e.lines.push_back(text.substr(at, end - at));
-        at = lf == std::string_view::npos ? text.size() : lf + 1;
-    }
-    return e;
+    fuzz::EngineLines d = fuzz::engineLines(text);
+    return {std::move(d.lines), d.endsAtLongLine};
 }
 
 // The filler: lines of 4095 letters, written once; then the variable part

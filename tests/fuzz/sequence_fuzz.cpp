@@ -14,7 +14,6 @@
 // format and must give the same records again. A preparation run that
 // succeeds must write files of bases or codes only, one that fails must
 // leave no result file.
-#include <zlib.h>
 
 #include <cstdint>
 #include <filesystem>
@@ -30,6 +29,7 @@
 #include "prep/prep_analyses.h"
 #include "prep/prep_common.h"
 #include "prep/sequence_reader.h"
+#include "prep/gzip_bytes.h"
 #include "support/fuzz_support.h"
 
 namespace {
@@ -53,21 +53,6 @@ struct Reading {
     std::string problem;
 };
 
-std::string gzipped(std::string_view bytes) {
-    z_stream z{};
-    if (deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        throw std::runtime_error("deflateInit2");
-    std::string out(deflateBound(&z, static_cast<uLong>(bytes.size())) + 64, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-    z.avail_in = static_cast<uInt>(bytes.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    const int result = deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    if (result != Z_STREAM_END) throw std::runtime_error("deflate");
-    return out;
-}
 
 // Reads every record of the file, checking what each status promises.
 Reading readAll(const std::string& path) {
@@ -144,7 +129,7 @@ void checkReading(const std::string& path, std::string_view bytes, std::uint8_t 
         }
         return;
     }
-    std::string packed = gzipped(bytes);
+    std::string packed = test::gzipped(std::string(bytes));
     if (cut) packed.resize(packed.size() * cutByte / 256);
     fuzz::writeFileBytes(path, packed);
     const Reading unpacked = readAll(path);

@@ -34,21 +34,13 @@ std::string withoutCr(std::string_view line) {
 // The list as its description reads: lines at LF, a line of kLineLimit
 // bytes or more ends the reading.
 TaskList expectedList(std::string_view text) {
+    const fuzz::EngineLines d = fuzz::engineLines(text);
     TaskList list;
-    std::size_t at = 0;
-    int number = 0;
-    while (at < text.size()) {
-        const std::size_t lf = text.find('\n', at);
-        const std::size_t end = lf == std::string_view::npos ? text.size() : lf;
-        if (end - at >= kLineLimit) {
-            list.endsAtLongLine = true;
-            break;
-        }
-        const std::string_view line = text.substr(at, end - at);
-        ++number;
-        if (number == kExperimentLine) list.experimentId = replaceDots(withoutCr(line));
-        if (number > kHeadLines) list.lines.push_back(withoutCr(line));
-        at = lf == std::string_view::npos ? text.size() : lf + 1;
+    list.endsAtLongLine = d.endsAtLongLine;
+    for (std::size_t i = 0; i < d.lines.size(); ++i) {
+        const int number = static_cast<int>(i) + 1;
+        if (number == kExperimentLine) list.experimentId = replaceDots(withoutCr(d.lines[i]));
+        if (number > kHeadLines) list.lines.push_back(withoutCr(d.lines[i]));
     }
     return list;
 }

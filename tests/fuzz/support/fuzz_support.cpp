@@ -1,5 +1,7 @@
 #include "support/fuzz_support.h"
 
+#include "core/context.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -101,6 +103,22 @@ void finding(const char* file, int line, const char* condition, const std::strin
                  detail.c_str());
     std::fflush(stderr);
     std::abort();
+}
+
+EngineLines engineLines(std::string_view text) {
+    EngineLines d;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t lf = text.find('\n', at);
+        const std::size_t end = lf == std::string_view::npos ? text.size() : lf;
+        if (end - at >= kLineLimit) {
+            d.endsAtLongLine = true;
+            break;
+        }
+        d.lines.push_back(text.substr(at, end - at));
+        at = lf == std::string_view::npos ? text.size() : lf + 1;
+    }
+    return d;
 }
 
 }  // namespace ruz::fuzz

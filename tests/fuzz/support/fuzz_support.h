@@ -8,8 +8,18 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ruz::fuzz {
+
+// The lines of `text` as the engine's line reader is described: split at
+// LF (a CR stays in the line), a last line without LF counts, and a line of
+// kLineLimit bytes or more ends the reading there.
+struct EngineLines {
+    std::vector<std::string_view> lines;
+    bool endsAtLongLine = false;
+};
+EngineLines engineLines(std::string_view text);
 
 // The process's scratch folder, with a trailing '/': made on first use
 // under the system's temporary folder (TMPDIR), removed when the process
