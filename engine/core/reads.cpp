@@ -4,12 +4,6 @@
 
 namespace ruz {
 
-namespace {
-// Large enough that a chunk holds many lines; always more than a line limit.
-constexpr std::size_t kChunkSize = std::size_t{1} << 20;
-static_assert(kChunkSize > kLineLimit);
-}  // namespace
-
 std::optional<ReadsFile> ReadsFile::open(Console& console, const std::string& path) {
     FilePtr file = openStream(console, path);
     if (!file) return std::nullopt;
@@ -17,7 +11,7 @@ std::optional<ReadsFile> ReadsFile::open(Console& console, const std::string& pa
 }
 
 ReadsFile::ReadsFile(FilePtr file, std::string path)
-    : file_(std::move(file)), path_(std::move(path)), chunk_(kChunkSize) {}
+    : file_(std::move(file)), path_(std::move(path)), chunk_(kReadChunkSize) {}
 
 bool ReadsFile::reportEnd(Console& console) const {
     if (readError_) {

@@ -19,6 +19,17 @@
 
 namespace ruz {
 
+// The loop reads its file in chunks of this size, and a line may run across
+// a chunk's edge. Large chunks keep the reading in big steps and hold many
+// lines; the fuzz build makes them small, so that short inputs cross several
+// edges. Always more than a line limit.
+#ifdef RUZ_SMALL_READ_BUFFERS
+inline constexpr std::size_t kReadChunkSize = std::size_t{16} << 10;
+#else
+inline constexpr std::size_t kReadChunkSize = std::size_t{1} << 20;
+#endif
+static_assert(kReadChunkSize > kLineLimit);
+
 // Consecutive lines of a reads file, copied out of its buffer so that they
 // can be worked on apart from the reading. Line i is bytes
 // [start(i), start(i) + length(i)) of one block; it may be changed in place.

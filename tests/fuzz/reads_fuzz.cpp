@@ -7,7 +7,7 @@
 //                   pipeline, on one thread)
 //           bits 2-3  lines a batch: 1, 3, 64 or 4096
 //           bit 4   the file's bytes start just before the end of the
-//                   loop's first read chunk (1 MiB), behind lines of
+//                   loop's first read chunk (16 KiB here), behind lines of
 //                   filler reads, so that lines run across the chunk's edge
 //   byte 1  with bit 4: how far before the edge they start, 0 to 255 times
 //           32 bytes
@@ -37,14 +37,14 @@ namespace {
 
 using namespace ruz;
 
-// The loop's first read fills a chunk of this size (reads.cpp).
-constexpr std::size_t kFirstChunk = std::size_t{1} << 20;
+// The loop's first read fills one chunk.
+constexpr std::size_t kFirstChunk = kReadChunkSize;
 // Filler lines of 4096 bytes up to a fixed part just before the edge; the
 // file's own bytes follow a variable last filler line.
 constexpr std::size_t kFillerLine = 4096;
+static_assert(kFirstChunk >= 3 * kFillerLine && kFirstChunk % kFillerLine == 0);
 constexpr std::size_t kFixedFiller = kFirstChunk - 2 * kFillerLine;
 constexpr std::size_t kFixedFillerLines = kFixedFiller / kFillerLine;
-static_assert(kFixedFiller % kFillerLine == 0);
 
 struct ExpectedReads {
     std::vector<std::string_view> lines;
