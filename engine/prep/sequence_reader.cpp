@@ -1,17 +1,17 @@
 #include "sequence_reader.h"
 
-#include <zlib.h>
-
-#include <cerrno>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <utility>
 
 // The record parser of htslib: header-only, reading through the function
 // handed to KSEQ_INIT below.
 #include <htslib/kseq.h>
 
+#include "byte_source.h"
 #include "core/files.h"
 #include "prep_common.h"
 
@@ -19,75 +19,47 @@ namespace ruz::prep {
 
 namespace {
 
-// zlib's own input buffer; large reads keep the decompression in big steps.
-// The fuzz build makes it small, so that its short inputs cross the
-// buffer's refills too (and each file opened costs no fresh mapping).
+// The input buffer of the file's bytes; large reads keep the decompression
+// in big steps. The fuzz build makes it small, so that its short inputs
+// cross the buffer's refills too.
 #ifdef RUZ_SMALL_READ_BUFFERS
-constexpr unsigned kGzipBuffer = 1u << 12;
+constexpr std::size_t kInputBuffer = std::size_t{1} << 12;
 #else
-constexpr unsigned kGzipBuffer = 1u << 18;
+constexpr std::size_t kInputBuffer = std::size_t{1} << 18;
 #endif
 
-// Where the parser's bytes come from: the file through zlib, which passes
-// plain files through unchanged. A read error or a compressed stream that
-// ends early is remembered and then reads as the end of the data, so that
-// the parser stops at once and the reader can say what happened.
-struct Source {
-    std::string path;
-    gzFile file = nullptr;
-    bool failed = false;
-    std::string error;
-};
-
-int readSource(Source* source, void* buffer, int size) {
-    if (source->failed || size <= 0) return 0;
-    const int got = gzread(source->file, buffer, static_cast<unsigned>(size));
-    if (got > 0) return got;
-    // A stream cut short reads as an ordinary end (0) with Z_BUF_ERROR set.
-    int code = Z_OK;
-    const char* text = gzerror(source->file, &code);
-    if (got < 0 || code != Z_OK) {
-        source->failed = true;
-        source->error = code == Z_ERRNO ? std::strerror(errno) : (text ? text : "read error");
-        // zlib's message begins with the path, which the reader's message
-        // names already.
-        const std::string pathPrefix = source->path + ": ";
-        if (source->error.starts_with(pathPrefix)) source->error.erase(0, pathPrefix.size());
-    }
-    return 0;
+// Where the parser's bytes come from. A read error or a compressed stream
+// that ends early reads as the end of the data, so that the parser stops at
+// once; the source remembers it and the reader says what happened.
+int readSource(ByteSource* source, void* buffer, int size) {
+    if (size <= 0) return 0;
+    return static_cast<int>(source->read(static_cast<char*>(buffer), static_cast<std::size_t>(size)));
 }
 
-KSEQ_INIT(Source*, readSource)
+KSEQ_INIT(ByteSource*, readSource)
 
 }  // namespace
 
 struct SequenceReader::Parser {
-    Source source;
+    ByteSource source;
     kseq_t* seq = nullptr;
     // The last FASTA record ended with the file: nothing follows.
     bool atEnd = false;
 
-    Parser() = default;
+    explicit Parser(FilePtr file) : source(std::move(file), kInputBuffer) {}
     Parser(const Parser&) = delete;
     Parser& operator=(const Parser&) = delete;
     ~Parser() {
         if (seq) kseq_destroy(seq);
-        if (source.file) gzclose(source.file);
     }
 };
 
 std::unique_ptr<SequenceReader> SequenceReader::open(Console& console, const std::string& path) {
-    // The stream opener checks the path first: it refuses directories and
-    // prints the engine's message for files that cannot be opened.
-    if (!openStream(console, path)) return nullptr;
-    auto parser = std::make_unique<Parser>();
-    parser->source.path = path;
-    parser->source.file = gzopen(path.c_str(), "rb");
-    if (!parser->source.file) {
-        console.fail("\ni can't open\n", path);
-        return nullptr;
-    }
-    gzbuffer(parser->source.file, kGzipBuffer);
+    // The stream opener refuses directories and prints the engine's message
+    // for files that cannot be opened.
+    FilePtr file = openStream(console, path);
+    if (!file) return nullptr;
+    auto parser = std::make_unique<Parser>(std::move(file));
     parser->seq = kseq_init(&parser->source);
     if (!parser->seq || !parser->seq->f || !parser->seq->f->buf) throw std::bad_alloc();
     return std::unique_ptr<SequenceReader>(new SequenceReader(path, std::move(parser)));
@@ -128,7 +100,7 @@ SequenceReader::Status SequenceReader::fail(std::string detail, bool namesRecord
 }
 
 SequenceReader::Status SequenceReader::readRecord() {
-    Source& source = parser_->source;
+    const ByteSource& source = parser_->source;
     kseq_t* seq = parser_->seq;
     if (parser_->atEnd) return Status::End;
 
@@ -140,8 +112,8 @@ SequenceReader::Status SequenceReader::readRecord() {
         int c = 0;
         while ((c = ks_getc(seq->f)) == '\n' || c == '\r') {
         }
-        if (source.failed) {
-            problem_ = "\ni can't read " + path_ + ": " + source.error +
+        if (source.failed()) {
+            problem_ = "\ni can't read " + path_ + ": " + source.error() +
                        (records_ == 0 ? std::string(" (at the start of the file)")
                                       : " (after record " + std::to_string(records_) + ")");
             return Status::Failed;
@@ -164,8 +136,8 @@ SequenceReader::Status SequenceReader::readRecord() {
 
     const int headerChar = seq->last_char;
     const int result = kseq_read(seq);
-    if (source.failed) {
-        problem_ = "\ni can't read " + path_ + ": " + source.error + " (in record " +
+    if (source.failed()) {
+        problem_ = "\ni can't read " + path_ + ": " + source.error() + " (in record " +
                    std::to_string(records_ + 1) + ")";
         return Status::Failed;
     }
