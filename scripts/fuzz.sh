@@ -96,6 +96,15 @@ for t in "${targets[@]}"; do
     ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$last")
     units=$(sed -n 's/.* corp: \([0-9]*\).*/\1/p' <<<"$last")
     result=ok
+    # Ctrl-C (or an INT sent to the target) ends the target's run cleanly:
+    # not a finding, and the remaining targets are not started.
+    if grep -q '^==[0-9]*== libFuzzer: run interrupted' "$log"; then
+        printf '%-15s %12s %8s %7s %7s %8s %7s  %s\n' "$t" "${execs:-?}" "$((SECONDS - started))" "${speed:-?}" \
+            "${cov:-?}" "${ft:-?}" "${units:-?}" "stopped"
+        echo
+        echo "Interrupted: the inputs found so far are kept in $corpus."
+        exit 130
+    fi
     if [ "$status" -ne 0 ] || grep -qE 'runtime error:|ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|FUZZ CHECK FAILED' "$log"; then
         result="FAILED (status $status, see $log)"
         failed+=("$t")
