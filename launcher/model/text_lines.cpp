@@ -9,23 +9,22 @@
 namespace quellon {
 
 QStringList splitLines(const QByteArray& bytes) {
+    // Each line is converted straight from its span of the file: the files
+    // are read whole and often (the catalogue once per lookup), so no line
+    // is gathered character by character.
+    const qsizetype zero = bytes.indexOf('\0');
+    const qsizetype end = zero < 0 ? bytes.size() : zero;
+    const char* text = bytes.constData();
     QStringList lines;
-    QByteArray line;
-    bool lineOpen = false;  // characters seen since the last line break
-    const qsizetype size = bytes.size();
-    for (qsizetype i = 0; i < size && bytes[i] != '\0'; ++i) {
-        const char c = bytes[i];
-        if (c == '\n' || c == '\r') {
-            lines.append(QString::fromLocal8Bit(line));
-            line.clear();
-            lineOpen = false;
-            if (c == '\r' && i + 1 < size && bytes[i + 1] == '\n') ++i;
-        } else {
-            line.append(c);
-            lineOpen = true;
-        }
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < end; ++i) {
+        const char c = text[i];
+        if (c != '\n' && c != '\r') continue;
+        lines.append(QString::fromLocal8Bit(text + start, i - start));
+        if (c == '\r' && i + 1 < end && text[i + 1] == '\n') ++i;
+        start = i + 1;
     }
-    if (lineOpen) lines.append(QString::fromLocal8Bit(line));
+    if (start < end) lines.append(QString::fromLocal8Bit(text + start, end - start));
     return lines;
 }
 

@@ -21,6 +21,21 @@ TEST(TextLines, SplitAtCrLfLfOrCrKeepingBlanksUpToAZeroByte) {
     EXPECT_EQ(splitLines("a\r\nb\nc\rd"), (QStringList{"a", "b", "c", "d"}));
     EXPECT_EQ(splitLines("a\n\n b\t\r\n\n"), (QStringList{"a", "", " b\t", ""}));
     EXPECT_EQ(splitLines(QByteArray("one\ntw\0o\nthree", 15)), (QStringList{"one", "tw"}));
+    const struct {
+        QByteArray bytes;
+        QStringList lines;
+    } cases[] = {
+        {"", {}},
+        {"\n", {""}},
+        {"\r\r\n\n\r", {"", "", "", ""}},
+        {"last without break", {"last without break"}},
+        {"a\r\nb\r", {"a", "b"}},
+        {QByteArray("\0a\nb", 4), {}},
+        {QByteArray("a\r\0\nb", 5), {"a"}},           // the CR's LF lies past the end
+        {QByteArray("a\nbc\0", 5), {"a", "bc"}},       // an open line ends at the zero byte
+        {"\xe9t\xe9\n", {QString::fromLocal8Bit("\xe9t\xe9")}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(splitLines(c.bytes), c.lines) << c.bytes.toStdString();
 }
 
 TEST(TextLines, ReplaceFileSwapsInAWholeNewFile) {
