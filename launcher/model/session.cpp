@@ -128,21 +128,24 @@ QString Session::directoryChooserStart(int row) const {
 // takes the lines four by four, so a line break inside a cell or an
 // over-long line would shift or cut every record after it.
 void Session::checkLinesFitTheEngine(const QStringList& lines) const {
-    for (int i = 0; i < lines.size(); ++i) {
+    // Where line i lies, for the message: made only when a line is refused.
+    const auto where = [&lines](int i) {
         const int first = i - i % ParamGrid::kColumns;
         const QString name = first + ParamGrid::Name < lines.size()
                                  ? lines[first + ParamGrid::Name] : QString();
-        const QString where = QStringLiteral("record %1 (%2), %3")
-                                  .arg(i / ParamGrid::kColumns + 1)
-                                  .arg(name, QLatin1String(kColumnNames[i % ParamGrid::kColumns]));
+        return QStringLiteral("record %1 (%2), %3")
+            .arg(i / ParamGrid::kColumns + 1)
+            .arg(name, QLatin1String(kColumnNames[i % ParamGrid::kColumns]));
+    };
+    for (int i = 0; i < lines.size(); ++i) {
         if (lines[i].contains(u'\n') || lines[i].contains(u'\r')) {
             throw LauncherError(QStringLiteral("incorrect input data\n%1: a line break in the text")
-                                    .arg(where));
+                                    .arg(where(i)));
         }
         if (lines[i].toLocal8Bit().size() > kParamLineLimit) {
             throw LauncherError(
                 QStringLiteral("incorrect input data\n%1: longer than %2 characters")
-                    .arg(where).arg(kParamLineLimit));
+                    .arg(where(i)).arg(kParamLineLimit));
         }
     }
 }

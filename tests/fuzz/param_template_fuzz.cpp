@@ -13,6 +13,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -67,14 +68,12 @@ std::string lineOf(const QStringList& lines, qsizetype i) {
 void checkEngineReading(const QByteArray& written, const QStringList& lines) {
     ruz::ParameterTable table = ruz::ParameterTable::parse(std::string_view(written.constData(), written.size()));
     FUZZ_CHECK(table.longLine() == 0, "the launcher wrote a line the engine cannot read");
-    for (qsizetype r = 0; r < lines.size(); r += ParamGrid::kColumns) {
-        const std::string name = lineOf(lines, r + ParamGrid::Name);
-        std::string value;
-        for (qsizetype j = 0; j < lines.size(); j += ParamGrid::kColumns)
-            if (lineOf(lines, j + ParamGrid::Name) == name) value = lineOf(lines, j + ParamGrid::Value);
+    std::map<std::string, std::string> lastValue;
+    for (qsizetype r = 0; r < lines.size(); r += ParamGrid::kColumns)
+        lastValue[lineOf(lines, r + ParamGrid::Name)] = lineOf(lines, r + ParamGrid::Value);
+    for (const auto& [name, value] : lastValue)
         FUZZ_CHECK(table.lookup(name) == value, "the engine reads " + name + " = \"" + table.lookup(name) +
                                                     "\", the launcher wrote \"" + value + "\"");
-    }
 }
 
 }  // namespace
