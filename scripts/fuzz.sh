@@ -74,11 +74,11 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # allocator every second: the run then slows to a fraction of its speed. 64 MB
 # still holds the blocks of thousands of inputs back.
 # It also keeps the call stack of every allocation, found by following frame
-# pointers; Qt, zlib and the C++ library are built without them, so from the
-# third frame on the stacks are what the registers happen to hold: hundreds
-# of thousands of distinct stacks per 100,000 inputs, a store that grows
-# without bound and is searched on every allocation. Two frames (the
-# allocating function and its caller) keep it to a few hundred. A report then
+# pointers. Through Qt's library, built without them, the stacks are from the
+# third frame on what the registers happen to hold: the launcher's targets
+# made hundreds of thousands of distinct stacks per 100,000 inputs, a store
+# that grows without bound and is searched on every allocation. Two frames
+# (the allocating function and its caller) keep it to a few hundred. A report then
 # shows two frames of where a block was allocated and freed; run its
 # reproducer with ASAN_OPTIONS=malloc_context_size=30 for the whole stacks.
 # The access that failed is shown whole either way.
