@@ -78,10 +78,10 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # third frame on what the registers happen to hold: the launcher's targets
 # made hundreds of thousands of distinct stacks per 100,000 inputs, a store
 # that grows without bound and is searched on every allocation. Two frames
-# (the allocating function and its caller) keep it to a few hundred. A report then
-# shows two frames of where a block was allocated and freed; run its
-# reproducer with ASAN_OPTIONS=malloc_context_size=30 for the whole stacks.
-# The access that failed is shown whole either way.
+# (the allocating function and its caller) keep it to a few hundred. A
+# report then shows two frames of where a block was allocated and freed; run
+# its reproducer with ASAN_OPTIONS=malloc_context_size=30 for the whole
+# stacks. The access that failed is shown whole either way.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=64:malloc_context_size=2}
 
 failed=()
