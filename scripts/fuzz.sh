@@ -39,10 +39,11 @@ fi
 
 # Each target with the longest input it is given (-max_len): long enough for
 # lines past the engine's line buffer, short enough that the readers that
-# allocate by the input's size stay fast.
+# allocate by the input's size, or do a file's work for each line of a list,
+# stay fast.
 declare -A max_len=(
     [params]=4096 [call_file]=4096 [task_list]=16384 [reads]=16384
-    [genome]=65539 [parted_list]=16384 [sequence]=65536
+    [genome]=65539 [parted_list]=8192 [sequence]=65536
     [catalogue]=4096 [about_file]=8192 [param_template]=8192
 )
 all_targets=(params call_file task_list reads genome parted_list sequence catalogue about_file param_template)

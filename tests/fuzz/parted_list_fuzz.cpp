@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/console.h"
@@ -131,6 +132,49 @@ private:
     std::map<std::string, KnownFile> known_;
 };
 
+// What a name of the list stands for, from the file system: a list names
+// the same few files hundreds of times, so each name is looked up once per
+// input.
+struct Named {
+    bool readable = false;  // a regular file other than the log
+    bool isList = false;
+    const KnownFile* known = nullptr;
+};
+
+class NameTable {
+public:
+    explicit NameTable(const Setting& setting) : setting_(setting) {}
+
+    const Named& operator[](const std::string& name) {
+        const auto [it, added] = names_.try_emplace(name);
+        if (added) {
+            const std::string path = setting_.readsDir() + name;
+            std::error_code ec;
+            Named& n = it->second;
+            n.readable = !fs::equivalent(path, setting_.logPath(), ec) && fs::is_regular_file(path, ec);
+            n.isList = n.readable && fs::equivalent(path, setting_.listPath(), ec);
+            n.known = n.readable ? setting_.known(path) : nullptr;
+        }
+        return it->second;
+    }
+
+private:
+    const Setting& setting_;
+    std::map<std::string, Named> names_;
+};
+
+// The list's names, each without the CR of a CR LF line end; empty lines
+// are skipped as the reader skips them.
+std::vector<std::string> namesOf(const fuzz::EngineLines& list) {
+    std::vector<std::string> names;
+    for (const std::string_view line : list.lines) {
+        std::string name(line);
+        if (!name.empty() && name.back() == '\r') name.pop_back();
+        if (!name.empty()) names.push_back(std::move(name));
+    }
+    return names;
+}
+
 // What reading the list must do, worked out from its lines.
 struct Expected {
     ListEnd end = ListEnd::Complete;
@@ -139,25 +183,15 @@ struct Expected {
     std::map<std::int32_t, std::int64_t> ratings;
 };
 
-Expected expectedReading(const Setting& setting, std::string_view text) {
+Expected expectedReading(NameTable& table, const std::vector<std::string>& names, bool endsAtLongLine) {
     Expected e;
-    const fuzz::EngineLines list = fuzz::engineLines(text);
-    for (const std::string_view line : list.lines) {
-        std::string name(line);
-        if (!name.empty() && name.back() == '\r') name.pop_back();
-        if (name.empty()) continue;
-        if (name.find('\0') != std::string::npos) {
-            e.end = ListEnd::Failed;
-            return e;
-        }
-        const std::string path = setting.readsDir() + name;
-        std::error_code ec;
-        if (fs::equivalent(path, setting.logPath(), ec) || !fs::is_regular_file(path, ec)) {
+    for (const std::string& name : names) {
+        if (name.find('\0') != std::string::npos || !table[name].readable) {
             e.end = ListEnd::Failed;
             return e;
         }
         ++e.filesRated;
-        const KnownFile* known = setting.known(path);
+        const KnownFile* known = table[name].known;
         if (!known) {
             // A file the harness does not know: its ratings and its end are
             // the reader's to tell.
@@ -170,22 +204,17 @@ Expected expectedReading(const Setting& setting, std::string_view text) {
             return e;
         }
     }
-    if (list.endsAtLongLine) e.end = ListEnd::Cut;
+    if (endsAtLongLine) e.end = ListEnd::Cut;
     return e;
 }
 
 // How often the list names itself. Each time, every line of the list is
 // rated as a read, so a list naming itself on many of its lines costs the
 // square of its length; once shows what the reader does with it.
-int timesListed(const Setting& setting, std::string_view text) {
-    const std::string_view fileName = std::string_view(setting.listPath()).substr(setting.listPath().rfind('/') + 1);
+int timesListed(NameTable& table, const std::vector<std::string>& names) {
     int times = 0;
-    for (std::string_view line : fuzz::engineLines(text).lines) {
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        if (!line.ends_with(fileName) || line.find('\0') != std::string_view::npos) continue;
-        std::error_code ec;
-        if (fs::equivalent(setting.readsDir() + std::string(line), setting.listPath(), ec)) ++times;
-    }
+    for (const std::string& name : names)
+        if (name.find('\0') == std::string::npos && table[name].isList) ++times;
     return times;
 }
 
@@ -213,7 +242,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Setting& setting = theSetting();
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     fuzz::writeFileBytes(setting.listPath(), text);
-    if (timesListed(setting, text) > 1) return -1;  // not run, and not kept in the corpus
+    const fuzz::EngineLines list = fuzz::engineLines(text);
+    const std::vector<std::string> names = namesOf(list);
+    NameTable table(setting);
+    if (timesListed(table, names) > 1) return -1;  // not run, and not kept in the corpus
 
     RecordingConsole console;
     RunContext context(console.console());
@@ -221,7 +253,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ListEnd end =
         parted_rating::rateListedFiles(context, setting.settings(), setting.logPath(), setting.search(), ratings);
 
-    const Expected expected = expectedReading(setting, text);
+    const Expected expected = expectedReading(table, names, list.endsAtLongLine);
     const std::string said = console.text();
     const auto rated = static_cast<int>(count(said, "\nseaching parted reads"));
     std::int32_t previous = 0;
