@@ -5,12 +5,13 @@
 // every listed file against the bundled example's coded genome (built once):
 // the directory of the listed files holds the first reads of the example's
 // two reads files, an empty one, one with a line too long for the line
-// buffer, and the log the run would write. What the reader does is checked against the list's own
-// lines: the files rated in order, the stop at a NUL byte, at a missing
-// file, at the log, at a long line of the list or of a listed file, and the
-// ratings, each position gaining one for every listed file that places a
-// tail there. A listed file outside that directory (the list itself, say)
-// is rated too; the ratings must then still be ordered and bounded.
+// buffer, and the log the run would write. What the reader does is checked
+// against the list's own lines: the files rated in order, the stop at a NUL
+// byte, at a missing file, at the log, at a long line of the list or of a
+// listed file, and the ratings, each position gaining one for every listed
+// file that places a tail there. A listed file outside that directory (the
+// list itself, say) is rated too; the ratings must then still be ordered and
+// bounded. A list naming itself more than once is not run (see timesListed).
 #include <cstdint>
 #include <filesystem>
 #include <map>
