@@ -11,27 +11,38 @@
 #                                             (default 1; more only on a
 #                                             machine busy with other work,
 #                                             where a wait counts as time)
+#   --jobs J                                  J processes of each target on one
+#                                             corpus, sharing the N
+#                                             executions (a target's inputs
+#                                             are run one at a time, so
+#                                             this is how a long run uses
+#                                             every processor)
 #
 # Any crash, leak, sanitizer report, broken check of a target or input that
 # takes over 1 s fails the run; the input that caused it is left in
 # build/fuzz/crashes/ (crash-*, leak-*, timeout-*, oom-*). Reproduce one with
 #   build/fuzz/fuzzers/fuzz_<target> build/fuzz/crashes/<file>
-# The targets' own log of each run is build/fuzz/logs/<target>.log.
+# The targets' own log of each run is build/fuzz/logs/<target>.log (and
+# <target>.2.log ... for the further jobs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 . scripts/packages.sh
+. scripts/fuzz-logs.sh
 
 seconds=60
 runs=""
 timeout=1
+jobs=1
 while [ $# -gt 0 ]; do
     case "$1" in
     --runs) runs=${2:?"--runs needs a number of executions"}; shift 2 ;;
     --timeout) timeout=${2:?"--timeout needs a number of seconds"}; shift 2 ;;
+    --jobs) jobs=${2:?"--jobs needs a number of processes"}; shift 2 ;;
     *) break ;;
     esac
 done
+[[ "$jobs" =~ ^[1-9][0-9]*$ ]] || { echo "fuzz.sh: --jobs needs a number of processes, not $jobs" >&2; exit 2; }
 if [ $# -gt 0 ] && [[ "$1" =~ ^[0-9]+$ ]]; then
     seconds=$1
     shift
@@ -85,53 +96,105 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # stacks. The access that failed is shown whole either way.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-quarantine_size_mb=64:malloc_context_size=2}
 
+# The command that runs target T: the fuzzer with its limits, corpus
+# folders and where it leaves reproducers.
+fuzzer_command() {
+    local t=$1
+    command=("$build/fuzzers/fuzz_$t" "${limit[@]}" -timeout="$timeout" -rss_limit_mb=2048
+        -max_len="${max_len[$t]}" -print_final_stats=1
+        -artifact_prefix="$build/crashes/$t-"
+        "$build/corpus/$t" "$root/tests/fuzz/corpus/$t")
+}
+
+# Runs the jobs of target T side by side on its corpus, job J writing the
+# J-th of the logs; when one ends with a failure the others are asked to
+# stop (SIGUSR1: they end cleanly), so that a finding ends the run. Each
+# process keeps its own scratch folder, and libFuzzer takes up the inputs
+# the others add to the corpus folder as it goes.
+run_jobs() {
+    local t=$1 j pid ended code status=0 running=() left
+    fuzzer_command "$t"
+    # Started as simple commands, so that each process is the fuzzer itself
+    # (not a shell around it) and a signal reaches it.
+    for ((j = 0; j < jobs; j++)); do
+        "${command[@]}" >"${logs[j]}" 2>&1 &
+        running+=($!)
+    done
+    # An interrupt reaches the jobs themselves; the script goes on waiting
+    # for them to end.
+    trap 'true' INT
+    while [ ${#running[@]} -gt 0 ]; do
+        code=0
+        ended=""
+        wait -n -p ended "${running[@]}" || code=$?
+        if [ -z "$ended" ]; then
+            [ "$code" -eq 127 ] && break  # no job left to wait for
+            continue                      # woken by the interrupt
+        fi
+        left=()
+        for pid in "${running[@]}"; do [ "$pid" = "$ended" ] || left+=("$pid"); done
+        running=("${left[@]}")
+        if [ "$code" -ne 0 ] && [ "$status" -eq 0 ]; then
+            status=$code
+            [ ${#running[@]} -gt 0 ] && kill -USR1 "${running[@]}" 2>/dev/null
+        fi
+    done
+    trap - INT
+    return "$status"
+}
+
+# One line of the summary table for target T, its result RESULT.
+row() {
+    local t=$1 result=$2 execs speed cov ft units
+    read -r execs speed cov ft units _ < <(fuzz_figures "${logs[@]}")
+    printf '%-15s %12s %8s %7s %7s %8s %7s  %s\n' "$t" "$execs" "$((SECONDS - started))" "$speed" \
+        "$cov" "$ft" "$units" "$result"
+}
+
 failed=()
 printf '\n%-15s %12s %8s %7s %7s %8s %7s  %s\n' target executions seconds "exec/s" cov features corpus result
 for t in "${targets[@]}"; do
-    corpus=$build/corpus/$t
-    mkdir -p "$corpus"
-    log=$build/logs/$t.log
+    mkdir -p "$build/corpus/$t"
+    rm -f "$build/logs/$t".[0-9]*.log
+    logs=("$build/logs/$t.log")
+    for ((j = 2; j <= jobs; j++)); do logs+=("$build/logs/$t.$j.log"); done
     limit=(-max_total_time="$seconds")
-    [ -n "$runs" ] && limit=(-runs="$runs")
+    [ -n "$runs" ] && limit=(-runs="$(((runs + jobs - 1) / jobs))")
     status=0
     started=$SECONDS
-    "$build/fuzzers/fuzz_$t" "${limit[@]}" -timeout="$timeout" -rss_limit_mb=2048 \
-        -max_len="${max_len[$t]}" -print_final_stats=1 \
-        -artifact_prefix="$build/crashes/$t-" \
-        "$corpus" "$root/tests/fuzz/corpus/$t" >"$log" 2>&1 || status=$?
-    execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
-    speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -1)
-    last=$(grep -E '^#[0-9]+' "$log" | tail -1 || true)
-    cov=$(sed -n 's/.* cov: \([0-9]*\).*/\1/p' <<<"$last")
-    ft=$(sed -n 's/.* ft: \([0-9]*\).*/\1/p' <<<"$last")
-    units=$(sed -n 's/.* corp: \([0-9]*\).*/\1/p' <<<"$last")
-    result=ok
+    if [ "$jobs" -eq 1 ]; then
+        fuzzer_command "$t"
+        "${command[@]}" >"${logs[0]}" 2>&1 || status=$?
+    else
+        run_jobs "$t" || status=$?
+    fi
     # Ctrl-C (or an INT sent to the target) ends the target's run cleanly:
     # not a finding, and the remaining targets are not started.
-    if grep -q '^==[0-9]*== libFuzzer: run interrupted' "$log"; then
-        printf '%-15s %12s %8s %7s %7s %8s %7s  %s\n' "$t" "${execs:-?}" "$((SECONDS - started))" "${speed:-?}" \
-            "${cov:-?}" "${ft:-?}" "${units:-?}" "stopped"
+    if fuzz_interrupted "${logs[@]}"; then
+        row "$t" stopped
         echo
-        echo "Interrupted: the inputs found so far are kept in $corpus."
+        echo "Interrupted: the inputs found so far are kept in $build/corpus/$t."
         exit 130
     fi
-    if [ "$status" -ne 0 ] || grep -qE 'runtime error:|ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|FUZZ CHECK FAILED' "$log"; then
-        result="FAILED (status $status, see $log)"
+    if [ "$status" -ne 0 ] || fuzz_found "${logs[@]}"; then
+        row "$t" "FAILED (status $status, see ${logs[*]})"
         failed+=("$t")
+    else
+        row "$t" ok
     fi
-    printf '%-15s %12s %8s %7s %7s %8s %7s  %s\n' "$t" "${execs:-?}" "$((SECONDS - started))" "${speed:-?}" \
-        "${cov:-?}" "${ft:-?}" "${units:-?}" "$result"
 done
 
 if [ ${#failed[@]} -gt 0 ]; then
     echo
     echo "Fuzzing found problems in: ${failed[*]}"
     for t in "${failed[@]}"; do
-        grep -E 'runtime error:|ERROR:|FUZZ CHECK FAILED|SUMMARY:' "$build/logs/$t.log" | head -5 | sed "s/^/  $t: /"
+        mapfile -t logs < <(fuzz_logs "$build/logs" "$t")
+        grep -h -E 'runtime error:|ERROR:|FUZZ CHECK FAILED|SUMMARY:' "${logs[@]}" | head -5 | sed "s/^/  $t: /"
     done
     echo "Reproducers:"
     for t in "${failed[@]}"; do
-        sed -n 's/.*Test unit written to /  /p' "$build/logs/$t.log"
+        mapfile -t logs < <(fuzz_logs "$build/logs" "$t")
+        sed -n 's/.*Test unit written to /  /p' "${logs[@]}"
     done
     exit 1
 fi
