@@ -14,6 +14,11 @@ fuzz_logs() {
     return 0
 }
 
+# The larger of two figures, either possibly empty (not yet known).
+larger() {
+    if [ -z "$2" ] || { [ -n "$1" ] && [ "$1" -ge "$2" ]; }; then echo "$1"; else echo "$2"; fi
+}
+
 # The figures of a run from its logs, on one line:
 #   executions exec/s cov features corpus peak-MiB
 # Executions and rates are summed over the processes; coverage, features
@@ -22,8 +27,6 @@ fuzz_logs() {
 # no log holds yet (a run still going has no final figures) is "?".
 fuzz_figures() {
     local log v last execs="" speed="" cov="" ft="" corp="" peak=""
-    # The largest of a figure so far and a new value, either possibly empty.
-    larger() { if [ -z "$2" ] || { [ -n "$1" ] && [ "$1" -ge "$2" ]; }; then echo "$1"; else echo "$2"; fi; }
     for log in "$@"; do
         v=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -1)
         [ -n "$v" ] && execs=$((${execs:-0} + v))
@@ -42,6 +45,11 @@ fuzz_figures() {
 # check of a target, a crash, timeout or leak libFuzzer caught.
 fuzz_found() {
     grep -qE 'runtime error:|ERROR: (AddressSanitizer|LeakSanitizer|libFuzzer)|FUZZ CHECK FAILED' "$@"
+}
+
+# The lines of the logs that report a finding, and its summary lines.
+fuzz_report_lines() {
+    grep -h -E 'runtime error:|ERROR:|FUZZ CHECK FAILED|SUMMARY:' "$@"
 }
 
 # Whether a log's process reached its end without a finding: its number of
@@ -73,7 +81,7 @@ fuzz_interrupted() {
 fuzz_outcome() {
     local log
     if fuzz_found "$@"; then
-        grep -h -m1 -E 'runtime error:|ERROR:|FUZZ CHECK FAILED' "$@" | head -1 | cut -c1-80
+        fuzz_report_lines "$@" | head -1 | cut -c1-80
         return
     fi
     if fuzz_interrupted "$@"; then

@@ -189,7 +189,7 @@ if [ ${#failed[@]} -gt 0 ]; then
     echo "Fuzzing found problems in: ${failed[*]}"
     for t in "${failed[@]}"; do
         mapfile -t logs < <(fuzz_logs "$build/logs" "$t")
-        grep -h -E 'runtime error:|ERROR:|FUZZ CHECK FAILED|SUMMARY:' "${logs[@]}" | head -5 | sed "s/^/  $t: /"
+        fuzz_report_lines "${logs[@]}" | head -5 | sed "s/^/  $t: /"
     done
     echo "Reproducers:"
     for t in "${failed[@]}"; do
