@@ -106,11 +106,14 @@ int main(int argc, char** argv) {
         }
         t = Clock::now();
         cpu = cpuSeconds();
+        ResultSet results;
+        ResultFile* output = results.create(console, (dir / "phase_Out.bin").string());
+        if (!output) return 1;
         const auto end = out_of_genome::siftIntoFile(
-            context, *genome, readsPath, (dir / "phase_Out.bin").string(), {},
-            [](const char*, std::size_t n) {
+            context, *genome, readsPath, *output, [](const char*, std::size_t n) {
                 return out_of_genome::Judgement{out_of_genome::Verdict::ToSearch, n};
             });
+        results.commit(console);
         const double siftSeconds = secondsSince(t);
         const double siftCpu = cpuSeconds() - cpu;
         std::printf("genome %lld bases, %lld reads of %zu (30 %% absent)\n",

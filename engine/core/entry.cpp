@@ -1,6 +1,9 @@
 #include "entry.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <iostream>
 #include <new>
 #include <optional>
@@ -90,6 +93,13 @@ std::optional<CallLines> readCallFile(Console& console, const std::string& ownPa
                            " characters";
         return unusable;
     }
+    // A NUL byte would cut the path where the system reads it: another
+    // file than the one written would be read.
+    if (call.parameterFile.find('\0') != std::string::npos) {
+        CallLines unusable;
+        unusable.problem = "line 1 of the call file " + path + " holds a NUL byte";
+        return unusable;
+    }
     return call;
 }
 
@@ -116,7 +126,27 @@ std::optional<int> threadsOf(Console& console, const CallLines& call) {
                      " must be 0 (every processor) or more");
         return std::nullopt;
     }
+    noteReading(console, "threads", value, *n);
     return *n == 0 ? availableThreads() : *n;
+}
+
+// The threads a run works on: the count asked for, lowered to the limit
+// and to what the system lets the process start, with a console line
+// whenever it is lowered.
+int threadsToUse(Console& console, int asked) {
+    int threads = asked;
+    if (threads > threadLimit()) {
+        threads = threadLimit();
+        console.say("\nthreads: ", asked, " asked for, ", threads, " used (", kThreadsPerProcessor,
+                    " a processor at most)");
+    }
+    const int startable = startableThreads(threads);
+    if (startable < threads) {
+        console.say("\nthreads: the system started only ", startable, " of ", threads,
+                    " threads; the run goes on with ", startable);
+        threads = startable;
+    }
+    return threads;
 }
 
 bool runAnalysis(RunContext& context, const AnalysisInfo& analysis, const std::string& parameterFile) {
@@ -149,9 +179,9 @@ int dispatch(RunContext& context, AnalysisTable table, const CallLines& call) {
                   << "\" (Ruzovizu --help lists the names)\n";
     } else if (!analysis->run) {
         context.console.fail("\n", analysis->name, ": this analysis is not available in this version");
-    } else if (const auto threads = threadsOf(context.console, call)) {
-        context.threads = *threads;
-        const ThreadAllowance allowance(*threads);
+    } else if (const auto asked = threadsOf(context.console, call)) {
+        context.threads = threadsToUse(context.console, *asked);
+        const ThreadAllowance allowance(context.threads);
         ranToEnd = runAnalysis(context, *analysis, call.parameterFile);
     }
     context.console.say("\ndone\n");
@@ -209,6 +239,28 @@ CommandLine parseCommandLine(int argc, char** argv) {
 
 }  // namespace
 
+namespace {
+
+// An exception that escaped a thread of a library ends the process through
+// std::terminate; the run still says why and leaves no temporary file.
+[[noreturn]] void endOnEscapedException() {
+    std::string what = "an error escaped a thread";
+    if (const std::exception_ptr e = std::current_exception()) {
+        try {
+            std::rethrow_exception(e);
+        } catch (const std::exception& x) {
+            what = x.what();
+        } catch (...) {
+        }
+    }
+    std::fprintf(stdout, "\nRuzovizu stopped: %s\n", what.c_str());
+    std::fflush(stdout);
+    platform::removeWatchedFiles();
+    std::_Exit(1);
+}
+
+}  // namespace
+
 int runEngine(int argc, char** argv, Console& console, AnalysisTable table) {
     const CommandLine line = parseCommandLine(argc, argv);
     if (!line.problem.empty()) {
@@ -226,6 +278,7 @@ int runEngine(int argc, char** argv, Console& console, AnalysisTable table) {
     }
 
     platform::prepareProcess();
+    std::set_terminate(endOnEscapedException);
     std::optional<CallLines> call;
     if (line.words.size() == 2) {
         call = CallLines{line.words[0], line.words[1], {}, 0};

@@ -13,9 +13,11 @@ namespace {
 
 constexpr std::size_t kWriteBuffer = std::size_t{1} << 20;
 
-// Opens for reading and refuses what is not a regular file: a directory
-// opens on some systems and then fails at the first read.
+// Opens and refuses what is not a regular file: a directory opens on some
+// systems and then fails at the first read, a FIFO would block the run
+// until some other program writes to it.
 FilePtr openRegular(const std::string& path, const char* mode) {
+    if (std::string_view(mode) == "rb") return FilePtr(platform::openRegularForReading(path));
     FilePtr file(platform::openPath(path, mode));
     if (file && !platform::isRegularFile(file.get())) file.reset();
     return file;
@@ -135,16 +137,21 @@ TempFile& TempFile::operator=(TempFile&& other) noexcept {
 
 TempFile::~TempFile() { discard(); }
 
+std::string temporaryName(const std::string& stem) {
+    // The process token makes the name unique among the runs of this
+    // machine; the counter among the files of this run.
+    static std::atomic<unsigned> counter{0};
+    return stem + "." + platform::processToken() + "-" + std::to_string(++counter) + ".tmp";
+}
+
 std::optional<TempFile> TempFile::create(Console& console, const std::string& stem,
                                          const std::string& shownPath) {
-    // The process token makes the name unique among the runs of this
-    // machine; the counter among the files of this run. A name that exists
-    // anyway (another machine on a shared disk) is skipped.
-    static std::atomic<unsigned> counter{0};
+    // A name that exists anyway (another machine on a shared disk) is
+    // skipped.
     constexpr int kAttempts = 100;
     std::string path;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
-        path = stem + "." + platform::processToken() + "-" + std::to_string(++counter) + ".tmp";
+        path = temporaryName(stem);
         errno = 0;
         if (std::FILE* f = platform::createExclusive(path)) {
             platform::watchTemporaryFile(path);
@@ -174,6 +181,14 @@ bool TempFile::moveTo(const std::string& target) {
     return true;
 }
 
+bool TempFile::moveNoReplace(const std::string& target) {
+    file_.reset();
+    if (path_.empty() || !platform::moveNoReplace(path_, target)) return false;
+    platform::forgetTemporaryFile(path_);
+    path_.clear();
+    return true;
+}
+
 void TempFile::discard() {
     file_.reset();
     if (path_.empty()) return;
@@ -189,6 +204,11 @@ ResultFile::ResultFile(std::string path, TempFile temp) : path_(std::move(path))
 
 std::optional<ResultFile> ResultFile::create(Console& console, const std::string& finalPath,
                                              std::initializer_list<std::string> inputs) {
+    return create(console, finalPath, std::span<const std::string>(inputs.begin(), inputs.size()));
+}
+
+std::optional<ResultFile> ResultFile::create(Console& console, const std::string& finalPath,
+                                             std::span<const std::string> inputs) {
     for (const std::string& input : inputs) {
         if (!input.empty() && sameFile(finalPath, input)) {
             console.fail("\nresult file ", finalPath, " is an input of this run");
@@ -207,17 +227,130 @@ std::optional<ResultFile> ResultFile::create(Console& console, const std::string
     return ResultFile(finalPath, std::move(*temp));
 }
 
-bool ResultFile::commit(Console& console) {
+bool ResultFile::close(Console& console) {
+    if (closed_) return true;
     if (!temp_.closeWritten(console, path_)) {
         temp_.discard();
         return false;
     }
+    closed_ = true;
+    return true;
+}
+
+bool ResultFile::commit(Console& console) {
+    if (!close(console)) return false;
     if (!temp_.moveTo(path_)) {
         temp_.discard();
         console.fail("\ni can't write ", path_);
         return false;
     }
     return true;
+}
+
+bool ResultFile::moveIntoFreePlace() { return closed_ && temp_.moveNoReplace(path_); }
+
+// ---------------------------------------------------------------------------
+// Result sets
+
+namespace {
+
+enum class Occupant { None, File, Other };
+
+// What holds a name now: nothing, a file (or a symbolic link, which is
+// moved as itself), or something a result must not replace (a folder).
+Occupant occupantOf(const std::string& path) {
+    std::error_code ec;
+    const auto status = std::filesystem::symlink_status(platform::fileSystemPath(path), ec);
+    if (ec || status.type() == std::filesystem::file_type::not_found) return Occupant::None;
+    if (status.type() == std::filesystem::file_type::regular ||
+        status.type() == std::filesystem::file_type::symlink)
+        return Occupant::File;
+    return Occupant::Other;
+}
+
+// An earlier file moved aside while a set is committed, to go back when
+// the commit fails.
+struct AsideFile {
+    std::string name;
+    std::string aside;
+};
+
+// Moves the file `name` aside, under a name unique to the run; false when
+// it cannot be moved.
+bool moveAside(const std::string& name, std::vector<AsideFile>& aside) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string to = temporaryName(name + ".earlier");
+        if (platform::moveNoReplace(name, to)) {
+            aside.push_back({name, std::move(to)});
+            return true;
+        }
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+void restoreAside(const std::vector<AsideFile>& aside) {
+    for (auto f = aside.rbegin(); f != aside.rend(); ++f) platform::replaceFile(f->aside, f->name);
+}
+
+}  // namespace
+
+ResultSet::ResultSet(std::vector<std::string> inputs) : inputs_(std::move(inputs)) {}
+
+ResultFile* ResultSet::create(Console& console, const std::string& finalPath) {
+    auto file = ResultFile::create(console, finalPath, inputs_);
+    if (!file) return nullptr;
+    files_.push_back(std::make_unique<ResultFile>(std::move(*file)));
+    return files_.back().get();
+}
+
+void ResultSet::replaces(std::string path) { replaced_.push_back(std::move(path)); }
+
+bool ResultSet::commit(Console& console) {
+    const auto fail = [&](std::string path) {  // a copy: the set's names go first
+        files_.clear();
+        replaced_.clear();
+        console.fail("\ni can't write ", path);
+        return false;
+    };
+    for (auto& file : files_) {
+        if (!file->close(console)) {
+            files_.clear();
+            replaced_.clear();
+            return false;
+        }
+    }
+    // From here to the end the set is moved as one: an interruption waits.
+    const platform::InterruptionHold hold;
+    std::vector<AsideFile> aside;
+    std::vector<const std::string*> names;
+    for (const auto& file : files_) names.push_back(&file->path());
+    for (const std::string& path : replaced_) names.push_back(&path);
+    for (const std::string* name : names) {
+        const Occupant occupant = occupantOf(*name);
+        if (occupant == Occupant::None) continue;
+        if (occupant == Occupant::Other || !moveAside(*name, aside)) {
+            restoreAside(aside);
+            return fail(*name);
+        }
+    }
+    for (std::size_t i = 0; i < files_.size(); ++i) {
+        if (files_[i]->moveIntoFreePlace()) continue;
+        for (std::size_t j = 0; j < i; ++j) removeFile(files_[j]->path());
+        restoreAside(aside);
+        return fail(files_[i]->path());
+    }
+    for (const AsideFile& f : aside) removeFile(f.aside);
+    files_.clear();
+    replaced_.clear();
+    return true;
+}
+
+void ResultSet::commitPartial(Console& console) {
+    for (auto& file : files_)
+        if (file->close(console)) file->moveIntoFreePlace();
+    files_.clear();
+    replaced_.clear();
 }
 
 }  // namespace ruz

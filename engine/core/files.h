@@ -7,8 +7,10 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "console.h"
 
@@ -66,6 +68,10 @@ bool sameFile(const std::string& a, const std::string& b);
 // failure prints "\ni can't write " + shownPath and waits for a key.
 bool closeWritten(Console& console, FilePtr& file, const std::string& shownPath);
 
+// A name unique to this run among the runs of this machine: `stem` + "." +
+// a token of the process + "-" + a counter + ".tmp".
+std::string temporaryName(const std::string& stem);
+
 // A file this run created for writing, under a name unique to the run:
 // `stem` + "." + a token of the process + ".tmp". It is created exclusively
 // (never over an existing file, never through a symbolic link), watched so
@@ -94,6 +100,8 @@ public:
     // Renames the closed file to `target`, replacing a file of that name;
     // from then on the object owns nothing. False when the rename fails.
     bool moveTo(const std::string& target);
+    // The same where nothing of the name `target` exists; false otherwise.
+    bool moveNoReplace(const std::string& target);
     // Closes and removes the file now.
     void discard();
 
@@ -106,29 +114,83 @@ private:
 };
 
 // A report or log of an analysis. It is written under a temporary name in
-// its final directory and renamed into place by commit(), when it is
-// complete and closed: an earlier file of that name survives every failure
-// of the run, and a partial file never carries the final name. Messages name
-// the final path.
+// its final directory and renamed into place when it is complete and
+// closed: an earlier file of that name survives every failure of the run,
+// and a partial file never carries the final name. Messages name the final
+// path. The files of one run go together through a ResultSet.
 class ResultFile {
 public:
     // Refuses (message, key wait) a final path that names an existing input
     // of the run: "\nresult file " + path + " is an input of this run".
+    static std::optional<ResultFile> create(Console& console, const std::string& finalPath,
+                                            std::span<const std::string> inputs);
     static std::optional<ResultFile> create(Console& console, const std::string& finalPath,
                                             std::initializer_list<std::string> inputs = {});
 
     std::FILE* get() const { return temp_.get(); }
     const std::string& path() const { return path_; }
 
-    // Closes the file and renames it into place. On failure prints
-    // "\ni can't write " + path (key wait) and the temporary file goes.
+    // Checked close: on failure prints "\ni can't write " + path (key wait).
+    // The file stays under its temporary name until it is moved or goes.
+    bool close(Console& console);
+    bool closed() const { return closed_; }
+
+    // Closes the file and renames it into place, replacing a file of that
+    // name. On failure prints "\ni can't write " + path (key wait) and the
+    // temporary file goes.
     bool commit(Console& console);
+
+    // Moves the closed file to its final name when nothing of that name
+    // exists; false (the file stays under its temporary name) otherwise.
+    bool moveIntoFreePlace();
+    // The file goes now.
+    void discard() { temp_.discard(); }
 
 private:
     ResultFile(std::string path, TempFile temp);
 
     std::string path_;
     TempFile temp_;
+    bool closed_ = false;
+};
+
+// The result files of one run, committed together: every file is written
+// and closed first, then all of them are moved into place at once. When
+// any of them cannot be written or moved, every earlier file of the set's
+// names stays as it was and no new file remains; an interruption waits
+// until the moves are done. A committed set also removes the earlier files
+// it replaces without having a file of their name (numbered reports beyond
+// the new count).
+class ResultSet {
+public:
+    // `inputs`: the files the run reads, which no result may replace.
+    explicit ResultSet(std::vector<std::string> inputs = {});
+    ResultSet(ResultSet&&) noexcept = default;
+    ResultSet& operator=(ResultSet&&) noexcept = default;
+    ResultSet(const ResultSet&) = delete;
+    ResultSet& operator=(const ResultSet&) = delete;
+
+    // Creates the file `finalPath` of the set; the pointer stays valid as
+    // long as the set. Null on failure (the message has been printed).
+    ResultFile* create(Console& console, const std::string& finalPath);
+
+    // An earlier file that a committed set removes.
+    void replaces(std::string path);
+
+    // Closes every file and moves them all into place. On failure prints
+    // "\ni can't write " + the final path concerned (key wait) and leaves
+    // the earlier files as they were. The set is empty afterwards.
+    bool commit(Console& console);
+
+    // After a failure whose partial results the run keeps: each file is
+    // closed and moved to its name only where no file of that name exists;
+    // an earlier file is never replaced by a partial one.
+    void commitPartial(Console& console);
+
+private:
+    std::vector<std::string> inputs_;
+    std::vector<std::unique_ptr<ResultFile>> files_;
+    std::vector<std::string> replaced_;
 };
 
 }  // namespace ruz

@@ -42,6 +42,19 @@ inline constexpr std::size_t kBatchLines = 4096;
 // The number of threads the machine offers this process.
 int availableThreads();
 
+// A run works on at most this many threads a processor: more give no speed
+// and only cost memory (each thread holds batches in flight).
+inline constexpr int kThreadsPerProcessor = 8;
+
+// The most threads a run may ask for: kThreadsPerProcessor a processor.
+int threadLimit();
+
+// How many of `wanted` threads (the calling one included) the system lets
+// this process start now: each is started and waits until all are, then
+// all end. Less than `wanted` when the system refuses one (a process limit,
+// too little memory for the stacks).
+int startableThreads(int wanted);
+
 // Allows up to `threads` threads at once for as long as it lives, even more
 // than the machine has processors (the user asked for them).
 class ThreadAllowance {

@@ -55,7 +55,7 @@ const std::string& ParameterTable::lookup(const std::string& name) { return valu
 std::optional<ParameterTable> loadParameters(Console& console, const std::string& path,
                                              std::span<const std::string_view> names) {
     FilePtr file = openFile(console, path, "rb");
-    if (!file) return ParameterTable{};
+    if (!file) return std::nullopt;
     std::string text;
     if (!readAll(file.get(), text)) {
         console.fail("\ni can't read ", path);
@@ -76,11 +76,27 @@ std::optional<ParameterTable> loadParameters(Console& console, const std::string
     return table;
 }
 
+namespace {
+
+constexpr bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+}  // namespace
+
+bool isPlainNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && isBlank(text[i])) ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    const std::size_t firstDigit = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    if (i == firstDigit) return false;
+    while (i < text.size() && isBlank(text[i])) ++i;
+    return i == text.size();
+}
+
 IntConversion toInt32(std::string_view text, std::int32_t& value) {
     std::size_t i = 0;
-    auto isBlank = [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-    };
     while (i < text.size() && isBlank(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
@@ -114,6 +130,21 @@ std::optional<std::int32_t> intParameter(Console& console, std::string_view name
         break;
     }
     return std::nullopt;
+}
+
+void noteReading(Console& console, std::string_view name, std::string_view text, std::int32_t value) {
+    if (!isPlainNumber(text)) console.say("\nparameter ", name, " = \"", text, "\" is read as ", value);
+}
+
+std::optional<std::int32_t> nameSizeParameter(Console& console, std::string_view name,
+                                              std::string_view value) {
+    std::int32_t number = 0;
+    if (!isPlainNumber(value) && toInt32(value, number) == IntConversion::Ok) {
+        console.fail("\nparameter ", name, " = \"", value,
+                     "\" is not a plain decimal number (its text names the result files)");
+        return std::nullopt;
+    }
+    return intParameter(console, name, value);
 }
 
 std::string shownNumber(std::string_view name, std::string_view text, std::int32_t value) {

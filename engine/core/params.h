@@ -67,9 +67,8 @@ private:
 };
 
 // Loads the parameter file of an analysis that reads the parameters
-// `names`. When the file cannot be opened prints "\ni can't open " + path,
-// waits for a key and returns an empty table: the analysis goes on and
-// reports what it misses. A read error ("\ni can't read "), a line longer
+// `names`. A file that cannot be opened ("\ni can't open " + path), a read
+// error ("\ni can't read "), a line longer
 // than the limit ("\nparameter file P: line N is longer than 499
 // characters") and a NUL byte in the value of one of `names` ("\nparameter
 // NAME holds a NUL byte") end the analysis: message, key wait, nothing.
@@ -83,11 +82,27 @@ enum class IntConversion { Ok, NotANumber, OutOfRange };
 // is ignored ("12abc" is 12).
 IntConversion toInt32(std::string_view text, std::int32_t& value);
 
+// True when `text` is a plain decimal number: an optional sign and digits,
+// with blanks allowed around them and nothing else.
+bool isPlainNumber(std::string_view text);
+
 // Converts the value of a numeric parameter. When it is not a number or does
 // not fit 32 bits, prints a message naming the parameter and its value,
-// waits for a key and returns nothing.
+// waits for a key and returns nothing. A number followed by other
+// characters ("20abc", "2e1", "0x14") is read by its leading digits.
 std::optional<std::int32_t> intParameter(Console& console, std::string_view name,
                                          std::string_view value);
+
+// Once a value read by intParameter is accepted: when its text was not the
+// plain number, the console says what it was read as, "\nparameter NAME =
+// \"TEXT\" is read as N".
+void noteReading(Console& console, std::string_view name, std::string_view text, std::int32_t value);
+
+// A size whose text enters a file name: it must be a plain decimal number,
+// else "\nparameter NAME = \"TEXT\" is not a plain decimal number (its text
+// names the result files)", key wait, nothing; then as intParameter.
+std::optional<std::int32_t> nameSizeParameter(Console& console, std::string_view name,
+                                              std::string_view value);
 
 // A converted parameter as messages show it: "name = 12", or, when the text
 // typed is not the plain number, "name = \"0x14\" (read as 0)".

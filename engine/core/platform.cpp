@@ -9,6 +9,8 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
+#include <unordered_map>
 
 #ifdef _WIN32
 #include <conio.h>
@@ -19,6 +21,7 @@
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <stdio.h>  // renameat2
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -209,6 +212,19 @@ std::string executablePath(const char* argv0) {
         }
         module.resize(module.size() * 2);
     }
+#elif defined(__linux__)
+    // The link names the program the system started, symbolic links
+    // resolved; it grows until it fits.
+    std::string target(256, '\0');
+    for (;;) {
+        const ssize_t n = readlink("/proc/self/exe", target.data(), target.size());
+        if (n <= 0) break;
+        if (static_cast<std::size_t>(n) < target.size()) {
+            target.resize(static_cast<std::size_t>(n));
+            return target;
+        }
+        target.resize(target.size() * 2);
+    }
 #endif
     return argv0 ? std::string(argv0) : std::string();
 }
@@ -249,6 +265,41 @@ std::FILE* openPath(const std::string& path, const char* mode) {
 #endif
 }
 
+std::FILE* openRegularForReading(const std::string& path) {
+#ifdef _WIN32
+    std::FILE* file = openPath(path, "rb");
+    if (file && !isRegularFile(file)) {
+        std::fclose(file);
+        errno = EINVAL;
+        return nullptr;
+    }
+    return file;
+#else
+    // The name is looked at before it is opened (opening some devices acts
+    // on them), and the open descriptor again (the name may have changed in
+    // between). The opening does not wait for the writer of a FIFO.
+    struct stat named {};
+    if (::stat(path.c_str(), &named) != 0) return nullptr;
+    if (!S_ISREG(named.st_mode)) {
+        errno = S_ISDIR(named.st_mode) ? EISDIR : EINVAL;
+        return nullptr;
+    }
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat opened {};
+    if (fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return nullptr;
+    }
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file) ::close(fd);
+    return file;
+#endif
+}
+
 std::FILE* createExclusive(const std::string& path) {
 #ifdef _WIN32
     // CREATE_NEW fails on any existing name, a symbolic link included. A
@@ -278,6 +329,30 @@ bool replaceFile(const std::string& from, const std::string& to) {
            MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 #else
     return std::rename(from.c_str(), to.c_str()) == 0;
+#endif
+}
+
+bool moveNoReplace(const std::string& from, const std::string& to) {
+#ifdef _WIN32
+    const std::wstring wideFrom = widePath(from);
+    const std::wstring wideTo = widePath(to);
+    if (wideFrom.empty() || wideTo.empty()) {
+        errno = EINVAL;
+        return false;
+    }
+    if (MoveFileExW(wideFrom.c_str(), wideTo.c_str(), 0) != 0) return true;
+    setErrnoFromLastError();
+    return false;
+#else
+#if defined(__linux__) && defined(RENAME_NOREPLACE)
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS) return false;
+#endif
+    // A file system without the exclusive rename: a new link fails on any
+    // existing name, then the old one goes.
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    ::unlink(from.c_str());
+    return true;
 #endif
 }
 
@@ -339,33 +414,53 @@ bool isRegularFile(std::FILE* file) {
 
 namespace {
 
-// The watched paths are plain C strings in fixed slots, so that the signal
-// handler only reads them and unlinks. A slot is published by an atomic
-// store after its text is complete.
-constexpr std::size_t kWatchedFiles = 64;
-constexpr std::size_t kLongestWatchedPath = 4096;
-std::array<std::array<char, kLongestWatchedPath>, kWatchedFiles> watchedText;
-std::array<std::atomic<bool>, kWatchedFiles> watchedInUse;
+// The watched paths are kept in a list that only grows: a node is
+// published by an atomic store once its text is complete, and marked
+// unused when its file is forgotten, never freed or reused, so that the
+// signal handler can walk the list and unlink without taking a lock. A map
+// finds a path's node for forgetting.
+struct WatchedNode {
+    std::unique_ptr<char[]> path;
+    std::atomic<bool> inUse{true};
+    WatchedNode* next = nullptr;
+};
+std::atomic<WatchedNode*> watchedHead{nullptr};
 std::mutex watchedMutex;
+std::unordered_multimap<std::string, WatchedNode*>& watchedByPath() {
+    static auto* byPath = new std::unordered_multimap<std::string, WatchedNode*>();
+    return *byPath;
+}
 
 void removeWatched() {
-    for (std::size_t i = 0; i < kWatchedFiles; ++i) {
-        if (watchedInUse[i].load()) {
+    for (WatchedNode* node = watchedHead.load(); node; node = node->next) {
+        if (!node->inUse.load()) continue;
 #ifdef _WIN32
-            // The engine opens its files shareable for removal, so this
-            // succeeds while the file is open; it goes when the process does.
-            DeleteFileA(watchedText[i].data());
+        // The engine opens its files shareable for removal, so this
+        // succeeds while the file is open; it goes when the process does.
+        DeleteFileA(node->path.get());
 #else
-            unlink(watchedText[i].data());
+        unlink(node->path.get());
 #endif
-        }
     }
 }
 
-extern "C" void removeWatchedAndExit(int sig) {
+// Interruptions held off while a result set moves its files into place:
+// the number of holds, and a signal that arrived meanwhile.
+std::atomic<int> interruptionHolds{0};
+std::atomic<int> pendingSignal{0};
+
+void removeWatchedAndRaise(int sig) {
     removeWatched();
     std::signal(sig, SIG_DFL);
     std::raise(sig);
+}
+
+// The signal is noted first; whoever finds no hold, this handler or the
+// last hold going, takes it and ends the process.
+extern "C" void removeWatchedAndExit(int sig) {
+    pendingSignal.store(sig);
+    if (interruptionHolds.load() > 0) return;
+    if (const int taken = pendingSignal.exchange(0)) removeWatchedAndRaise(taken);
 }
 
 // Installs the clean-up handler unless the caller chose to ignore the
@@ -392,6 +487,7 @@ void hookUnlessIgnored(int sig) {
 // Ctrl-C that the caller disabled (a process started in its own group, or
 // with Ctrl-C ignored) never reaches the handler.
 BOOL WINAPI removeWatchedOnControl(DWORD) {
+    while (interruptionHolds.load() > 0) Sleep(1);
     removeWatched();
     restoreConsoleOutputCodePage();
     TerminateProcess(GetCurrentProcess(), kInterruptedStatus);
@@ -422,25 +518,33 @@ void prepareProcess() {
 
 void watchTemporaryFile(const std::string& path) {
     prepareProcess();
-    if (path.size() >= kLongestWatchedPath) return;
+    auto node = std::make_unique<WatchedNode>();
+    node->path = std::make_unique<char[]>(path.size() + 1);
+    std::memcpy(node->path.get(), path.c_str(), path.size() + 1);
     std::lock_guard<std::mutex> lock(watchedMutex);
-    for (std::size_t i = 0; i < kWatchedFiles; ++i) {
-        if (!watchedInUse[i].load()) {
-            std::memcpy(watchedText[i].data(), path.c_str(), path.size() + 1);
-            watchedInUse[i].store(true);
-            return;
-        }
-    }
+    node->next = watchedHead.load();
+    watchedByPath().emplace(path, node.get());
+    watchedHead.store(node.release());
 }
 
 void forgetTemporaryFile(const std::string& path) {
     std::lock_guard<std::mutex> lock(watchedMutex);
-    for (std::size_t i = 0; i < kWatchedFiles; ++i) {
-        if (watchedInUse[i].load() && path == watchedText[i].data()) {
-            watchedInUse[i].store(false);
-            return;
-        }
-    }
+    auto& byPath = watchedByPath();
+    const auto found = byPath.find(path);
+    if (found == byPath.end()) return;
+    found->second->inUse.store(false);
+    byPath.erase(found);
+}
+
+void removeWatchedFiles() { removeWatched(); }
+
+InterruptionHold::InterruptionHold() { interruptionHolds.fetch_add(1); }
+
+InterruptionHold::~InterruptionHold() {
+    if (interruptionHolds.fetch_sub(1) != 1) return;
+#ifndef _WIN32
+    if (const int taken = pendingSignal.exchange(0)) removeWatchedAndRaise(taken);
+#endif
 }
 
 }  // namespace ruz::platform

@@ -49,10 +49,11 @@ bool errorStreamIsTerminal();
 // hangs.
 void waitKey();
 
-// The path of the running program, whose folder holds the call file. On
-// Windows the system's record of the module: the first argument may be a
-// bare name that the shell found on the search path. Elsewhere the first
-// argument as given (`argv0`, which may be null).
+// The path of the running program, whose folder holds the call file: the
+// system's record of it (the module file name on Windows, /proc/self/exe on
+// Linux), since the first argument may be a bare name that the shell found
+// on the search path. Where the system keeps no record, the first argument
+// as given (`argv0`, which may be null).
 std::string executablePath(const char* argv0);
 
 // A text unique to this process among the processes running now (its id).
@@ -64,6 +65,12 @@ std::string processToken();
 // Returns null on failure, with errno set.
 std::FILE* openPath(const std::string& path, const char* mode);
 
+// Opens an existing regular file for binary reading. Anything else (a
+// directory, a FIFO, a device, a socket) is refused before a byte is read,
+// and a FIFO without a writer does not block the opening. Returns null on
+// failure, with errno set (EISDIR or EINVAL for what is not a regular file).
+std::FILE* openRegularForReading(const std::string& path);
+
 // Creates a new file for binary writing, failing when anything of that name
 // exists (a file, a directory or a symbolic link) or when the name is a
 // device: a file opened here was made by this run. Returns null on failure,
@@ -72,6 +79,10 @@ std::FILE* createExclusive(const std::string& path);
 
 // Renames `from` to `to`, replacing a file of that name. False on failure.
 bool replaceFile(const std::string& from, const std::string& to);
+
+// Renames `from` to `to` only when nothing of the name `to` exists. False
+// on failure, with errno EEXIST when the name is taken.
+bool moveNoReplace(const std::string& from, const std::string& to);
 
 // A path as the standard file-system library takes it. On Windows the
 // library would read a narrow text byte by byte; this reads it in the
@@ -98,8 +109,25 @@ void adviseHugePages(void* block, std::size_t bytes);
 
 // Temporary files named here are removed if the process is interrupted
 // (Ctrl-C, termination, hang-up) before it forgets them again; a normal end
-// removes them through their owners.
+// removes them through their owners. Any number of files, of any path
+// length, can be watched at once.
 void watchTemporaryFile(const std::string& path);
 void forgetTemporaryFile(const std::string& path);
+
+// Removes every watched file now: the last act of a process that cannot go
+// on (an exception that escaped a thread).
+void removeWatchedFiles();
+
+// While an object of this class lives, an interruption waits: the
+// interrupting signal (or console event) takes effect when the last one
+// goes. A result set holds one while it moves its files into place, so an
+// interruption never leaves a set half old, half new.
+class InterruptionHold {
+public:
+    InterruptionHold();
+    ~InterruptionHold();
+    InterruptionHold(const InterruptionHold&) = delete;
+    InterruptionHold& operator=(const InterruptionHold&) = delete;
+};
 
 }  // namespace ruz::platform

@@ -19,6 +19,7 @@
 
 #include "console.h"
 #include "files.h"
+#include "platform.h"
 
 namespace ruz {
 
@@ -28,12 +29,14 @@ class RecordSpill {
 
 public:
     // Creates the file stem + "." + token + ".tmp"; on failure the opener's
-    // message has been printed.
-    static std::optional<RecordSpill> create(Console& console, const std::string& stem) {
-        auto temp = TempFile::create(console, stem);
+    // message has been printed. Messages name `shownPath`, the result the
+    // records are for, rather than the temporary file.
+    static std::optional<RecordSpill> create(Console& console, const std::string& stem,
+                                             const std::string& shownPath) {
+        auto temp = TempFile::create(console, stem, shownPath);
         if (!temp) return std::nullopt;
         temp->bufferWrites();
-        return RecordSpill(std::move(*temp));
+        return RecordSpill(std::move(*temp), shownPath);
     }
 
     void append(std::span<const Record> records) {
@@ -45,18 +48,22 @@ public:
     std::int64_t count() const { return count_; }
     const std::string& path() const { return file_.path(); }
 
-    // Ends the writing with a checked close ("\ni can't write " + path).
-    bool finishWriting(Console& console) { return file_.closeWritten(console); }
+    // Ends the writing with a checked close ("\ni can't write " + the shown
+    // path).
+    bool finishWriting(Console& console) { return file_.closeWritten(console, shownPath_); }
 
     // Reads every record back into a vector with `extra` further records
     // (value-initialised) at its end, and removes the file. Messages:
-    // "\ni can't open " + path, `memoryMessage` (the analysis's own words,
-    // such as "\nno memory for resDataUp"), "\ni can't read " + path; each
-    // with a key wait.
+    // "\ni can't open " + the shown path, `memoryMessage` (the analysis's
+    // own words, such as "\nno memory for resDataUp"), "\ni can't read " +
+    // the shown path; each with a key wait.
     std::optional<std::vector<Record>> readBack(Console& console, std::string_view memoryMessage,
                                                 std::size_t extra = 0) {
-        FilePtr in = openFile(console, file_.path(), "rb");
-        if (!in) return std::nullopt;
+        FilePtr in(platform::openRegularForReading(file_.path()));
+        if (!in) {
+            console.fail("\ni can't open ", shownPath_);
+            return std::nullopt;
+        }
         std::vector<Record> records;
         try {
             records.resize(static_cast<std::size_t>(count_) + extra);
@@ -68,7 +75,7 @@ public:
         const std::size_t got = std::fread(records.data(), sizeof(Record), n, in.get());
         in.reset();
         if (got != n) {
-            console.fail("\ni can't read ", file_.path());
+            console.fail("\ni can't read ", shownPath_);
             return std::nullopt;
         }
         file_.discard();
@@ -76,9 +83,11 @@ public:
     }
 
 private:
-    explicit RecordSpill(TempFile file) : file_(std::move(file)) {}
+    RecordSpill(TempFile file, std::string shownPath)
+        : file_(std::move(file)), shownPath_(std::move(shownPath)) {}
 
     TempFile file_;
+    std::string shownPath_;
     std::int64_t count_ = 0;
 };
 

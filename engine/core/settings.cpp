@@ -30,6 +30,8 @@ bool readBounds(Console& console, ParameterTable& table, ArgumentSettings& s) {
                      shownNumber("rMinSz", minText, *minSz));
         return false;
     }
+    noteReading(console, "rMinSz", minText, *minSz);
+    noteReading(console, "rMaxSz", maxText, *maxSz);
     s.rMinSz = *minSz;
     s.rMaxSz = *maxSz;
     return true;

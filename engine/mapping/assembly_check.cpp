@@ -151,16 +151,22 @@ private:
     const KmerIndex& index_;
 };
 
-// The read test. Writes its counts to the log when the reads could be read;
-// true when every read was tested.
-bool testReads(RunContext& context, const Strand& upper, const std::string& readsPath,
-               std::vector<std::int32_t>& lengths, std::FILE* log) {
+// How the read test ended.
+enum class TestEnd {
+    Complete,  // every read was tested
+    Cut,       // a long line or a read error stopped the reading (reported)
+    NotRun,    // no index or no reads file: the log holds the repeat lines only
+};
+
+// The read test. Writes its counts to the log when the reads could be read.
+TestEnd testReads(RunContext& context, const Strand& upper, const std::string& readsPath,
+                  std::vector<std::int32_t>& lengths, std::FILE* log) {
     Console& console = context.console;
     console.say("\ntesting the reads for correct assembly");
     const auto index = build16Chain(console, upper, "\nno memory_16-Chain", context.threads);
-    if (!index) return false;
+    if (!index) return TestEnd::NotRun;
     auto reads = ReadsFile::open(console, readsPath);
-    if (!reads) return false;
+    if (!reads) return TestEnd::NotRun;
 
     const ReadTest test(upper, *index);
     std::int64_t nonCorrect = 0;
@@ -173,7 +179,7 @@ bool testReads(RunContext& context, const Strand& upper, const std::string& read
         });
     std::fprintf(log, "\nrinput multyLocation reads=%lld\nnonCorrect assembly reads %lld",
                  static_cast<long long>(reads->inputCount()), static_cast<long long>(nonCorrect));
-    return reads->reportEnd(console);
+    return reads->reportEnd(console) ? TestEnd::Complete : TestEnd::Cut;
 }
 
 }  // namespace
@@ -188,28 +194,31 @@ bool fTestGenomeSborka(RunContext& context, const std::string& parameterFile) {
     const std::string genomeName = baseName(s->genomePath);
     std::string stem = s->resultDirectory;
     stem.append("RepTest_").append(genomeName);
-    auto log = ResultFile::create(console, stem + "_Log.txt",
-                                  {s->genomePath, s->readsPath, parameterFile});
+    ResultSet results({s->genomePath, s->readsPath, parameterFile});
+    ResultFile* log = results.create(console, stem + "_Log.txt");
     if (!log) return false;
-    auto second =
-        ResultFile::create(console, stem + ".txt", {s->genomePath, s->readsPath, parameterFile});
-    if (!second) return false;
+    if (!results.create(console, stem + ".txt")) return false;
 
     console.say("\ncomputing maximal repetes");
     std::vector<std::int32_t> lengths;
     try {
         lengths = repeatLengths(genome->upper, context.threads);
     } catch (const std::bad_alloc&) {
-        console.say("no memory");
+        console.say("\nno memory");
         return false;
     }
     const MaximalRepeats kept = selectMaximalRepeats(lengths);
     writeRepeatLines(log->get(), genomeName, genome->length, kept);
 
-    const bool tested = testReads(context, genome->upper, s->readsPath, lengths, log->get());
+    const TestEnd tested = testReads(context, genome->upper, s->readsPath, lengths, log->get());
     std::vector<std::int32_t>().swap(lengths);
-    if (!second->commit(console) || !log->commit(console)) return false;
-    return tested;
+    if (tested == TestEnd::NotRun) {
+        // The log keeps the repeat lines, but never in place of a complete
+        // earlier log.
+        results.commitPartial(console);
+        return false;
+    }
+    return results.commit(console) && tested == TestEnd::Complete;
 }
 
 }  // namespace ruz

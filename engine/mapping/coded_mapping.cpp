@@ -32,12 +32,4 @@ std::string companionPath(std::string_view readsPath, std::string_view suffix) {
     return path;
 }
 
-bool writeTextResult(Console& console, const std::string& path, std::string_view text,
-                     std::initializer_list<std::string> inputs) {
-    auto file = ResultFile::create(console, path, inputs);
-    if (!file) return false;
-    std::fwrite(text.data(), 1, text.size(), file->get());
-    return file->commit(console);
-}
-
 }  // namespace ruz::coded_mapping

@@ -1,11 +1,10 @@
 // What the mapping analyses fMapReadsOnToSeq, fMatchReadsT_VarSzO and
 // fMapReadsOneInSeq share: the coded genome with its circular margin, the
-// k-mer keys of coded reads, the names of the files they write beside the
-// reads file, and text results written whole.
+// k-mer keys of coded reads and the names of the files they write beside
+// the reads file.
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,11 +54,5 @@ std::string companionPath(std::string_view readsPath, std::string_view suffix);
 inline void appendField(std::string& text, std::string_view label, std::int64_t value) {
     text.append(label).append(std::to_string(value));
 }
-
-// Creates the result file `path`, writes `text` and renames it into place.
-// On failure the message has been printed (with its key wait) and no file
-// of that name was written.
-bool writeTextResult(Console& console, const std::string& path, std::string_view text,
-                     std::initializer_list<std::string> inputs);
 
 }  // namespace ruz::coded_mapping

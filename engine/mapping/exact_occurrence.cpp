@@ -97,12 +97,19 @@ void findOccurrences(const SearchGenome& genome, std::span<const CodedRead> read
             found[i] = liesAtOneOf(places[i], origin, complement[i], reads[i].length);
 }
 
-bool writeLog(Console& console, const std::string& path, std::initializer_list<std::string> inputs,
-              const std::string& text) {
-    auto log = ResultFile::create(console, path, inputs);
-    if (!log) return false;
-    std::fwrite(text.data(), 1, text.size(), log->get());
-    return log->commit(console);
+std::optional<SiftFiles> createSiftFiles(Console& console, const std::string& outputPath,
+                                         const std::string& logPath,
+                                         std::vector<std::string> inputs) {
+    SiftFiles files{ResultSet(std::move(inputs))};
+    files.output = files.results.create(console, outputPath);
+    if (!files.output) return std::nullopt;
+    files.log = files.results.create(console, logPath);
+    return files;
+}
+
+bool commitSift(Console& console, SiftFiles& files, const std::string& logText) {
+    if (files.log) std::fwrite(logText.data(), 1, logText.size(), files.log->get());
+    return files.results.commit(console) && files.log;
 }
 
 std::string logPath(const std::string& resultDirectory, const std::string& readsPath,

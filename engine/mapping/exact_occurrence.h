@@ -12,7 +12,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <span>
@@ -152,7 +151,7 @@ SiftCounts siftReads(RunContext& context, ReadsFile& reads, const SearchGenome& 
         context, reads, "sifting reads",
         [&](ReadBatch& batch, SiftBatch& result) { siftBatch(genome, judge, batch, result); },
         [&](ReadBatch&, SiftBatch& result) {
-            std::fwrite(result.out.data(), 1, result.out.size(), out);
+            if (!result.out.empty()) std::fwrite(result.out.data(), 1, result.out.size(), out);
             counts.defective += result.defective;
             counts.outOfGenome += result.outOfGenome;
             return true;
@@ -166,33 +165,41 @@ struct SiftEnd {
     bool readToEnd = false;  // false: a long line or a read error stopped the reading (reported)
 };
 
-// Opens the reads file, creates the output `outputPath` (refused when it
-// names one of `inputs`), runs the reads loop and puts the complete output in
-// place, then prints "\nsaving the result". Nothing when the reads file or
-// the output fails (the message has been printed; no output remains).
+// The output and the log of a run, one result set. They are created before
+// the genome is loaded, so a folder that cannot take them is found first.
+// A log that cannot be created is skipped after the opener's message (key
+// wait): `log` is null then, and the run ends as a failure once the output
+// is in place.
+struct SiftFiles {
+    ResultSet results;
+    ResultFile* output = nullptr;
+    ResultFile* log = nullptr;
+};
+
+std::optional<SiftFiles> createSiftFiles(Console& console, const std::string& outputPath,
+                                         const std::string& logPath,
+                                         std::vector<std::string> inputs);
+
+// Opens the reads file, runs the reads loop into the output and prints
+// "\nsaving the result". Nothing when the reads file cannot be opened (the
+// message has been printed).
 template <typename Judge>
 std::optional<SiftEnd> siftIntoFile(RunContext& context, const SearchGenome& genome,
-                                    const std::string& readsPath, const std::string& outputPath,
-                                    std::initializer_list<std::string> inputs, const Judge& judge) {
+                                    const std::string& readsPath, ResultFile& out,
+                                    const Judge& judge) {
     Console& console = context.console;
     auto reads = ReadsFile::open(console, readsPath);
     if (!reads) return std::nullopt;
-    auto out = ResultFile::create(console, outputPath, inputs);
-    if (!out) return std::nullopt;
     SiftEnd end;
-    end.counts = siftReads(context, *reads, genome, out->get(), judge);
+    end.counts = siftReads(context, *reads, genome, out.get(), judge);
     end.readToEnd = reads->reportEnd(console);
-    reads.reset();
-    if (!out->commit(console)) return std::nullopt;
     console.say("\nsaving the result");
     return end;
 }
 
-// Writes a log whole under its final name. A log that cannot be created is
-// skipped after the opener's message (key wait); false then, and when it
-// cannot be written.
-bool writeLog(Console& console, const std::string& path, std::initializer_list<std::string> inputs,
-              const std::string& text);
+// Writes the log's text (when there is a log) and commits the set; true
+// when both files are in place.
+bool commitSift(Console& console, SiftFiles& files, const std::string& logText);
 
 // The log's name: result directory + the reads' base name + "_Out" + the
 // genome's base name + "_Log.txt".

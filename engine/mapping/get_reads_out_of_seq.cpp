@@ -60,6 +60,15 @@ bool fGetReadsThatOutOfSeq(RunContext& context, const std::string& parameterFile
     Console& console = context.console;
     const auto s = loadArgumentSettings(console, parameterFile, kGetReadsOutOfSeqParameters);
     if (!s) return false;
+    std::string outputPath = s->resultDirectory;
+    outputPath.append(baseName(s->readsPath))
+        .append("_Out")
+        .append(baseName(s->genomePath))
+        .append(".txt");
+    auto files = createSiftFiles(console, outputPath,
+                                 logPath(s->resultDirectory, s->readsPath, s->genomePath),
+                                 {s->genomePath, s->readsPath, parameterFile});
+    if (!files) return false;
     GenomeLoadOptions options;
     options.form = GenomeForm::Code;
     options.check = GenomeCheck::KindA;
@@ -68,21 +77,12 @@ bool fGetReadsThatOutOfSeq(RunContext& context, const std::string& parameterFile
     if (!genome) return false;
 
     const SizeBounds bounds{s->rMinSz, s->rMaxSz};
-    std::string outputPath = s->resultDirectory;
-    outputPath.append(baseName(s->readsPath))
-        .append("_Out")
-        .append(baseName(s->genomePath))
-        .append(".txt");
-    const auto end = siftIntoFile(context, *genome, s->readsPath, outputPath,
-                                  {s->genomePath, s->readsPath, parameterFile},
+    const auto end = siftIntoFile(context, *genome, s->readsPath, *files->output,
                                   [bounds](char* line, std::size_t rawLength) {
                                       return judgeLetterRead(bounds, line, rawLength);
                                   });
     if (!end) return false;
-    const bool logged =
-        writeLog(console, logPath(s->resultDirectory, s->readsPath, s->genomePath),
-                 {s->genomePath, s->readsPath, parameterFile}, logText(*s, end->counts));
-    return logged && end->readToEnd;
+    return commitSift(console, *files, logText(*s, end->counts)) && end->readToEnd;
 }
 
 }  // namespace ruz

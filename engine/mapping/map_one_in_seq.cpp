@@ -173,14 +173,28 @@ void writeClusters(std::span<const Span> clusters, BlockWriter& out) {
     }
 }
 
-bool writeClusterReport(Console& console, const std::string& path, std::span<const Span> clusters,
-                        std::initializer_list<std::string> inputs) {
-    auto file = ResultFile::create(console, path, inputs);
-    if (!file) return false;
-    BlockWriter out(file->get());
-    writeClusters(clusters, out);
-    out.flush();
-    return file->commit(console);
+// The run's three results: the companion beside the reads, the log and the
+// clusters in the result directory. They are created first, so that a
+// folder that cannot take them is found before the genome is indexed.
+struct OneInSeqFiles {
+    ResultSet results;
+    ResultFile* many = nullptr;
+    ResultFile* log = nullptr;
+    ResultFile* clusters = nullptr;
+};
+
+std::optional<OneInSeqFiles> createFiles(Console& console, const ArgumentSettings& s,
+                                         const std::string& parameterFile) {
+    OneInSeqFiles files{ResultSet({s.readsPath, s.genomePath, parameterFile})};
+    const std::string stem =
+        s.resultDirectory + baseName(s.readsPath) + "[One]" + baseName(s.genomePath);
+    files.log = files.results.create(console, stem + "_Log.txt");
+    if (!files.log) return std::nullopt;
+    files.clusters = files.results.create(console, stem + "_Clust.txt");
+    if (!files.clusters) return std::nullopt;
+    files.many = files.results.create(console, companionPath(s.readsPath, "Many.bin"));
+    if (!files.many) return std::nullopt;
+    return files;
 }
 
 }  // namespace
@@ -189,6 +203,8 @@ bool fMapReadsOneInSeq(RunContext& context, const std::string& parameterFile) {
     Console& console = context.console;
     const auto settings = loadArgumentSettings(console, parameterFile, kMapReadsOneInSeqParameters);
     if (!settings) return false;
+    auto files = createFiles(console, *settings, parameterFile);
+    if (!files) return false;
     // A full match never runs further than the longest line past its start.
     const auto genome = loadCodedGenome(console, settings->genomePath, kLongestRead);
     if (!genome) return false;
@@ -196,15 +212,11 @@ bool fMapReadsOneInSeq(RunContext& context, const std::string& parameterFile) {
     if (!index) return false;
     auto reads = ReadsFile::open(console, settings->readsPath);
     if (!reads) return false;
-    const std::initializer_list<std::string> inputs = {settings->readsPath, settings->genomePath,
-                                                       parameterFile};
-    auto many = ResultFile::create(console, companionPath(settings->readsPath, "Many.bin"), inputs);
-    if (!many) return false;
 
     Tally tally;
     bool readToEnd = false;
     {
-        BlockWriter manyOut(many->get());
+        BlockWriter manyOut(files->many->get());
         try {
             readToEnd = scanReads(context, *reads, *genome, *index, tally, manyOut);
         } catch (const std::bad_alloc&) {
@@ -214,16 +226,17 @@ bool fMapReadsOneInSeq(RunContext& context, const std::string& parameterFile) {
         manyOut.flush();
     }
     reads.reset();
-    if (!many->commit(console)) return false;
     const std::size_t clusters = buildClusters(tally.places);
     console.say("\nsaving the result");
 
-    const std::string stem = settings->resultDirectory + baseName(settings->readsPath) + "[One]" +
-                             baseName(settings->genomePath);
-    const bool logged = writeTextResult(console, stem + "_Log.txt", logText(*settings, tally), inputs);
-    const bool clustered = writeClusterReport(
-        console, stem + "_Clust.txt", std::span<const Span>(tally.places.data(), clusters), inputs);
-    return readToEnd && logged && clustered;
+    const std::string log = logText(*settings, tally);
+    std::fwrite(log.data(), 1, log.size(), files->log->get());
+    {
+        BlockWriter out(files->clusters->get());
+        writeClusters(std::span<const Span>(tally.places.data(), clusters), out);
+        out.flush();
+    }
+    return files->results.commit(console) && readToEnd;
 }
 
 }  // namespace ruz

@@ -165,6 +165,14 @@ bool fMapReadsOnToSeq(RunContext& context, const std::string& parameterFile) {
     Console& console = context.console;
     const auto settings = loadArgumentSettings(console, parameterFile, kMapReadsOnToSeqParameters);
     if (!settings) return false;
+    // The companion beside the reads and the log, created first: a folder
+    // that cannot take them is found before the genome is indexed.
+    ResultSet results({settings->readsPath, settings->genomePath, parameterFile});
+    const std::string outputPath = companionPath(settings->readsPath, "_In.bin");
+    ResultFile* output = results.create(console, outputPath);
+    if (!output) return false;
+    ResultFile* log = results.create(console, logPath(*settings, outputPath));
+    if (!log) return false;
     // A piece never runs further than the longest line past its start.
     const auto genome = loadCodedGenome(console, settings->genomePath, kLongestRead);
     if (!genome) return false;
@@ -180,21 +188,14 @@ bool fMapReadsOnToSeq(RunContext& context, const std::string& parameterFile) {
     }
     auto reads = ReadsFile::open(console, settings->readsPath);
     if (!reads) return false;
-    const std::string outputPath = companionPath(settings->readsPath, "_In.bin");
-    auto output = ResultFile::create(console, outputPath,
-                                     {settings->readsPath, settings->genomePath, parameterFile});
-    if (!output) return false;
 
     BlockWriter out(output->get());
     const bool readToEnd = scanReads(context, *reads, *genome, *index, tally, out);
     out.flush();
-    if (!output->commit(console)) return false;
     console.say("\nsaving the result");
-
-    const bool logged = writeTextResult(console, logPath(*settings, outputPath),
-                                        logText(*settings, outputPath, tally),
-                                        {settings->readsPath, settings->genomePath, parameterFile});
-    return readToEnd && logged;
+    const std::string text = logText(*settings, outputPath, tally);
+    std::fwrite(text.data(), 1, text.size(), log->get());
+    return results.commit(console) && readToEnd;
 }
 
 }  // namespace ruz

@@ -21,6 +21,7 @@
 //                               strand
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <optional>
 #include <span>
@@ -31,6 +32,7 @@
 #include "core/files.h"
 #include "core/number_format.h"
 #include "core/parallel.h"
+#include "core/platform.h"
 #include "core/read_codes.h"
 #include "core/reads.h"
 #include "core/report_text.h"
@@ -263,12 +265,12 @@ void writeLines(std::span<const CountCell> cells, std::size_t& cursor, bool uppe
     }
 }
 
-// Writes the report files of one strand; false when any of them could not
-// be written (each failure reported; the other files are still written).
+// Adds the report files of one strand to the run's results and writes
+// them; false when one of them cannot be created (reported). Each is closed
+// once written, so the files open at once stay few whatever the genome's
+// length.
 bool writeStrandReports(Console& console, std::span<const CountCell> cells, bool upperStrand,
-                        std::int32_t length, const std::string& stem,
-                        std::initializer_list<std::string> inputs) {
-    bool allWritten = true;
+                        std::int32_t length, const std::string& stem, ResultSet& results) {
     std::size_t cursor = 0;
     int fileNumber = 1;
     for (std::int64_t first = 1; first <= length; first += kPositionsPerFile, ++fileNumber) {
@@ -276,17 +278,55 @@ bool writeStrandReports(Console& console, std::span<const CountCell> cells, bool
         const auto last = static_cast<std::int32_t>(std::min<std::int64_t>(length, first + kPositionsPerFile - 1));
         while (cursor < cells.size() && cells[cursor].position() < firstPosition) ++cursor;
         const std::string path = stem + (upperStrand ? "Up" : "Lw") + std::to_string(fileNumber) + ".txt";
-        auto file = ResultFile::create(console, path, inputs);
-        if (!file) {
-            allWritten = false;
-            continue;
+        ResultFile* file = results.create(console, path);
+        if (!file) return false;
+        {
+            BlockWriter out(file->get());
+            writeLines(cells, cursor, upperStrand, firstPosition, last, out);
+            out.flush();
         }
-        BlockWriter out(file->get());
-        writeLines(cells, cursor, upperStrand, firstPosition, last, out);
-        out.flush();
-        allWritten = file->commit(console) && allWritten;
+        if (!file->close(console)) return false;
     }
-    return allWritten;
+    return true;
+}
+
+// The number of report files of one strand for a genome of `length` bases.
+std::int64_t reportFileCount(std::int32_t length) {
+    return (std::int64_t{length} + kPositionsPerFile - 1) / kPositionsPerFile;
+}
+
+// True when `name` is "<prefix>" + `strand` + a number above `count`, in
+// plain decimal, + ".txt": a report file of an earlier run of this stem
+// whose genome was longer.
+bool isReportBeyond(std::string_view name, std::string_view prefix, std::string_view strand,
+                    std::int64_t count) {
+    constexpr std::string_view kSuffix = ".txt";
+    if (!name.starts_with(prefix) || !name.ends_with(kSuffix)) return false;
+    name = name.substr(prefix.size(), name.size() - prefix.size() - kSuffix.size());
+    if (!name.starts_with(strand)) return false;
+    const std::string_view digits = name.substr(strand.size());
+    if (digits.empty() || digits.size() > 10 || digits[0] == '0') return false;
+    std::int64_t number = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return false;
+        number = number * 10 + (c - '0');
+    }
+    return number > count;
+}
+
+// The earlier report files of this stem beyond the new count go when the
+// new set is committed: a folder never mixes two runs.
+void replaceEarlierReports(const std::string& stem, std::int32_t length, ResultSet& results) {
+    const std::string directory = directoryOf(stem);
+    const std::string prefix = stem.substr(directory.size());
+    const std::int64_t count = reportFileCount(length);
+    std::error_code ec;
+    const auto folder = platform::fileSystemPath(directory.empty() ? std::string(".") : directory);
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (isReportBeyond(name, prefix, "Up", count) || isReportBeyond(name, prefix, "Lw", count))
+            results.replaces(directory + name);
+    }
 }
 
 std::string reportStem(const ArgumentSettings& s) {
@@ -300,6 +340,12 @@ bool fMatchReadsT_VarSzO(RunContext& context, const std::string& parameterFile) 
     Console& console = context.console;
     const auto settings = loadArgumentSettings(console, parameterFile, kMatchVarSzParameters);
     if (!settings) return false;
+    // The log is created first: a result folder that cannot take files is
+    // found before the genome is indexed. The reports join it when written.
+    const std::string stem = reportStem(*settings);
+    ResultSet results({settings->readsPath, settings->genomePath, parameterFile});
+    ResultFile* log = results.create(console, stem + "Log.txt");
+    if (!log) return false;
     const auto genome = loadCodedGenome(console, settings->genomePath,
                                         std::min(settings->rMaxSz, kLongestRead));
     if (!genome) return false;
@@ -320,14 +366,14 @@ bool fMatchReadsT_VarSzO(RunContext& context, const std::string& parameterFile) 
     reads.reset();
     console.say("\nsaving the result");
 
-    const std::string stem = reportStem(*settings);
-    const std::initializer_list<std::string> inputs = {settings->readsPath, settings->genomePath,
-                                                       parameterFile};
-    const bool logged = writeTextResult(console, stem + "Log.txt", logText(*settings, counters), inputs);
+    const std::string text = logText(*settings, counters);
+    std::fwrite(text.data(), 1, text.size(), log->get());
     const auto sorted = cells.sorted();
-    const bool upperWritten = writeStrandReports(console, sorted, true, genome->length, stem, inputs);
-    const bool lowerWritten = writeStrandReports(console, sorted, false, genome->length, stem, inputs);
-    return readToEnd && logged && upperWritten && lowerWritten;
+    if (!writeStrandReports(console, sorted, true, genome->length, stem, results) ||
+        !writeStrandReports(console, sorted, false, genome->length, stem, results))
+        return false;
+    replaceEarlierReports(stem, genome->length, results);
+    return results.commit(console) && readToEnd;
 }
 
 }  // namespace ruz

@@ -50,6 +50,12 @@ bool fReadsOutOfSeq(RunContext& context, const std::string& parameterFile) {
     Console& console = context.console;
     const auto s = loadArgumentSettings(console, parameterFile, kReadsOutOfSeqParameters);
     if (!s) return false;
+    std::string outputPath = s->resultDirectory;
+    outputPath.append(baseName(s->readsPath)).append("_Out.bin");
+    auto files = createSiftFiles(console, outputPath,
+                                 logPath(s->resultDirectory, s->readsPath, s->genomePath),
+                                 {s->genomePath, s->readsPath, parameterFile});
+    if (!files) return false;
     GenomeLoadOptions options;
     options.form = GenomeForm::Code;
     options.check = GenomeCheck::Coded;
@@ -58,16 +64,11 @@ bool fReadsOutOfSeq(RunContext& context, const std::string& parameterFile) {
     if (!genome) return false;
 
     const SizeBounds bounds{s->rMinSz, s->rMaxSz};
-    std::string outputPath = s->resultDirectory;
-    outputPath.append(baseName(s->readsPath)).append("_Out.bin");
     const auto end = siftIntoFile(
-        context, *genome, s->readsPath, outputPath, {s->genomePath, s->readsPath, parameterFile},
+        context, *genome, s->readsPath, *files->output,
         [bounds](const char*, std::size_t length) { return judgeCodedRead(bounds, length); });
     if (!end) return false;
-    const bool logged =
-        writeLog(console, logPath(s->resultDirectory, s->readsPath, s->genomePath),
-                 {s->genomePath, s->readsPath, parameterFile}, logText(*s, end->counts));
-    return logged && end->readToEnd;
+    return commitSift(console, *files, logText(*s, end->counts)) && end->readToEnd;
 }
 
 }  // namespace ruz

@@ -147,13 +147,17 @@ bool fPrepGenome(RunContext& context, const std::string& parameterFile) {
 
     auto reader = prep::SequenceReader::open(console, s.fastaPath);
     if (!reader) return false;
-    std::optional<ResultFile> letterFile, codedFile;
+    // The letter and the coded genome form one result set: both land, or
+    // neither does.
+    ResultSet results({s.fastaPath, parameterFile});
+    ResultFile* letterFile = nullptr;
+    ResultFile* codedFile = nullptr;
     if (s.forms.letter) {
-        letterFile = ResultFile::create(console, s.letterPath, {s.fastaPath, parameterFile});
+        letterFile = results.create(console, s.letterPath);
         if (!letterFile) return false;
     }
     if (s.forms.coded) {
-        codedFile = ResultFile::create(console, s.codedPath, {s.fastaPath, parameterFile});
+        codedFile = results.create(console, s.codedPath);
         if (!codedFile) return false;
     }
 
@@ -164,15 +168,12 @@ bool fPrepGenome(RunContext& context, const std::string& parameterFile) {
 
     // Capitals first, then codes over the same bytes: one copy of the genome.
     toCapitals(bases);
-    if (letterFile) {
-        std::fwrite(bases.data(), 1, bases.size(), letterFile->get());
-        if (!letterFile->commit(console)) return false;
-    }
+    if (letterFile) std::fwrite(bases.data(), 1, bases.size(), letterFile->get());
     if (codedFile) {
         toCodes(bases);
         std::fwrite(bases.data(), 1, bases.size(), codedFile->get());
-        if (!codedFile->commit(console)) return false;
     }
+    if (!results.commit(console)) return false;
 
     console.say("\n", recordLabel(*reader), ": ", bases.size(), " bases");
     if (*replaced > 0)

@@ -137,6 +137,7 @@ std::optional<std::int32_t> optionalSize(Console& console, ParameterTable& table
         console.fail("\nparameter ", shownNumber(name, text, *value), " must not be negative");
         return std::nullopt;
     }
+    noteReading(console, name, text, *value);
     return value;
 }
 
@@ -226,24 +227,26 @@ std::string logText(const ReadsSettings& s, const ReadCounts& c) {
            "; trimTailSz=" + std::to_string(r.trimTail) + countsText(c, r.keepWithN);
 }
 
+// The reads files and the log, one result set: all land, or none does.
 struct ReadsOutputs {
-    std::optional<ResultFile> letters;
-    std::optional<ResultFile> codes;
-    std::optional<ResultFile> log;
+    ResultSet results;
+    ResultFile* letters = nullptr;
+    ResultFile* codes = nullptr;
+    ResultFile* log = nullptr;
 };
 
 std::optional<ReadsOutputs> createOutputs(Console& console, const ReadsSettings& s,
                                           const std::string& parameterFile) {
-    ReadsOutputs out;
+    ReadsOutputs out{ResultSet({s.inputPath, parameterFile})};
     if (s.forms.letter) {
-        out.letters = ResultFile::create(console, s.letterPath, {s.inputPath, parameterFile});
+        out.letters = out.results.create(console, s.letterPath);
         if (!out.letters) return std::nullopt;
     }
     if (s.forms.coded) {
-        out.codes = ResultFile::create(console, s.codedPath, {s.inputPath, parameterFile});
+        out.codes = out.results.create(console, s.codedPath);
         if (!out.codes) return std::nullopt;
     }
-    out.log = ResultFile::create(console, s.logPath, {s.inputPath, parameterFile});
+    out.log = out.results.create(console, s.logPath);
     if (!out.log) return std::nullopt;
     return out;
 }
@@ -291,9 +294,7 @@ bool fPrepReads(RunContext& context, const std::string& parameterFile) {
 
     const std::string log = logText(s, counts);
     std::fwrite(log.data(), 1, log.size(), outputs->log->get());
-    if (outputs->letters && !outputs->letters->commit(console)) return false;
-    if (outputs->codes && !outputs->codes->commit(console)) return false;
-    if (!outputs->log->commit(console)) return false;
+    if (!outputs->results.commit(console)) return false;
     console.say(countsText(counts, s.rules.keepWithN));
     return true;
 }

@@ -56,23 +56,24 @@ void echo(Console& console, const ArgumentSettings& s) {
 // the way: files are opened in the order report, genome, (+) records,
 // (-) records, so the first that fails is the one reported.
 struct RunFiles {
-    ResultFile report;
+    ResultSet results;
+    ResultFile* report = nullptr;
     RecordFiles records;
 };
 
 std::optional<RunFiles> createFiles(Console& console, const ArgumentSettings& s,
                                     const std::string& parameterFile) {
-    auto report =
-        ResultFile::create(console, s.resultDirectory + baseName(s.readsPath) + "_RCircular.txt",
-                           {s.genomePath, s.readsPath, parameterFile});
+    ResultSet results({s.genomePath, s.readsPath, parameterFile});
+    const std::string reportPath = s.resultDirectory + baseName(s.readsPath) + "_RCircular.txt";
+    ResultFile* report = results.create(console, reportPath);
     if (!report) return std::nullopt;
     const FilePtr genome = openFile(console, s.genomePath, "rb");
     if (!genome) return std::nullopt;
-    auto upper = RecordSpill<SegmentRecord>::create(console, s.resultDirectory + "CycledUp");
+    auto upper = RecordSpill<SegmentRecord>::create(console, s.resultDirectory + "CycledUp", reportPath);
     if (!upper) return std::nullopt;
-    auto lower = RecordSpill<SegmentRecord>::create(console, s.resultDirectory + "CycledLw");
+    auto lower = RecordSpill<SegmentRecord>::create(console, s.resultDirectory + "CycledLw", reportPath);
     if (!lower) return std::nullopt;
-    return RunFiles{std::move(*report), {std::move(*upper), std::move(*lower)}};
+    return RunFiles{std::move(results), report, {std::move(*upper), std::move(*lower)}};
 }
 
 // Adds one read's outcome to the counts and its records to the record files.
@@ -213,7 +214,7 @@ bool writeReport(Console& console, const ArgumentSettings& s, const CircularCoun
     if (!upper) return false;
     auto lower = files.records.lower.readBack(console, "\nno memory rCycled");
     if (!lower) return false;
-    std::FILE* report = files.report.get();
+    std::FILE* report = files.report->get();
     const std::string header = headerText(s, counts, static_cast<std::int64_t>(upper->size()),
                                           static_cast<std::int64_t>(lower->size()));
     std::fwrite(header.data(), 1, header.size(), report);
@@ -223,7 +224,7 @@ bool writeReport(Console& console, const ArgumentSettings& s, const CircularCoun
     console.say("\nsaving...");
     writeRecords(report, '+', *upper, genome);
     writeRecords(report, '-', *lower, genome);
-    return files.report.commit(console);
+    return files.results.commit(console);
 }
 
 }  // namespace

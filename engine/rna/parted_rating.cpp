@@ -108,21 +108,17 @@ ListEnd rateListedFiles(RunContext& context, const ArgumentSettings& s, const st
 
 namespace {
 
-bool writeLog(Console& console, const ArgumentSettings& s, const std::string& logPath,
-              const std::string& parameterFile, const Ratings& ratings) {
-    auto log = ResultFile::create(console, logPath, {s.genomePath, s.listPath, parameterFile});
-    if (!log) return false;
+void writeLog(std::FILE* log, const ArgumentSettings& s, const Ratings& ratings) {
     std::string text = "program= fMatchReadsT_VarSzParted1Rate\ndir of reads= " + s.readsDirectory +
                        "\ngenome= " + s.genomePath + "\n\npos\trating";
-    std::fwrite(text.data(), 1, text.size(), log->get());
+    std::fwrite(text.data(), 1, text.size(), log);
     for (const RatedPosition& r : ratings.rated()) {
         text.assign(1, '\n');
         appendNumber(text, r.position);
         text += '\t';
         appendNumber(text, r.rating);
-        std::fwrite(text.data(), 1, text.size(), log->get());
+        std::fwrite(text.data(), 1, text.size(), log);
     }
-    return log->commit(console);
 }
 
 }  // namespace
@@ -138,6 +134,9 @@ bool fMatchReadsT_VarSzPartedRate(RunContext& context, const std::string& parame
         return false;
     }
     const std::string logPath = s.resultDirectory + "_RatingLog.txt";
+    ResultSet results({s.genomePath, s.listPath, parameterFile});
+    ResultFile* log = results.create(console, logPath);
+    if (!log) return false;
     auto genome =
         parted::loadKeyedGenome(console, s.genomePath, GenomeCheck::Coded, s.rMaxSz, context.threads);
     if (!genome) return false;
@@ -147,7 +146,8 @@ bool fMatchReadsT_VarSzPartedRate(RunContext& context, const std::string& parame
         context, s, logPath, PartedSearch(genome->genome.upper, *genome->index), ratings);
     if (end == ListEnd::Failed) return false;
     genome.reset();
-    return writeLog(console, s, logPath, parameterFile, ratings) && end == ListEnd::Complete;
+    writeLog(log->get(), s, ratings);
+    return results.commit(console) && end == ListEnd::Complete;
 }
 
 }  // namespace ruz

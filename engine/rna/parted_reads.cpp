@@ -164,24 +164,32 @@ void writeStrand(std::FILE* report, const char* heading, const std::vector<Segme
     }
 }
 
-bool writeLog(Console& console, const ArgumentSettings& s, const std::string& parameterFile,
-              const PartedResults& results) {
-    auto log = ResultFile::create(console, stemOf(s) + "_PartedLog.txt",
-                                  {s.genomePath, s.readsPath, parameterFile});
-    if (!log) return false;
-    const std::string text = logText(s, results);
-    std::fwrite(text.data(), 1, text.size(), log->get());
-    return log->commit(console);
+// The run's two results, created before the genome is loaded so that a
+// result folder that cannot take them is found first.
+struct PartedFiles {
+    ResultSet results;
+    ResultFile* log = nullptr;
+    ResultFile* report = nullptr;
+};
+
+std::optional<PartedFiles> createFiles(Console& console, const ArgumentSettings& s,
+                                       const std::string& parameterFile) {
+    PartedFiles files{ResultSet({s.genomePath, s.readsPath, parameterFile})};
+    files.log = files.results.create(console, stemOf(s) + "_PartedLog.txt");
+    if (!files.log) return std::nullopt;
+    files.report = files.results.create(console, stemOf(s) + "_Parted.txt");
+    if (!files.report) return std::nullopt;
+    return files;
 }
 
-bool writeReport(Console& console, const ArgumentSettings& s, const std::string& parameterFile,
-                 const PartedResults& results, const Strand& genome) {
-    auto report = ResultFile::create(console, stemOf(s) + "_Parted.txt",
-                                     {s.genomePath, s.readsPath, parameterFile});
-    if (!report) return false;
-    writeStrand(report->get(), "upper strand\t", results.upper, genome);
-    writeStrand(report->get(), "\n\nlower strand\t", results.lower, genome);
-    return report->commit(console);
+void writeLog(std::FILE* log, const ArgumentSettings& s, const PartedResults& results) {
+    const std::string text = logText(s, results);
+    std::fwrite(text.data(), 1, text.size(), log);
+}
+
+void writeReport(std::FILE* report, const PartedResults& results, const Strand& genome) {
+    writeStrand(report, "upper strand\t", results.upper, genome);
+    writeStrand(report, "\n\nlower strand\t", results.lower, genome);
 }
 
 }  // namespace
@@ -191,6 +199,8 @@ bool fMatchReadsT_VarSzParted(RunContext& context, const std::string& parameterF
     const auto settings = loadArgumentSettings(console, parameterFile, kPartedParameters);
     if (!settings) return false;
     const ArgumentSettings& s = *settings;
+    auto files = createFiles(console, s, parameterFile);
+    if (!files) return false;
     auto genome =
         parted::loadKeyedGenome(console, s.genomePath, GenomeCheck::Coded, s.rMaxSz, context.threads);
     if (!genome) return false;
@@ -202,15 +212,14 @@ bool fMatchReadsT_VarSzParted(RunContext& context, const std::string& parameterF
         return false;
 
     console.say("\nsavig log-file");
-    const bool logWritten = writeLog(console, s, parameterFile, results);
+    writeLog(files->log->get(), s, results);
     console.say("\nsorting...");
     genome->index.reset();
     parted::sortSegments(results.upper);
     parted::sortSegments(results.lower);
     console.say("\nsaving...");
-    const bool reportWritten =
-        writeReport(console, s, parameterFile, results, genome->genome.upper);
-    return readToEnd && logWritten && reportWritten;
+    writeReport(files->report->get(), results, genome->genome.upper);
+    return files->results.commit(console) && readToEnd;
 }
 
 }  // namespace ruz

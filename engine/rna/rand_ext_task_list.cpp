@@ -220,6 +220,13 @@ bool RandExtTaskList(RunContext& context, const std::string& parameterFile) {
     const auto list = readTaskList(context, listPath);
     if (!list) return false;
     in.experimentId = list->experimentId;
+    const bool anyTask = std::any_of(list->lines.begin(), list->lines.end(),
+                                     [](const std::string& line) { return !line.empty(); });
+    if (!anyTask && !list->endsAtLongLine) {
+        console.fail("\ntask list ", listPath, " holds no task (the tasks start on line ",
+                     kHeadLines + 1, ")");
+        return false;
+    }
 
     console.say("procedure  ", "RandExtTaskList", "\ngenome        ", in.genomePath,
                 "\nreads         ", in.readsPath, "\ntaskList  =", listPath, "\nexperimentId=",

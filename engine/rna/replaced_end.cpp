@@ -24,11 +24,11 @@ constexpr std::int32_t kLongestRead = static_cast<std::int32_t>(kLineLimit) - 1;
 }  // namespace
 
 std::optional<Sizes> convertSizes(Console& console, const SizeTexts& texts) {
-    const auto mutTipSz = intParameter(console, "mutTipSz", texts.mutTipSz);
+    const auto mutTipSz = nameSizeParameter(console, "mutTipSz", texts.mutTipSz);
     if (!mutTipSz) return std::nullopt;
-    const auto immutSz = intParameter(console, "immutSz", texts.immutSz);
+    const auto immutSz = nameSizeParameter(console, "immutSz", texts.immutSz);
     if (!immutSz) return std::nullopt;
-    const auto misNu = intParameter(console, "misNu", texts.misNu);
+    const auto misNu = nameSizeParameter(console, "misNu", texts.misNu);
     if (!misNu) return std::nullopt;
 
     // Messages show a size as typed when that is not the plain number read.
@@ -99,17 +99,18 @@ std::unique_ptr<IndexedGenome> loadIndexedGenome(Console& console, const std::st
 // Files of a run
 
 std::optional<RunFiles> RunFiles::create(Console& console, const std::string& prefix,
-                                         const std::string& stem,
-                                         std::initializer_list<std::string> inputs) {
-    auto upper = RecordSpill<SiteRecord>::create(console, prefix + "Rna_fiUp");
+                                         const std::string& stem, std::vector<std::string> inputs) {
+    const std::string table = stem + ".txt";
+    auto upper = RecordSpill<SiteRecord>::create(console, prefix + "Rna_fiUp", table);
     if (!upper) return std::nullopt;
-    auto lower = RecordSpill<SiteRecord>::create(console, prefix + "Rna_fiLw");
+    auto lower = RecordSpill<SiteRecord>::create(console, prefix + "Rna_fiLw", table);
     if (!lower) return std::nullopt;
-    auto table = ResultFile::create(console, stem + ".txt", inputs);
-    if (!table) return std::nullopt;
-    auto log = ResultFile::create(console, stem + "Log.txt", inputs);
-    if (!log) return std::nullopt;
-    return RunFiles{std::move(*upper), std::move(*lower), std::move(*table), std::move(*log)};
+    RunFiles files{std::move(*upper), std::move(*lower), ResultSet(std::move(inputs))};
+    files.table = files.results.create(console, table);
+    if (!files.table) return std::nullopt;
+    files.log = files.results.create(console, stem + "Log.txt");
+    if (!files.log) return std::nullopt;
+    return files;
 }
 
 // ---------------------------------------------------------------------------
@@ -429,7 +430,7 @@ Statistics statisticsOf(const std::vector<double>& values) {
 bool writeReport(RunContext& context, const Genome& genome, const Sizes& sizes,
                  const Counters& counters, RunFiles& files, const LogHead& head) {
     Console& console = context.console;
-    std::FILE* table = files.table.get();
+    std::FILE* table = files.table->get();
     std::fputs("posInSq\treadsAtPos\tentropy\tstrand\tread's text\ttipNu", table);
 
     EntropyRange range;
@@ -446,10 +447,8 @@ bool writeReport(RunContext& context, const Genome& genome, const Sizes& sizes,
         lowerSites = reportStrand(context, {genome.lower, '-', true}, genome.length, sizes,
                                   *records, table, range);
     }
-    if (!files.table.commit(console)) return false;
-
     const Statistics st = statisticsOf(range.values);
-    std::FILE* log = files.log.get();
+    std::FILE* log = files.log->get();
     std::fputs(procHead(head.procedure, head.genomePath, head.readsPath).c_str(), log);
     std::fprintf(log,
                  "\ninput=%lld; required read size=%d; these reads=%lld: defected=%lld, "
@@ -464,7 +463,7 @@ bool writeReport(RunContext& context, const Genome& genome, const Sizes& sizes,
                  "\nentropy statistic report:\nrange=[%6.4f,%6.4f];\tmean=%6.4f;\tsigma=%6.4f;"
                  "\nmean+3sigma=%6.4f;",
                  range.minimum, range.maximum, st.mean, st.sigma, st.sigma * 3.0 + st.mean);
-    return files.log.commit(console);
+    return files.results.commit(console);
 }
 
 }  // namespace ruz::replaced_end

@@ -49,7 +49,8 @@ struct SizeTexts {
 };
 
 // Converts the three sizes (mutTipSz, immutSz, misNu in this order) and
-// refuses what the read model cannot hold. Every refusal names the
+// refuses what the read model cannot hold, and texts that are not plain
+// decimal numbers (they name the result files). Every refusal names the
 // parameter and its value, waits for a key and returns nothing.
 std::optional<Sizes> convertSizes(Console& console, const SizeTexts& texts);
 
@@ -86,17 +87,19 @@ std::unique_ptr<IndexedGenome> loadIndexedGenome(Console& console, const std::st
 // spills ("Rna_fiUp" and "Rna_fiLw" in the result directory, under names
 // unique to the run), the result table (stem + ".txt") and the log (stem +
 // "Log.txt"). The spills go whatever the end of the run; the table and the
-// log reach their names only when written completely.
+// log form one result set, which reaches its names only when both are
+// written completely.
 struct RunFiles {
     RecordSpill<SiteRecord> upperSites;
     RecordSpill<SiteRecord> lowerSites;
-    ResultFile table;
-    ResultFile log;
+    ResultSet results;
+    ResultFile* table = nullptr;
+    ResultFile* log = nullptr;
 
     // `inputs`: the files the run reads, which no result may replace.
     static std::optional<RunFiles> create(Console& console, const std::string& prefix,
                                           const std::string& stem,
-                                          std::initializer_list<std::string> inputs);
+                                          std::vector<std::string> inputs);
 };
 
 // One setting of the sizes with its files and counts. A scan serves several
@@ -133,8 +136,8 @@ struct LogHead {
     const std::string& readsPath;
 };
 
-// Reads the site spills back and writes the result table and the log, each
-// renamed into place once complete.
+// Reads the site spills back and writes the result table and the log, both
+// renamed into place once both are complete.
 bool writeReport(RunContext& context, const Genome& genome, const Sizes& sizes,
                  const Counters& counters, RunFiles& files, const LogHead& head);
 

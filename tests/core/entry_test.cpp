@@ -43,21 +43,23 @@ protected:
 };
 
 TEST_F(EngineRun, CallFileBesideTheExecutableDispatchesByExactName) {
-    // RandExt runs: it reports the missing parameter file, then the empty
-    // size it cannot convert.
-    writeCall("/nonexistent/p.txt\nRandExt");
+    // RandExt runs: its empty parameter file lacks the sizes.
+    test::writeFile(dir.file("empty.txt"), "");
+    writeCall(dir.file("empty.txt") + "\nRandExt");
     auto r = run();
-    EXPECT_EQ(r.out,
-              "\ni can't open /nonexistent/p.txt"
-              "\nparameter mutTipSz = \"\" is not a whole number\ndone\n");
+    EXPECT_EQ(r.out, "\nparameter mutTipSz = \"\" is not a whole number\ndone\n");
     EXPECT_EQ(r.exitCode, 1);
 
     // RandExtTaskList is not RandExt: it needs no sizes.
-    writeCall("/nonexistent/p.txt\nRandExtTaskList");
+    writeCall(dir.file("empty.txt") + "\nRandExtTaskList");
     r = run();
-    EXPECT_EQ(r.out,
-              "\ni can't open /nonexistent/p.txt"
-              "\nparameter diRes is empty: no result directory is given\ndone\n");
+    EXPECT_EQ(r.out, "\nparameter diRes is empty: no result directory is given\ndone\n");
+    EXPECT_EQ(r.exitCode, 1);
+
+    // A parameter file that cannot be opened ends the run at once.
+    writeCall("/nonexistent/p.txt\nRandExt");
+    r = run();
+    EXPECT_EQ(r.out, "\ni can't open /nonexistent/p.txt\ndone\n");
     EXPECT_EQ(r.exitCode, 1);
 }
 
@@ -114,14 +116,20 @@ TEST_F(EngineRun, MissingCallFileEndsWithoutDone) {
     EXPECT_EQ(r.exitCode, 1);
 }
 
-TEST_F(EngineRun, StartedWithoutADirectoryItLooksInTheCurrentOne) {
-    test::writeFile(dir.file("_ParamsOfFunc.txt"), "/nonexistent/p.txt\nRandExtTaskList");
-    const auto r = test::runCommand("cd " + shellQuoted(dir.path().string()) + " && PATH=" +
-                                        shellQuoted((dir.path() / "tool").string()) + ":$PATH Ruzovizu",
-                                    scratch);
-    EXPECT_EQ(r.out,
-              "\ni can't open /nonexistent/p.txt"
-              "\nparameter diRes is empty: no result directory is given\ndone\n");
+// Started through the search path, by a bare name, the engine still reads
+// the call file beside its own executable, never one of the current
+// folder, and names the full path when it is missing.
+TEST_F(EngineRun, StartedThroughThePathItReadsTheCallFileBesideItself) {
+    const std::string started = "cd " + shellQuoted(dir.path().string()) + " && PATH=" +
+                                shellQuoted((dir.path() / "tool").string()) + ":$PATH Ruzovizu";
+    test::writeFile(dir.file("_ParamsOfFunc.txt"), "/current/folder.txt\nRandExtTaskList");
+    auto r = test::runCommand(started, scratch);
+    EXPECT_EQ(r.out, "\ni can't open\n" + (dir.path() / "tool" / "_ParamsOfFunc.txt").string());
+    EXPECT_EQ(r.exitCode, 1);
+
+    writeCall("/beside/itself.txt\nRandExtTaskList");
+    r = test::runCommand(started, scratch);
+    EXPECT_EQ(r.out, "\ni can't open /beside/itself.txt\ndone\n");
     EXPECT_EQ(r.exitCode, 1);
 }
 
@@ -140,9 +148,7 @@ TEST_F(EngineRun, EveryAnalysisOfTheTableIsReachable) {
 
 TEST_F(EngineRun, CommandLineFormNeedsNoCallFile) {
     auto r = run(" /nonexistent/p.txt RandExtTaskList");
-    EXPECT_EQ(r.out,
-              "\ni can't open /nonexistent/p.txt"
-              "\nparameter diRes is empty: no result directory is given\ndone\n");
+    EXPECT_EQ(r.out, "\ni can't open /nonexistent/p.txt\ndone\n");
     EXPECT_EQ(r.exitCode, 1);
 
     r = run(" --help");

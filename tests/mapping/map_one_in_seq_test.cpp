@@ -76,7 +76,7 @@ TEST_F(MapOneInSeq, ManyFileThatCannotBeWrittenEndsTheRunWithoutReports) {
     test::writeFile(run.path("in.d/reads"), codedLines({D(100, 30)}));
     std::filesystem::create_directory(run.path("in.d/readsMany.bin"));  // in the way
     EXPECT_FALSE(run.run(fMapReadsOneInSeq, test::record("pthReads", run.path("in.d/reads"))));
-    EXPECT_EQ(run.console.text(), "\ni can't write " + run.path("in.d/readsMany.bin"));
+    EXPECT_EQ(run.console.text(), "\nsaving the result\ni can't write " + run.path("in.d/readsMany.bin"));
     EXPECT_EQ(run.console.keyWaits(), 1);
     EXPECT_TRUE(std::filesystem::is_empty(run.path("res"))) << "no log, no cluster report";
     EXPECT_EQ(run.dir.listing(),

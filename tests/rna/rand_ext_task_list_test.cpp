@@ -38,14 +38,15 @@ protected:
         test::writeFile(dir.file("reads.txt"), kReads);
         prefix = dir.path().string() + platform::kPathSeparator;
     }
-    bool run(const std::string& taskList) {
+    bool run(const std::string& taskList) { return run(taskList, rec.console()); }
+    bool run(const std::string& taskList, Console& console) {
         test::writeFile(dir.file("tasks.txt"), taskList);
         test::writeFile(dir.file("params.txt"),
                         test::record("pthGnm", dir.file("genome.txt"), "file") +
                             test::record("pthReads", dir.file("reads.txt"), "file") +
                             test::record("diRes", dir.path().string(), "dir") +
                             test::record("pthTaskList", dir.file("tasks.txt"), "file"));
-        RunContext context(rec.console());
+        RunContext context(console);
         return RandExtTaskList(context, dir.file("params.txt"));
     }
     std::string echo(const std::string& id) const {
@@ -143,15 +144,18 @@ TEST_F(TaskListRun, SizesOfATaskAreCheckedLikeParameters) {
     EXPECT_EQ(dir.listing().size(), 4u);
 }
 
-TEST_F(TaskListRun, ShortListsRunNoTask) {
-    EXPECT_TRUE(run(kHead + "id.1\nheading\n"));
-    EXPECT_EQ(rec.text(), echo("id_1"));
-
-    RecordingConsole fresh;
-    test::writeFile(dir.file("tasks.txt"), "only\nthree\nlines\n");
-    RunContext context(fresh.console());
-    EXPECT_TRUE(RandExtTaskList(context, dir.file("params.txt")));
-    EXPECT_EQ(fresh.text(), echo(""));
+// A list without a task line says so and fails, before the genome is read.
+TEST_F(TaskListRun, ListsWithoutATaskAreRefused) {
+    const std::string none =
+        "\ntask list " + dir.file("tasks.txt") + " holds no task (the tasks start on line 9)";
+    for (const std::string& list : {kHead + "id.1\nheading\n", std::string("only\nthree\nlines\n"),
+                                    std::string(), kHead + "id\nheading\n\n\r\n"}) {
+        SCOPED_TRACE(list);
+        RecordingConsole fresh;
+        EXPECT_FALSE(run(list, fresh.console()));
+        EXPECT_EQ(fresh.text(), none);
+        EXPECT_EQ(dir.listing().size(), 4u) << "no file written";
+    }
 }
 
 TEST_F(TaskListRun, MissingTaskListEndsBeforeTheGenome) {
