@@ -1,5 +1,6 @@
 // Fixed-size records spilled to a temporary file while the reads are
-// scanned, and read back into one vector for sorting and reporting.
+// scanned, and read back into one vector for sorting and reporting, or, when
+// they are too many to hold at once, in parts by ranges of a value.
 //
 // The file is a plain concatenation of the records' bytes in the machine's
 // order, in the order they were appended; it has no header. It lives in the
@@ -7,8 +8,10 @@
 // removed once read back, or when the spill goes, whatever the end of the run.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <new>
 #include <optional>
 #include <span>
@@ -30,12 +33,14 @@ class RecordSpill {
 public:
     // Creates the file stem + "." + token + ".tmp"; on failure the opener's
     // message has been printed. Messages name `shownPath`, the result the
-    // records are for, rather than the temporary file.
+    // records are for, rather than the temporary file. `buffered`: the file
+    // gets a large write buffer (an owner that appends in large blocks
+    // needs none).
     static std::optional<RecordSpill> create(Console& console, const std::string& stem,
-                                             const std::string& shownPath) {
+                                             const std::string& shownPath, bool buffered = true) {
         auto temp = TempFile::create(console, stem, shownPath);
         if (!temp) return std::nullopt;
-        temp->bufferWrites();
+        if (buffered) temp->bufferWrites();
         return RecordSpill(std::move(*temp), shownPath);
     }
 
@@ -82,7 +87,138 @@ public:
         return records;
     }
 
+    // Reads the records back in parts that each hold every record of a
+    // range of `valueOf(record)` (an unsigned 32-bit number), the parts in
+    // increasing order of their ranges, and hands each to `part`
+    // (std::vector<Record>&, unsorted); false from `part` stops the reading.
+    // A spill of at most `partRecords` records is one part; a larger one is
+    // first distributed into part files, so that memory holds about
+    // `partRecords` records whatever the spill's size (a single value with
+    // more records than that makes a larger part). The file goes at the end.
+    // Messages as readBack's.
+    template <typename ValueOf, typename Part>
+    bool readBackInParts(Console& console, std::string_view memoryMessage, std::size_t partRecords,
+                         ValueOf valueOf, Part part) {
+        if (static_cast<std::uint64_t>(count_) <= partRecords) {
+            auto records = readBack(console, memoryMessage);
+            return records && part(*records);
+        }
+        auto ranges = partRanges(console, partRecords, valueOf);
+        if (!ranges) return false;
+        auto parts = distribute(console, *ranges, valueOf);
+        if (!parts) return false;
+        file_.discard();
+        for (std::size_t i = 0; i < parts->size(); ++i) {
+            auto records = (*parts)[i].readBack(console, memoryMessage);
+            if (!records || !part(*records)) return false;
+        }
+        return true;
+    }
+
 private:
+    // Values are counted in cells, a part is a run of cells: at most this
+    // many cells span the values that occur.
+    static constexpr std::size_t kCells = std::size_t{1} << 17;
+    // More parts than this would keep too many files open at once: the
+    // parts grow instead.
+    static constexpr std::size_t kMostParts = 256;
+    // Records read or written per step of the distribution.
+    static constexpr std::size_t kBlockRecords = 4096;
+
+    // Reads the whole file in blocks, calling visit(std::span<const Record>).
+    template <typename Visit>
+    bool readBlocks(Console& console, Visit visit) {
+        FilePtr in(platform::openRegularForReading(file_.path()));
+        if (!in) {
+            console.fail("\ni can't open ", shownPath_);
+            return false;
+        }
+        std::vector<Record> block(kBlockRecords);
+        std::int64_t left = count_;
+        while (left > 0) {
+            const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(left, kBlockRecords));
+            if (std::fread(block.data(), sizeof(Record), want, in.get()) != want) {
+                console.fail("\ni can't read ", shownPath_);
+                return false;
+            }
+            visit(std::span<const Record>(block.data(), want));
+            left -= static_cast<std::int64_t>(want);
+        }
+        return true;
+    }
+
+    // Which part each cell of values goes to.
+    struct PartMap {
+        int shift = 0;  // a value's cell is value >> shift
+        std::vector<std::uint16_t> partOf;
+        std::size_t parts() const { return static_cast<std::size_t>(partOf.back()) + 1; }
+        std::size_t of(std::uint32_t value) const { return partOf[value >> shift]; }
+    };
+
+    // A first pass finds the largest value, so that the cells are as fine
+    // as the values allow; a second counts the records per cell. Runs of
+    // cells are then gathered until a part would pass the limit.
+    template <typename ValueOf>
+    std::optional<PartMap> partRanges(Console& console, std::size_t partRecords, ValueOf valueOf) {
+        std::uint32_t largest = 0;
+        if (!readBlocks(console, [&](std::span<const Record> block) {
+                for (const Record& r : block) largest = std::max<std::uint32_t>(largest, valueOf(r));
+            }))
+            return std::nullopt;
+        PartMap map;
+        while ((std::uint64_t{largest} >> map.shift) >= kCells) ++map.shift;
+        std::vector<std::uint64_t> perCell(kCells, 0);
+        if (!readBlocks(console, [&](std::span<const Record> block) {
+                for (const Record& r : block) ++perCell[static_cast<std::uint32_t>(valueOf(r)) >> map.shift];
+            }))
+            return std::nullopt;
+        const std::uint64_t limit =
+            std::max<std::uint64_t>(partRecords, static_cast<std::uint64_t>(count_) / kMostParts + 1);
+        map.partOf.assign(kCells, 0);
+        std::uint16_t current = 0;
+        std::uint64_t inCurrent = 0;
+        for (std::size_t cell = 0; cell < kCells; ++cell) {
+            if (inCurrent > 0 && inCurrent + perCell[cell] > limit) {
+                ++current;
+                inCurrent = 0;
+            }
+            inCurrent += perCell[cell];
+            map.partOf[cell] = current;
+        }
+        return map;
+    }
+
+    // Writes every record to the spill of its part.
+    template <typename ValueOf>
+    std::optional<std::vector<RecordSpill>> distribute(Console& console, const PartMap& map,
+                                                       ValueOf valueOf) {
+        std::vector<RecordSpill> parts;
+        const std::size_t n = map.parts();
+        for (std::size_t i = 0; i < n; ++i) {
+            auto spill = create(console, file_.path() + ".part", shownPath_, false);
+            if (!spill) return std::nullopt;
+            parts.push_back(std::move(*spill));
+        }
+        std::vector<std::vector<Record>> pending(n);
+        const auto flush = [&](std::size_t i) {
+            parts[i].append(pending[i]);
+            pending[i].clear();
+        };
+        if (!readBlocks(console, [&](std::span<const Record> block) {
+                for (const Record& r : block) {
+                    const std::size_t i = map.of(valueOf(r));
+                    pending[i].push_back(r);
+                    if (pending[i].size() == kBlockRecords) flush(i);
+                }
+            }))
+            return std::nullopt;
+        for (std::size_t i = 0; i < n; ++i) {
+            flush(i);
+            if (!parts[i].finishWriting(console)) return std::nullopt;
+        }
+        return parts;
+    }
+
     RecordSpill(TempFile file, std::string shownPath)
         : file_(std::move(file)), shownPath_(std::move(shownPath)) {}
 

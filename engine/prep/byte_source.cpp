@@ -17,6 +17,8 @@ constexpr unsigned char kGzipMagic1 = 0x8b;
 // inflate's window bits for a gzip wrapper around a 32 KiB window.
 constexpr int kGzipWindowBits = 15 + 16;
 
+constexpr const char* kTrailingBytes = "the file goes on after its last gzip member with bytes that are not gzip data";
+
 bool startsGzipMember(const z_stream& z) {
     return z.avail_in >= 2 && z.next_in[0] == kGzipMagic0 && z.next_in[1] == kGzipMagic1;
 }
@@ -99,10 +101,10 @@ std::size_t ByteSource::readGzip(char* buffer, std::size_t size) {
     z_.avail_out = static_cast<uInt>(size);
     while (z_.avail_out == size && !failed_ && !ended_) {
         if (memberEnded_) {
-            // Another member may follow; anything else after a complete
-            // member is ignored, as gzip does.
+            // Another member may follow, or zero bytes that pad the file
+            // to a block; anything else is refused.
             if (!nextMemberFollows()) {
-                ended_ = !failed_;
+                ended_ = !failed_ && onlyZerosFollow();
                 break;
             }
             inflateReset(&z_);
@@ -134,6 +136,18 @@ bool ByteSource::nextMemberFollows() {
     while (z_.avail_in < 2 && fill()) {
     }
     return !failed_ && startsGzipMember(z_);
+}
+
+bool ByteSource::onlyZerosFollow() {
+    for (;;) {
+        for (; z_.avail_in > 0; ++z_.next_in, --z_.avail_in) {
+            if (*z_.next_in != 0) {
+                fail(kTrailingBytes);
+                return false;
+            }
+        }
+        if (!fill()) return !failed_;
+    }
 }
 
 void ByteSource::fail(std::string error) {

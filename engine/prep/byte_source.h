@@ -2,8 +2,10 @@
 // decompressed (one member or several in a row, as bgzip writes them), any
 // other file passed through as it is.
 //
-// A gzip stream that ends before its end is written, and damaged data, are
-// failures; they are never read as an ordinary end. The decompression is
+// A gzip stream that ends before its end is written, damaged data, and
+// bytes after the last member that are neither a member nor zero padding
+// (a gzip file with plain text appended) are failures; they are never read
+// as an ordinary end. The decompression is
 // done here with inflate() rather than through zlib's gzread(), which can
 // lose the end of a file cut short: when its output buffer fills exactly as
 // the last input bytes are consumed, the next call reports a clean end, the
@@ -47,6 +49,9 @@ private:
     // false when the file gives nothing more (at its end or on an error).
     bool fill();
     bool nextMemberFollows();
+    // After the last member: true when nothing but zero bytes follows;
+    // otherwise fails.
+    bool onlyZerosFollow();
     void fail(std::string error);
 
     FilePtr file_;

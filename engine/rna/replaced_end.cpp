@@ -8,6 +8,7 @@
 #include "core/nucleotide.h"
 #include "core/parallel.h"
 #include "core/params.h"
+#include "core/platform.h"
 #include "core/read_codes.h"
 #include "core/reads.h"
 #include "core/report_text.h"
@@ -134,6 +135,89 @@ struct TaskBatch {
     std::vector<SiteRecord> lower;
 };
 
+// A batch holds at most this many site records in memory; beyond it they
+// go to the batch's overflow file. Low-complexity reads on a low-complexity
+// genome are placed at almost every position, so without the bound a batch
+// would hold billions of records.
+constexpr std::size_t kBatchRecords = std::size_t{1} << 20;
+
+// A report reads the site records of one strand back in parts of about
+// this many (64 MiB), whatever their number.
+constexpr std::size_t kReportPartRecords = std::size_t{8} << 20;
+
+// The records a batch moved out of memory: chunks, each a head followed by
+// `count` records of one task and strand, in the order they were placed.
+struct OverflowHead {
+    std::uint32_t task;
+    std::uint32_t lowerStrand;
+    std::uint64_t count;
+};
+
+class BatchOverflow {
+public:
+    // Appends the chunks of every task's records to the file (created as
+    // `stem` + a unique ending the first time) and empties them.
+    void take(const std::string& stem, std::vector<TaskBatch>& tasks) {
+        if (failed_) return;
+        if (!file_) {
+            RecordingConsole quiet;  // the merge reports a failure, naming the result
+            file_ = TempFile::create(quiet.console(), stem);
+            if (!file_) {
+                failed_ = true;
+                return;
+            }
+            file_->bufferWrites();
+        }
+        for (std::size_t t = 0; t < tasks.size(); ++t) {
+            write(static_cast<std::uint32_t>(t), 0, tasks[t].upper);
+            write(static_cast<std::uint32_t>(t), 1, tasks[t].lower);
+        }
+    }
+
+    // Appends the chunks, in their order, to the tasks' site spills and
+    // removes the file. False when it could not be written or read back.
+    bool drainInto(std::span<Task> tasks) {
+        const bool drained = !failed_ && (!file_ || copyInto(tasks));
+        file_.reset();
+        failed_ = false;
+        return drained;
+    }
+
+private:
+    static constexpr std::size_t kBlockRecords = 4096;
+
+    void write(std::uint32_t task, std::uint32_t lower, std::vector<SiteRecord>& records) {
+        if (records.empty()) return;
+        const OverflowHead head{task, lower, records.size()};
+        std::fwrite(&head, sizeof head, 1, file_->get());
+        std::fwrite(records.data(), sizeof(SiteRecord), records.size(), file_->get());
+        records.clear();
+    }
+
+    bool copyInto(std::span<Task> tasks) {
+        RecordingConsole quiet;
+        if (!file_->closeWritten(quiet.console())) return false;
+        FilePtr in(platform::openRegularForReading(file_->path()));
+        if (!in) return false;
+        std::vector<SiteRecord> block(kBlockRecords);
+        OverflowHead head{};
+        while (std::fread(&head, sizeof head, 1, in.get()) == 1) {
+            RunFiles& files = *tasks[head.task].files;
+            auto& spill = head.lowerStrand ? files.lowerSites : files.upperSites;
+            for (std::uint64_t left = head.count; left > 0;) {
+                const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(left, kBlockRecords));
+                if (std::fread(block.data(), sizeof(SiteRecord), n, in.get()) != n) return false;
+                spill.append(std::span<const SiteRecord>(block.data(), n));
+                left -= n;
+            }
+        }
+        return std::ferror(in.get()) == 0;
+    }
+
+    std::optional<TempFile> file_;
+    bool failed_ = false;
+};
+
 // A read of the batch that is placed: its letters, its key and, per task,
 // whether it is analysed and its tip code (at `slot` * tasks).
 struct PreparedRead {
@@ -156,6 +240,8 @@ struct BatchResult {
     std::vector<std::uint8_t> eligible;   // per prepared read and task: analysed for it
     std::vector<std::uint32_t> tips;      // per prepared read and task: the tip code
     std::vector<std::uint8_t> fell;       // per task: the current read was placed
+    std::size_t held = 0;                 // site records held in `tasks`
+    BatchOverflow overflow;               // the records beyond kBatchRecords
 };
 
 // Places reads for tasks of one read size. At a position whose key matches,
@@ -172,8 +258,12 @@ struct BatchResult {
 // of these some reads ahead, and the misses of several reads overlap.
 class GroupPlacer {
 public:
-    GroupPlacer(const IndexedGenome& genome, std::span<const Task> tasks)
-        : genome_(genome), tasks_(tasks), readSize_(tasks.front().sizes.readSize()) {
+    // `overflowStem`: where a batch's records beyond kBatchRecords go.
+    GroupPlacer(const IndexedGenome& genome, std::span<const Task> tasks, std::string overflowStem)
+        : genome_(genome),
+          tasks_(tasks),
+          readSize_(tasks.front().sizes.readSize()),
+          overflowStem_(std::move(overflowStem)) {
         for (const Task& t : tasks) maxMisNu_ = std::max(maxMisNu_, t.sizes.misNu);
     }
 
@@ -189,6 +279,7 @@ public:
         result.eligible.resize(batch.size() * tasks_.size());
         result.tips.resize(batch.size() * tasks_.size());
         result.fell.resize(tasks_.size());
+        result.held = 0;
         for (std::size_t i = 0; i < batch.size(); ++i) classify(batch.line(i), batch.length(i), result);
         placeAll(result);
     }
@@ -299,6 +390,10 @@ private:
                 (result.tasks[t].*records).push_back({static_cast<std::uint32_t>(p), tips[t]});
                 ++(result.tasks[t].counts.*count);
                 result.fell[t] = 1;
+                if (++result.held == kBatchRecords) {
+                    result.overflow.take(overflowStem_, result.tasks);
+                    result.held = 0;
+                }
             }
         }
     }
@@ -306,6 +401,7 @@ private:
     const IndexedGenome& genome_;
     std::span<const Task> tasks_;
     std::int32_t readSize_;
+    std::string overflowStem_;
     std::int32_t maxMisNu_ = 0;
 };
 
@@ -326,11 +422,17 @@ ScanEnd scanReads(RunContext& context, const std::string& readsPath, const Index
     auto reads = ReadsFile::open(context.console, readsPath);
     if (!reads) return ScanEnd::Failed;
     for (Task& t : tasks) t.counters = Counters{};
-    const GroupPlacer placer(genome, tasks);
+    const GroupPlacer placer(genome, tasks, directoryOf(tasks.front().files->upperSites.path()) + "Rna_fiBatch");
+    bool overflowLost = false;
     scanBatches<BatchResult>(
         context, *reads, "placing reads",
         [&](ReadBatch& batch, BatchResult& result) { placer.work(batch, result); },
         [&](ReadBatch&, BatchResult& result) {
+            // A batch's records in order: those it moved out first.
+            if (!result.overflow.drainInto(tasks)) {
+                overflowLost = true;
+                return false;
+            }
             for (std::size_t t = 0; t < tasks.size(); ++t) {
                 add(tasks[t].counters, result.tasks[t].counts);
                 tasks[t].files->upperSites.append(result.tasks[t].upper);
@@ -338,6 +440,10 @@ ScanEnd scanReads(RunContext& context, const std::string& readsPath, const Index
             }
             return true;
         });
+    if (overflowLost) {
+        context.console.fail("\ni can't write ", tasks.front().files->table->path());
+        return ScanEnd::Failed;
+    }
     for (Task& t : tasks) t.counters.input = reads->inputCount();
     const bool readToEnd = reads->reportEnd(context.console);
     for (Task& t : tasks) {
@@ -365,11 +471,12 @@ struct StrandReport {
     bool reversed;  // lower strand: report L - p + 1
 };
 
-// Writes the rows of every occupied site of one strand; returns how many
-// sites were occupied.
-std::int64_t reportStrand(RunContext& context, const StrandReport& strand, std::int32_t length,
-                          const Sizes& sizes, std::vector<SiteRecord>& records, std::FILE* table,
-                          EntropyRange& range) {
+// Writes the rows of every occupied site of one strand whose records are
+// `records` (every record of those sites); returns how many sites were
+// occupied.
+std::int64_t reportSites(RunContext& context, const StrandReport& strand, std::int32_t length,
+                         const Sizes& sizes, std::vector<SiteRecord>& records, std::FILE* table,
+                         EntropyRange& range) {
     std::sort(records.begin(), records.end(),
               [](const SiteRecord& a, const SiteRecord& b) { return a.value < b.value; });
     std::vector<KeyCount> tally;
@@ -435,18 +542,23 @@ bool writeReport(RunContext& context, const Genome& genome, const Sizes& sizes,
 
     EntropyRange range;
     std::int64_t upperSites = 0, lowerSites = 0;
-    if (counters.upperRecords > 0) {
-        auto records = files.upperSites.readBack(console, "\nno memory for resDataUp");
-        if (!records) return false;
-        upperSites = reportStrand(context, {genome.upper, '+', false}, genome.length, sizes,
-                                  *records, table, range);
-    }
-    if (counters.lowerRecords > 0) {
-        auto records = files.lowerSites.readBack(console, "\nno memory for resDataLw");
-        if (!records) return false;
-        lowerSites = reportStrand(context, {genome.lower, '-', true}, genome.length, sizes,
-                                  *records, table, range);
-    }
+    // The records of a strand come back in parts by position, each holding
+    // whole sites, in increasing order of position.
+    const auto reportStrand = [&](RecordSpill<SiteRecord>& spill, const StrandReport& strand,
+                                  std::string_view memoryMessage, std::int64_t& sites) {
+        return spill.readBackInParts(
+            console, memoryMessage, kReportPartRecords, [](const SiteRecord& r) { return r.value; },
+            [&](std::vector<SiteRecord>& records) {
+                sites += reportSites(context, strand, genome.length, sizes, records, table, range);
+                return true;
+            });
+    };
+    if (counters.upperRecords > 0 &&
+        !reportStrand(files.upperSites, {genome.upper, '+', false}, "\nno memory for resDataUp", upperSites))
+        return false;
+    if (counters.lowerRecords > 0 &&
+        !reportStrand(files.lowerSites, {genome.lower, '-', true}, "\nno memory for resDataLw", lowerSites))
+        return false;
     const Statistics st = statisticsOf(range.values);
     std::FILE* log = files.log->get();
     std::fputs(procHead(head.procedure, head.genomePath, head.readsPath).c_str(), log);

@@ -81,7 +81,7 @@ TEST_F(ByteSourceTest, WholeFilesReadAsTheirText) {
         {"one member", test::gzipped(fastq), fastq, true},
         {"two members in a row", one + two, ">a\nACGT\n@r1\nAC\n+\nII\n", true},
         {"an empty member between two", one + test::gzipped("") + two, ">a\nACGT\n@r1\nAC\n+\nII\n", true},
-        {"bytes after the last member are ignored", one + std::string("\0\0\0junk", 7), ">a\nACGT\n", true},
+        {"zero padding after the last member", one + std::string(600, '\0'), ">a\nACGT\n", true},
     };
     for (const Case& c : cases) {
         const std::string path = file(c.bytes);
@@ -120,6 +120,22 @@ TEST_F(ByteSourceTest, EveryCutOfAGzipFileFailsAfterAPrefixOfItsText) {
                 ASSERT_EQ(r.error, "unexpected end of file") << where;
                 ASSERT_EQ(r.bytes, text.substr(0, r.bytes.size())) << where;
             }
+        }
+    }
+}
+
+// A gzip file with more text after it (plain text appended, junk) is never
+// half read as if it were whole.
+TEST_F(ByteSourceTest, BytesAfterTheLastMemberThatAreNotGzipFail) {
+    const std::string text = repetitiveFastq(50);
+    const std::string packed = test::gzipped(text);
+    for (const std::string& after : {text, std::string("\0\0\0junk", 7), std::string("\x1f"),
+                                     std::string(5000, '\0') + "x"}) {
+        for (const std::size_t bufferSize : {std::size_t{2}, std::size_t{4096}}) {
+            const Reading r = readAll(file(packed + after), bufferSize, 16384);
+            EXPECT_TRUE(r.failed) << after.size() << " bytes after, buffer " << bufferSize;
+            EXPECT_EQ(r.error, "the file goes on after its last gzip member with bytes that are not gzip data");
+            EXPECT_EQ(r.bytes, text.substr(0, r.bytes.size()));
         }
     }
 }
