@@ -14,6 +14,7 @@
 #include "parallel.h"
 #include "params.h"
 #include "platform.h"
+#include "report_text.h"
 
 #ifndef RUZ_VERSION
 #define RUZ_VERSION "0"
@@ -45,31 +46,6 @@ void printUsage(std::ostream& out, AnalysisTable table) {
         out << "  " << a.name << std::string(pad, ' ') << a.help
             << (a.run ? "" : " (not available in this version)") << '\n';
     }
-}
-
-// A name as messages show it: control characters and quotes escaped, so a
-// CR at its end does not send the terminal back to the line's start.
-std::string shownName(std::string_view name) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string shown;
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '\r') {
-            shown += "\\r";
-        } else if (c == '\t') {
-            shown += "\\t";
-        } else if (c == '"' || c == '\\') {
-            shown += '\\';
-            shown += c;
-        } else if (byte < 0x20 || byte == 0x7f) {
-            shown += "\\x";
-            shown += kHex[byte >> 4];
-            shown += kHex[byte & 15];
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
 }
 
 }  // namespace
@@ -175,7 +151,7 @@ int dispatch(RunContext& context, AnalysisTable table, const CallLines& call) {
     if (!call.problem.empty()) {
         std::cerr << "Ruzovizu: " << call.problem << "; nothing is run\n";
     } else if (!analysis) {
-        std::cerr << "Ruzovizu: no analysis is named \"" << shownName(call.functionName)
+        std::cerr << "Ruzovizu: no analysis is named \"" << shownText(call.functionName)
                   << "\" (Ruzovizu --help lists the names)\n";
     } else if (!analysis->run) {
         context.console.fail("\n", analysis->name, ": this analysis is not available in this version");

@@ -8,6 +8,7 @@
 #include "files.h"
 #include "nucleotide.h"
 #include "platform.h"
+#include "report_text.h"
 
 namespace ruz {
 
@@ -39,7 +40,7 @@ constexpr char kLetterOfCode[4] = {'A', 'C', 'G', 'T'};
 
 // Reports the first byte that is not a base; `i` is its 1-based position.
 void reportBadByte(Console& console, GenomeCheck check, std::int64_t i, std::uint8_t byte) {
-    const char asRead[2] = {static_cast<char>(byte), '\0'};
+    const std::string asRead = shownByte(byte);
     switch (check) {
     case GenomeCheck::KindA:
         console.fail("\ngenome: position = ", i + 1, "non{ACGT) symbol = ", asRead);

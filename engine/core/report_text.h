@@ -6,6 +6,41 @@
 
 namespace ruz {
 
+// A text as messages show it: control characters and quotes escaped ("\\r",
+// "\\t", "\\x01", "\\\""), so that a CR at its end does not send the
+// terminal back to the line's start; other bytes as they are (names may
+// be UTF-8).
+inline std::string shownText(std::string_view text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string shown;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\r') {
+            shown += "\\r";
+        } else if (c == '\t') {
+            shown += "\\t";
+        } else if (c == '"' || c == '\\') {
+            shown += '\\';
+            shown += c;
+        } else if (byte < 0x20 || byte == 0x7f) {
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 15];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+// One byte of a file as messages show it: a printable character as it is,
+// any other byte escaped ("\\x0a", "\\x00", "\\xc3").
+inline std::string shownByte(unsigned char byte) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    if (byte > 0x20 && byte < 0x7f) return std::string(1, static_cast<char>(byte));
+    return std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15];
+}
+
 // The head of the logs that name their program, genome and reads:
 // "program= P\ngenome= G\nreads= R" (no line feed after it).
 inline std::string programHead(std::string_view program, std::string_view genome,

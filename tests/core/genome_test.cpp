@@ -89,7 +89,7 @@ TEST_F(GenomeLoading, KindBReportsATrailingLineFeedAtLPlusOne) {
     o.check = GenomeCheck::KindB;
     o.lowerStrand = true;
     EXPECT_FALSE(load("ACGTA\n", o));
-    EXPECT_EQ(rec.text(), "\ngenome: in seq position = 7 is non{ACGT)-symbol = \n");
+    EXPECT_EQ(rec.text(), "\ngenome: in seq position = 7 is non{ACGT)-symbol = \\x0a");
 }
 
 TEST_F(GenomeLoading, CodedGenomeIsCheckedByteByByte) {
