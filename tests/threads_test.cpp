@@ -139,11 +139,14 @@ std::map<std::string, std::string> filesOf(const fs::path& dir) {
     return files;
 }
 
-TEST(Threads, EveryAnalysisGivesTheSameOutputsOnOneTwoAndThreeThreads) {
-    const Inputs inputs = makeInputs();
+// One test an analysis, so that each takes seconds on a quiet machine.
+class Threads : public ::testing::TestWithParam<AnalysisRun> {};
+
+TEST_P(Threads, SameOutputsOnOneTwoAndThreeThreads) {
+    static const Inputs inputs = makeInputs();
     test::TempDir scratch;
-    for (const AnalysisRun& run : kRuns) {
-        SCOPED_TRACE(run.function);
+    {
+        const AnalysisRun& run = GetParam();
         std::map<std::string, std::string> firstFiles;
         std::string firstConsole;
         for (const int threads : {1, 2, 3}) {
@@ -174,6 +177,11 @@ TEST(Threads, EveryAnalysisGivesTheSameOutputsOnOneTwoAndThreeThreads) {
         }
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryAnalysis, Threads, ::testing::ValuesIn(kRuns),
+                         [](const ::testing::TestParamInfo<AnalysisRun>& info) {
+                             return std::string(info.param.function);
+                         });
 
 }  // namespace
 }  // namespace ruz
