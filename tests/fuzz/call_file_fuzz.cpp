@@ -91,6 +91,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                    "an over-long call file line left values behind");
         const char* const number = line1.size() > kCallLineLimit ? "line 1 " : "line 2 ";
         FUZZ_CHECK(call->problem.starts_with(number), "the problem names the wrong line: " + call->problem);
+    } else if (line1.find('\0') != std::string_view::npos) {
+        // The system would read the path only up to the NUL: another file.
+        FUZZ_CHECK(call->problem.starts_with("line 1 ") && call->problem.ends_with(" holds a NUL byte"),
+                   "a NUL in the parameter file's path was not refused: " + call->problem);
+        FUZZ_CHECK(call->parameterFile.empty() && call->functionName.empty(),
+                   "a refused call file left values behind");
     } else {
         FUZZ_CHECK(call->problem.empty(), "a call file that fits was refused: " + call->problem);
         FUZZ_CHECK(call->parameterFile == line1, "line 1 was read as \"" + call->parameterFile + "\"");
