@@ -93,10 +93,9 @@ void reportBuild(benchmark::State& state, std::size_t bytes, std::int64_t positi
 // Builds one code-form variant per iteration; `build` returns the index.
 template <typename Build>
 void benchCodeVariant(benchmark::State& state, const Strand& strand, Build build) {
-    ruz::RecordingConsole console;
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const auto index = build(console.console(), strand);
+        const auto index = build(strand);
         if (!index) {
             state.SkipWithError("out of memory");
             return;
@@ -109,32 +108,31 @@ void benchCodeVariant(benchmark::State& state, const Strand& strand, Build build
 // The argument of each build is its number of threads.
 void BM_BuildRoot8(benchmark::State& state) {
     const int threads = static_cast<int>(state.range(0));
-    benchCodeVariant(state, codeGenome(), [=](ruz::Console& c, const Strand& s) {
-        return ruz::buildRoot8(c, s, threads);
+    benchCodeVariant(state, codeGenome(), [=](const Strand& s) {
+        return ruz::buildRoot8(s, threads);
     });
 }
 
 void BM_Build12Upper(benchmark::State& state) {
     const int threads = static_cast<int>(state.range(0));
-    benchCodeVariant(state, codeGenome(), [=](ruz::Console& c, const Strand& s) {
-        return ruz::build12Upper(c, s, "\nno memory_PARTED", threads);
+    benchCodeVariant(state, codeGenome(), [=](const Strand& s) {
+        return ruz::build12Upper(s, "\nno memory_PARTED", threads);
     });
 }
 
 void BM_Build16Chain(benchmark::State& state) {
     const int threads = static_cast<int>(state.range(0));
-    benchCodeVariant(state, codeGenome(), [=](ruz::Console& c, const Strand& s) {
-        return ruz::build16Chain(c, s, "\nno memory_16-Chain", threads);
+    benchCodeVariant(state, codeGenome(), [=](const Strand& s) {
+        return ruz::build16Chain(s, "\nno memory_16-Chain", threads);
     });
 }
 
 void BM_Build12RootChain(benchmark::State& state) {
     const int threads = static_cast<int>(state.range(0));
     const Genome& genome = lettersGenome();
-    ruz::RecordingConsole console;
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const auto chain = ruz::build12RootChain(console.console(), genome, threads);
+        const auto chain = ruz::build12RootChain(genome, threads);
         if (!chain) {
             state.SkipWithError("out of memory");
             return;
@@ -168,8 +166,8 @@ void BM_Build16Chain100M(benchmark::State& state) {
     }
     const int threads = static_cast<int>(state.range(0));
     const Strand strand = codeStrand(randomCodes(kLargeLength, 100));
-    benchCodeVariant(state, strand, [=](ruz::Console& c, const Strand& s) {
-        return ruz::build16Chain(c, s, "\nno memory_16-Chain", threads);
+    benchCodeVariant(state, strand, [=](const Strand& s) {
+        return ruz::build16Chain(s, "\nno memory_16-Chain", threads);
     });
 }
 

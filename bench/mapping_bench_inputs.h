@@ -106,14 +106,11 @@ inline std::string engineBeside(const char* argv0) {
 // Time to load the coded genome with the margin the analyses use and to
 // build 16-Chain (and Root8 when asked), in this process.
 inline double genomeAndIndexSeconds(const std::filesystem::path& dir, bool withRoot8 = false) {
-    std::ostringstream sink;
-    Console console(sink, nullptr);
     const auto t = Clock::now();
-    const auto genome = coded_mapping::loadCodedGenome(console, (dir / "genome.bin").string(),
-                                                       coded_mapping::kLongestRead);
+    const auto genome = coded_mapping::loadCodedGenome((dir / "genome.bin").string(), coded_mapping::kLongestRead);
     if (!genome) return -1.0;
-    const auto chain = build16Chain(console, genome->upper);
-    if (withRoot8) buildRoot8(console, genome->upper);
+    const auto chain = build16Chain(genome->upper);
+    if (withRoot8 && !buildRoot8(genome->upper)) return -1.0;
     return chain ? secondsSince(t) : -1.0;
 }
 

@@ -14,7 +14,8 @@
 #include "circular_bench_inputs.h"
 #include "core/console.h"
 #include "core/context.h"
-#include "rna/rna_analyses.h"
+#include "analyses.h"
+#include "core/entry.h"
 
 int main(int argc, char** argv) {
     using namespace ruz;
@@ -50,7 +51,7 @@ int main(int argc, char** argv) {
     RunContext context(console);
     const auto t = Clock::now();
     const double cpu = processorSeconds();
-    const bool ok = fMatchReadsT_VarSzPartedRate(context, scratch.file("params.txt"));
+    const bool ok = runNamedAnalysis(context, analysisTable(), "fMatchReadsT_VarSzPartedRate", scratch.file("params.txt"));
     const double seconds = secondsSince(t);
     const double runCpu = processorSeconds() - cpu;
     const long peak = peakMemorySinceResetMiB();

@@ -17,7 +17,8 @@
 #include "core/context.h"
 #include "core/files.h"
 #include "rna/parted_search.h"
-#include "rna/rna_analyses.h"
+#include "analyses.h"
+#include "core/entry.h"
 
 namespace {
 
@@ -66,24 +67,25 @@ int main(int argc, char** argv) {
     resetPeakMemory();
     auto t = Clock::now();
     double cpu = processorSeconds();
-    auto genome = parted::loadKeyedGenome(console, genomePath, GenomeCheck::Coded, 100);
+    auto loaded = parted::loadKeyedGenome(genomePath, GenomeCheck::Coded, 100);
     const double loadSeconds = secondsSince(t);
     const double loadCpu = processorSeconds() - cpu;
     const long loadPeak = peakMemorySinceResetMiB();
-    if (!genome) return 1;
-    genome.reset();
+    if (!loaded) return 1;
+    loaded->reset();
 
     resetPeakMemory();
     RunContext context(console);
     t = Clock::now();
     cpu = processorSeconds();
-    const bool ok = fMatchReadsT_VarSzParted(context, scratch.file("params.txt"));
+    const bool ok = runNamedAnalysis(context, analysisTable(), "fMatchReadsT_VarSzParted", scratch.file("params.txt"));
     const double seconds = secondsSince(t);
     const double runCpu = processorSeconds() - cpu;
     const long peak = peakMemorySinceResetMiB();
 
-    genome = parted::loadKeyedGenome(console, genomePath, GenomeCheck::Coded, 100);
-    if (!genome) return 1;
+    auto reloaded = parted::loadKeyedGenome(genomePath, GenomeCheck::Coded, 100);
+    if (!reloaded) return 1;
+    const auto& genome = *reloaded;
     double searchSeconds = 0;
     {
         // The per-read work alone, reads in memory: best of three rounds.

@@ -22,7 +22,8 @@
 #include "core/console.h"
 #include "core/context.h"
 #include "core/files.h"
-#include "prep/prep_analyses.h"
+#include "analyses.h"
+#include "core/entry.h"
 #include "support/bench_data.h"
 
 namespace {
@@ -77,12 +78,12 @@ double timeZcat(const std::string& path) {
 }
 
 // Runs one preparation in this process with a silent console.
-double timeRun(bool (*function)(RunContext&, const std::string&), const std::string& params) {
+double timeRun(std::string_view function, const std::string& params) {
     std::ostringstream sink;
     Console console(sink, nullptr);
     RunContext context(console);
     const auto t = Clock::now();
-    const bool ok = function(context, params);
+    const bool ok = runNamedAnalysis(context, analysisTable(), function, params);
     const double seconds = secondsSince(t);
     if (!ok) std::cerr << "run failed:" << sink.str() << '\n';
     return seconds;
@@ -126,14 +127,14 @@ int main(int argc, char** argv) {
     const double zcatGenome = timeZcat(fasta);
     std::printf("%-34s %8.2f s  %10.0f reads/s\n", "zcat reads.fq.gz >/dev/null", zcatReads,
                 static_cast<double>(reads) / zcatReads);
-    line("fPrepReads, letters and codes", timeRun(fPrepReads, both), static_cast<double>(reads), "reads",
+    line("fPrepReads, letters and codes", timeRun("fPrepReads", both), static_cast<double>(reads), "reads",
          zcatReads);
-    line("fPrepReads, letters only", timeRun(fPrepReads, letters), static_cast<double>(reads), "reads",
+    line("fPrepReads, letters only", timeRun("fPrepReads", letters), static_cast<double>(reads), "reads",
          zcatReads);
     std::printf("peak memory after the reads: %ld MiB\n", peakMemoryMiB());
     std::printf("%-34s %8.2f s  %10.0f bases/s\n", "zcat genome.fa.gz >/dev/null", zcatGenome,
                 static_cast<double>(genomeBases) / zcatGenome);
-    line("fPrepGenome, letters and codes", timeRun(fPrepGenome, genome), static_cast<double>(genomeBases),
+    line("fPrepGenome, letters and codes", timeRun("fPrepGenome", genome), static_cast<double>(genomeBases),
          "bases", zcatGenome);
     std::printf("peak memory after the genome: %ld MiB\n", peakMemoryMiB());
     return 0;

@@ -15,7 +15,8 @@
 #include "core/context.h"
 #include "core/files.h"
 #include "rna/replaced_end.h"
-#include "rna/rna_analyses.h"
+#include "analyses.h"
+#include "core/entry.h"
 #include "support/bench_data.h"
 
 namespace {
@@ -70,25 +71,26 @@ int main(int argc, char** argv) {
     const std::string readsPath = (dir / "reads.txt").string();
 
     auto t = Clock::now();
-    auto genome = loadIndexedGenome(console, genomePath, sizes.readSize() - 1);
+    auto loaded = loadIndexedGenome(genomePath, sizes.readSize() - 1);
     const double buildSeconds = secondsSince(t);
-    if (!genome) {
-        std::cerr << sink.str() << '\n';
+    if (!loaded) {
+        std::cerr << loaded.failure().message << '\n';
         return 1;
     }
-    auto files = RunFiles::create(console, directoryPrefix(dir.string()),
-                                  (dir / "bench_20!6!2!").string(), {});
+    auto& genome = *loaded;
+    auto files = RunFiles::create(directoryPrefix(dir.string()), (dir / "bench_20!6!2!").string(), {});
+    if (!files) return 1;
     t = Clock::now();
     Task task[] = {{sizes, &*files, {}}};
-    scanReads(context, readsPath, *genome, task);
+    if (!scanReads(context, readsPath, *genome, task)) return 1;
     const Counters& counters = task[0].counters;
     const double scanSeconds = secondsSince(t);
     genome->index.reset();
     t = Clock::now();
-    writeReport(context, genome->genome, sizes, counters, *files,
-                {"Ruzovizu::fCutRnaWithReplacedEnd", genomePath, readsPath});
+    if (!writeReport(context, genome->genome, sizes, counters, *files,
+                     {"Ruzovizu::fCutRnaWithReplacedEnd", genomePath, readsPath}))
+        return 1;
     const double reportSeconds = secondsSince(t);
-    files.reset();
     genome.reset();
 
     std::printf("genome %lld bases, %lld reads of 26 (immutSz 20, mutTipSz 6, misNu 2), %d threads\n",
@@ -109,7 +111,7 @@ int main(int argc, char** argv) {
     RunContext whole(console);
     whole.threads = threads;
     t = Clock::now();
-    const bool ok = RandExt(whole, (dir / "params.txt").string());
+    const bool ok = runNamedAnalysis(whole, analysisTable(), "RandExt", (dir / "params.txt").string());
     std::printf("RandExt end to end:                  %.3f s (%s); peak memory %ld MiB\n",
                 secondsSince(t), ok ? "ran to its end" : "failed", peakMemoryMiB());
     return ok ? 0 : 1;

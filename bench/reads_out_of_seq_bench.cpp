@@ -24,7 +24,8 @@
 #include "core/files.h"
 #include "core/parallel.h"
 #include "mapping/exact_occurrence.h"
-#include "mapping/mapping_analyses.h"
+#include "analyses.h"
+#include "core/entry.h"
 #include "support/bench_data.h"
 
 namespace {
@@ -97,23 +98,23 @@ int main(int argc, char** argv) {
         options.check = GenomeCheck::Coded;
         auto t = Clock::now();
         double cpu = cpuSeconds();
-        const auto genome = out_of_genome::loadSearchGenome(console, genomePath, options, 50, 1);
+        const auto genome = out_of_genome::loadSearchGenome(genomePath, options, 50, 1);
         const double loadSeconds = secondsSince(t);
         const double loadCpu = cpuSeconds() - cpu;
         if (!genome) {
-            std::cerr << sink.str() << '\n';
+            std::cerr << genome.failure().message << '\n';
             return 1;
         }
         t = Clock::now();
         cpu = cpuSeconds();
         ResultSet results;
-        ResultFile* output = results.create(console, (dir / "phase_Out.bin").string());
+        auto output = results.create((dir / "phase_Out.bin").string());
         if (!output) return 1;
         const auto end = out_of_genome::siftIntoFile(
-            context, *genome, readsPath, *output, [](const char*, std::size_t n) {
+            context, **genome, readsPath, **output, [](const char*, std::size_t n) {
                 return out_of_genome::Judgement{out_of_genome::Verdict::ToSearch, n};
             });
-        results.commit(console);
+        if (!results.commit()) return 1;
         const double siftSeconds = secondsSince(t);
         const double siftCpu = cpuSeconds() - cpu;
         std::printf("genome %lld bases, %lld reads of %zu (30 %% absent)\n",
@@ -135,7 +136,7 @@ int main(int argc, char** argv) {
     whole.threads = threads;
     const auto t = Clock::now();
     const double cpu = cpuSeconds();
-    const bool ok = fReadsOutOfSeq(whole, (dir / "params.txt").string());
+    const bool ok = runNamedAnalysis(whole, analysisTable(), "fReadsOutOfSeq", (dir / "params.txt").string());
     const double seconds = secondsSince(t);
     const double wholeCpu = cpuSeconds() - cpu;
     std::ifstream in(dir / "reads_Out.bin", std::ios::binary);

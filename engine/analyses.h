@@ -1,12 +1,13 @@
-// The engine's analyses: one table of {name, function, help, parameters}
-// that both dispatches a call and prints the usage text.
+// The engine's analyses: the table of their descriptions, which both
+// dispatches a call and prints the usage text. It is generated from the
+// RUZ_ANALYSIS lines of the analysis sources.
 #pragma once
 
-#include "core/entry.h"
+#include "core/analysis.h"
 
 namespace ruz {
 
-// The analyses in the order their names are compared.
+// Every analysis, in the order of their sources.
 AnalysisTable analysisTable();
 
 }  // namespace ruz

@@ -16,6 +16,7 @@
 #include <string>
 #include <utility>
 
+#include "outcome.h"
 #include "progress.h"
 
 namespace ruz {
@@ -60,6 +61,12 @@ public:
     void fail(const Parts&... parts) {
         say(parts...);
         waitKey();
+    }
+
+    // Prints a failure's message, with its key wait.
+    void report(const Failure& failure) {
+        say(failure.message);
+        if (failure.waitsForKey) waitKey();
     }
 
     int keyWaits() const { return keyWaits_; }

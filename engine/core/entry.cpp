@@ -31,34 +31,65 @@ constexpr std::size_t kOwnPathLimit = 500;
 // Names are padded to this width in the usage text.
 constexpr std::size_t kNameColumn = 30;
 
-void printUsage(std::ostream& out, AnalysisTable table) {
-    out << "usage: Ruzovizu [-t N]                      run the analysis named in " << kCallFileName
-        << " beside the executable\n"
-        << "       Ruzovizu [-t N] PARAMFILE FUNCTION   run FUNCTION with the parameter file PARAMFILE\n"
-        << "       Ruzovizu --help | --version\n\n"
-        << "options:\n"
-        << "  -t N, --threads N   work on N threads, 0 for every processor available ("
-        << availableThreads() << ");\n"
-        << "                      default: the parameter file's `threads` record, else every\n"
-        << "                      processor. The results do not depend on it.\n\nfunctions:\n";
-    for (const AnalysisInfo& a : table) {
-        const std::size_t pad = a.name.size() < kNameColumn ? kNameColumn - a.name.size() : 2;
-        out << "  " << a.name << std::string(pad, ' ') << a.help
-            << (a.run ? "" : " (not available in this version)") << '\n';
-    }
+// The usage line of one parameter: its name, type word, default and
+// comment, in columns.
+void printParameter(std::ostream& out, const ParamSpec& p) {
+    std::string head = "      ";
+    head.append(p.name);
+    head.resize(std::max<std::size_t>(head.size() + 1, 20), ' ');
+    head.append(typeWord(p.type));
+    head.resize(std::max<std::size_t>(head.size() + 1, 26), ' ');
+    head.append(p.defaultValue);
+    head.resize(std::max<std::size_t>(head.size() + 1, 34), ' ');
+    out << head << p.comment << '\n';
 }
 
 }  // namespace
 
-std::optional<CallLines> readCallFile(Console& console, const std::string& ownPath) {
-    const std::string path = directoryOf(ownPath) + std::string(kCallFileName);
-    FilePtr file = openStream(console, path);
-    if (!file) return std::nullopt;
-    std::string text;
-    if (!readAll(file.get(), text)) {
-        console.fail("\ni can't read ", path);
-        return std::nullopt;
+void printUsage(std::ostream& out, AnalysisTable table) {
+    out << "usage: Ruzovizu [-t N]                      run the analysis named in " << kCallFileName
+        << " beside the executable\n"
+        << "       Ruzovizu [-t N] PARAMFILE FUNCTION   run FUNCTION with the parameter file PARAMFILE\n"
+        << "       Ruzovizu --help | --list | --version\n\n"
+        << "options:\n"
+        << "  -t N, --threads N   work on N threads, 0 for every processor available ("
+        << availableThreads() << ");\n"
+        << "                      default: the parameter file's `threads` record, else every\n"
+        << "                      processor. The results do not depend on it.\n"
+        << "  --list              one line a function: name, reads form, result files\n\n"
+        << "functions:\n";
+    for (const AnalysisInfo* a : table) {
+        const std::size_t pad = a->name.size() < kNameColumn ? kNameColumn - a->name.size() : 2;
+        out << "  " << a->name << std::string(pad, ' ') << a->help << '\n';
     }
+    out << "\nparameters of each function (name, type, default, meaning):\n";
+    for (const AnalysisInfo* a : table) {
+        out << "  " << a->name << '\n';
+        for (const ParamSpec& p : a->parameters) printParameter(out, p);
+    }
+}
+
+void printList(std::ostream& out, AnalysisTable table) {
+    for (const AnalysisInfo* a : table) {
+        out << a->name << '\t' << readsFormWord(a->reads) << '\t';
+        bool first = true;
+        for (const bool main : {true, false}) {
+            for (const OutputSpec& o : a->outputs) {
+                if (o.mainTable != main) continue;
+                out << (first ? "" : " ") << o.pattern;
+                first = false;
+            }
+        }
+        out << '\n';
+    }
+}
+
+Outcome<CallLines> readCallFile(const std::string& ownPath) {
+    const std::string path = directoryOf(ownPath) + std::string(kCallFileName);
+    auto file = openStream(path);
+    if (!file) return file.failure();
+    std::string text;
+    if (!readAll(file->get(), text)) return failure("\ni can't read ", path);
     CallLines call;
     LineCursor lines(text);
     if (lines.next(call.parameterFile, kCallLineLimit) == LineCursor::Status::TooLong ||
@@ -81,31 +112,6 @@ std::optional<CallLines> readCallFile(Console& console, const std::string& ownPa
 
 namespace {
 
-// The thread count of a run: the command line's, else the parameter file's
-// `threads` record, else every processor available (also for a record of 0
-// or an empty one). A record that is not a whole number of at least 0 is
-// refused by name.
-std::optional<int> threadsOf(Console& console, const CallLines& call) {
-    if (call.threads > 0) return call.threads;
-    // A quiet look: the analysis reports a file it cannot open itself.
-    RecordingConsole quiet;
-    FilePtr file = openFile(quiet.console(), call.parameterFile, "rb");
-    std::string text;
-    if (!file || !readAll(file.get(), text)) return availableThreads();
-    ParameterTable table = ParameterTable::parse(text);
-    if (!table.contains("threads") || table.lookup("threads").empty()) return availableThreads();
-    const std::string& value = table.lookup("threads");
-    const auto n = intParameter(console, "threads", value);
-    if (!n) return std::nullopt;
-    if (*n < 0) {
-        console.fail("\nparameter ", shownNumber("threads", value, *n),
-                     " must be 0 (every processor) or more");
-        return std::nullopt;
-    }
-    noteReading(console, "threads", value, *n);
-    return *n == 0 ? availableThreads() : *n;
-}
-
 // The threads a run works on: the count asked for, lowered to the limit
 // and to what the system lets the process start, with a console line
 // whenever it is lowered.
@@ -125,26 +131,59 @@ int threadsToUse(Console& console, int asked) {
     return threads;
 }
 
-bool runAnalysis(RunContext& context, const AnalysisInfo& analysis, const std::string& parameterFile) {
+// Runs the analysis; what it throws becomes a failure.
+RunOutcome runCaught(RunContext& context, const AnalysisInfo& analysis, const Parameters& parameters) {
     try {
-        return analysis.run(context, parameterFile);
+        return analysis.run(context, parameters);
     } catch (const std::bad_alloc&) {
-        context.console.fail("\nno memory to go on with ", analysis.name);
+        return failure("\nno memory to go on with ", analysis.name);
     } catch (const std::exception& e) {
-        context.console.fail("\n", analysis.name, " stopped: ", e.what());
+        return failure("\n", analysis.name, " stopped: ", e.what());
     }
-    return false;
+}
+
+// The thread count of a run: the command line's, else the parameter file's
+// `threads` record, else every processor available (also for a record of
+// 0); then bounded.
+Outcome<int> threadsOf(Console& console, const CallLines& call, const Parameters& parameters) {
+    int asked = call.threads;
+    if (asked <= 0) {
+        const auto record = parameters.threads(console);
+        if (!record) return record.failure();
+        asked = record->value_or(0) == 0 ? availableThreads() : **record;
+    }
+    return threadsToUse(console, asked);
 }
 
 }  // namespace
 
 const AnalysisInfo* findAnalysis(AnalysisTable table, std::string_view name) {
-    for (const AnalysisInfo& a : table)
-        if (a.name == name) return &a;
+    for (const AnalysisInfo* a : table)
+        if (a->name == name) return a;
     return nullptr;
 }
 
+RunOutcome runWithParameterFile(RunContext& context, const AnalysisInfo& analysis,
+                                const std::string& parameterFile) {
+    const auto parameters = Parameters::load(parameterFile, analysis);
+    if (!parameters) return parameters.failure();
+    return runCaught(context, analysis, *parameters);
+}
+
+bool runNamedAnalysis(RunContext& context, AnalysisTable table, std::string_view name,
+                      const std::string& parameterFile) {
+    const AnalysisInfo* analysis = findAnalysis(table, name);
+    if (!analysis) {
+        context.console.say("\nno analysis is named \"", shownText(name), "\"");
+        return false;
+    }
+    const RunOutcome end = runWithParameterFile(context, *analysis, parameterFile);
+    if (!end) context.console.report(end.failure());
+    return end && *end == RunEnd::Complete;
+}
+
 int dispatch(RunContext& context, AnalysisTable table, const CallLines& call) {
+    Console& console = context.console;
     bool ranToEnd = false;
     const AnalysisInfo* analysis =
         call.problem.empty() ? findAnalysis(table, call.functionName) : nullptr;
@@ -153,15 +192,19 @@ int dispatch(RunContext& context, AnalysisTable table, const CallLines& call) {
     } else if (!analysis) {
         std::cerr << "Ruzovizu: no analysis is named \"" << shownText(call.functionName)
                   << "\" (Ruzovizu --help lists the names)\n";
-    } else if (!analysis->run) {
-        context.console.fail("\n", analysis->name, ": this analysis is not available in this version");
-    } else if (const auto asked = threadsOf(context.console, call)) {
-        context.threads = threadsToUse(context.console, *asked);
+    } else if (const auto parameters = Parameters::load(call.parameterFile, *analysis); !parameters) {
+        console.report(parameters.failure());
+    } else if (const auto threads = threadsOf(console, call, *parameters); !threads) {
+        console.report(threads.failure());
+    } else {
+        context.threads = *threads;
         const ThreadAllowance allowance(context.threads);
-        ranToEnd = runAnalysis(context, *analysis, call.parameterFile);
+        const RunOutcome end = runCaught(context, *analysis, *parameters);
+        if (!end) console.report(end.failure());
+        ranToEnd = end && *end == RunEnd::Complete;
     }
-    context.console.say("\ndone\n");
-    context.console.waitKey();
+    console.say("\ndone\n");
+    console.waitKey();
     return ranToEnd ? 0 : 1;
 }
 
@@ -170,6 +213,7 @@ namespace {
 // The command line: options, then none or two words.
 struct CommandLine {
     bool help = false;
+    bool list = false;
     bool version = false;
     int threads = 0;
     std::vector<std::string> words;
@@ -182,6 +226,8 @@ CommandLine parseCommandLine(int argc, char** argv) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             line.help = true;
+        } else if (arg == "--list") {
+            line.list = true;
         } else if (arg == "--version") {
             line.version = true;
         } else if (arg == "--threads" || arg == "-t") {
@@ -208,7 +254,7 @@ CommandLine parseCommandLine(int argc, char** argv) {
             line.words.emplace_back(arg);
         }
     }
-    if (!line.help && !line.version && line.words.size() != 0 && line.words.size() != 2)
+    if (!line.help && !line.list && !line.version && line.words.size() != 0 && line.words.size() != 2)
         line.problem = "give both the parameter file and the function, or neither";
     return line;
 }
@@ -248,6 +294,10 @@ int runEngine(int argc, char** argv, Console& console, AnalysisTable table) {
         printUsage(std::cout, table);
         return 0;
     }
+    if (line.list) {
+        printList(std::cout, table);
+        return 0;
+    }
     if (line.version) {
         std::cout << "Ruzovizu " << RUZ_VERSION << '\n';
         return 0;
@@ -255,19 +305,22 @@ int runEngine(int argc, char** argv, Console& console, AnalysisTable table) {
 
     platform::prepareProcess();
     std::set_terminate(endOnEscapedException);
-    std::optional<CallLines> call;
-    if (line.words.size() == 2) {
-        call = CallLines{line.words[0], line.words[1], {}, 0};
-    } else {
+    CallLines call{line.words.size() == 2 ? line.words[0] : std::string(),
+                   line.words.size() == 2 ? line.words[1] : std::string(), {}, 0};
+    if (line.words.empty()) {
         std::string ownPath = platform::executablePath(argc > 0 ? argv[0] : nullptr);
         if (ownPath.size() > kOwnPathLimit) ownPath.resize(kOwnPathLimit);
-        call = readCallFile(console, ownPath);
-        if (!call) return 1;
+        auto read = readCallFile(ownPath);
+        if (!read) {
+            console.report(read.failure());
+            return 1;
+        }
+        call = std::move(*read);
     }
-    call->threads = line.threads;
+    call.threads = line.threads;
     RunContext context(console);
     if (Progress::errorStreamIsTerminal()) context.progress.enable(stderr);
-    return dispatch(context, table, *call);
+    return dispatch(context, table, call);
 }
 
 }  // namespace ruz

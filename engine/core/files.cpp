@@ -25,15 +25,15 @@ FilePtr openRegular(const std::string& path, const char* mode) {
 
 }  // namespace
 
-FilePtr openFile(Console& console, const std::string& path, const char* mode) {
+Outcome<FilePtr> openFile(const std::string& path, const char* mode) {
     FilePtr file = openRegular(path, mode);
-    if (!file) console.fail("\ni can't open ", path);
+    if (!file) return failure("\ni can't open ", path);
     return file;
 }
 
-FilePtr openStream(Console& console, const std::string& path) {
+Outcome<FilePtr> openStream(const std::string& path) {
     FilePtr file = openRegular(path, "rb");
-    if (!file) console.fail("\ni can't open\n", path);
+    if (!file) return failure("\ni can't open\n", path);
     return file;
 }
 
@@ -85,11 +85,8 @@ std::string directoryPrefix(std::string_view directory) {
     return prefix;
 }
 
-std::optional<std::string> resultPrefix(Console& console, std::string_view diRes) {
-    if (diRes.empty()) {
-        console.fail("\nparameter diRes is empty: no result directory is given");
-        return std::nullopt;
-    }
+Outcome<std::string> resultPrefix(std::string_view diRes) {
+    if (diRes.empty()) return failure("\nparameter diRes is empty: no result directory is given");
     return directoryPrefix(diRes);
 }
 
@@ -105,13 +102,12 @@ bool sameFile(const std::string& a, const std::string& b) {
     return !ec && same;
 }
 
-bool closeWritten(Console& console, FilePtr& file, const std::string& shownPath) {
-    if (!file) return false;
+Outcome<void> closeWritten(FilePtr& file, const std::string& shownPath) {
+    if (!file) return failure("\ni can't write ", shownPath);
     const bool ok = std::ferror(file.get()) == 0 && std::fflush(file.get()) == 0;
     const bool closed = std::fclose(file.release()) == 0;
-    if (ok && closed) return true;
-    console.fail("\ni can't write ", shownPath);
-    return false;
+    if (ok && closed) return {};
+    return failure("\ni can't write ", shownPath);
 }
 
 // ---------------------------------------------------------------------------
@@ -144,8 +140,7 @@ std::string temporaryName(const std::string& stem) {
     return stem + "." + platform::processToken() + "-" + std::to_string(++counter) + ".tmp";
 }
 
-std::optional<TempFile> TempFile::create(Console& console, const std::string& stem,
-                                         const std::string& shownPath) {
+Outcome<TempFile> TempFile::create(const std::string& stem, const std::string& shownPath) {
     // A name that exists anyway (another machine on a shared disk) is
     // skipped.
     constexpr int kAttempts = 100;
@@ -159,8 +154,7 @@ std::optional<TempFile> TempFile::create(Console& console, const std::string& st
         }
         if (errno != EEXIST) break;
     }
-    console.fail("\ni can't open ", shownPath.empty() ? path : shownPath);
-    return std::nullopt;
+    return failure("\ni can't open ", shownPath.empty() ? path : shownPath);
 }
 
 void TempFile::bufferWrites() {
@@ -169,8 +163,8 @@ void TempFile::bufferWrites() {
     std::setvbuf(file_.get(), buffer_.get(), _IOFBF, kWriteBuffer);
 }
 
-bool TempFile::closeWritten(Console& console, const std::string& shownPath) {
-    return ruz::closeWritten(console, file_, shownPath.empty() ? path_ : shownPath);
+Outcome<void> TempFile::closeWritten(const std::string& shownPath) {
+    return ruz::closeWritten(file_, shownPath.empty() ? path_ : shownPath);
 }
 
 bool TempFile::moveTo(const std::string& target) {
@@ -202,49 +196,43 @@ void TempFile::discard() {
 
 ResultFile::ResultFile(std::string path, TempFile temp) : path_(std::move(path)), temp_(std::move(temp)) {}
 
-std::optional<ResultFile> ResultFile::create(Console& console, const std::string& finalPath,
-                                             std::initializer_list<std::string> inputs) {
-    return create(console, finalPath, std::span<const std::string>(inputs.begin(), inputs.size()));
+Outcome<ResultFile> ResultFile::create(const std::string& finalPath,
+                                       std::initializer_list<std::string> inputs) {
+    return create(finalPath, std::span<const std::string>(inputs.begin(), inputs.size()));
 }
 
-std::optional<ResultFile> ResultFile::create(Console& console, const std::string& finalPath,
-                                             std::span<const std::string> inputs) {
+Outcome<ResultFile> ResultFile::create(const std::string& finalPath, std::span<const std::string> inputs) {
     for (const std::string& input : inputs) {
-        if (!input.empty() && sameFile(finalPath, input)) {
-            console.fail("\nresult file ", finalPath, " is an input of this run");
-            return std::nullopt;
-        }
+        if (!input.empty() && sameFile(finalPath, input))
+            return failure("\nresult file ", finalPath, " is an input of this run");
     }
     // On Windows a colon would put the result into a hidden stream of
     // another file, and a final dot would be dropped without a word.
-    if (!platform::fileNameAllowed(finalPath)) {
-        console.fail("\nresult file ", finalPath, " has a name that the system does not allow");
-        return std::nullopt;
-    }
-    auto temp = TempFile::create(console, finalPath, finalPath);
-    if (!temp) return std::nullopt;
+    if (!platform::fileNameAllowed(finalPath))
+        return failure("\nresult file ", finalPath, " has a name that the system does not allow");
+    auto temp = TempFile::create(finalPath, finalPath);
+    if (!temp) return temp.failure();
     temp->bufferWrites();
     return ResultFile(finalPath, std::move(*temp));
 }
 
-bool ResultFile::close(Console& console) {
-    if (closed_) return true;
-    if (!temp_.closeWritten(console, path_)) {
+Outcome<void> ResultFile::close() {
+    if (closed_) return {};
+    if (auto closedNow = temp_.closeWritten(path_); !closedNow) {
         temp_.discard();
-        return false;
+        return closedNow;
     }
     closed_ = true;
-    return true;
+    return {};
 }
 
-bool ResultFile::commit(Console& console) {
-    if (!close(console)) return false;
+Outcome<void> ResultFile::commit() {
+    if (auto closedNow = close(); !closedNow) return closedNow;
     if (!temp_.moveTo(path_)) {
         temp_.discard();
-        console.fail("\ni can't write ", path_);
-        return false;
+        return failure("\ni can't write ", path_);
     }
-    return true;
+    return {};
 }
 
 bool ResultFile::moveIntoFreePlace() { return closed_ && temp_.moveNoReplace(path_); }
@@ -297,27 +285,26 @@ void restoreAside(const std::vector<AsideFile>& aside) {
 
 ResultSet::ResultSet(std::vector<std::string> inputs) : inputs_(std::move(inputs)) {}
 
-ResultFile* ResultSet::create(Console& console, const std::string& finalPath) {
-    auto file = ResultFile::create(console, finalPath, inputs_);
-    if (!file) return nullptr;
+Outcome<ResultFile*> ResultSet::create(const std::string& finalPath) {
+    auto file = ResultFile::create(finalPath, inputs_);
+    if (!file) return file.failure();
     files_.push_back(std::make_unique<ResultFile>(std::move(*file)));
     return files_.back().get();
 }
 
 void ResultSet::replaces(std::string path) { replaced_.push_back(std::move(path)); }
 
-bool ResultSet::commit(Console& console) {
-    const auto fail = [&](std::string path) {  // a copy: the set's names go first
+Outcome<void> ResultSet::commit() {
+    const auto fail = [&](std::string path) -> Outcome<void> {  // a copy: the set's names go first
         files_.clear();
         replaced_.clear();
-        console.fail("\ni can't write ", path);
-        return false;
+        return failure("\ni can't write ", path);
     };
     for (auto& file : files_) {
-        if (!file->close(console)) {
+        if (auto closed = file->close(); !closed) {
             files_.clear();
             replaced_.clear();
-            return false;
+            return closed;
         }
     }
     // From here to the end the set is moved as one: an interruption waits.
@@ -343,12 +330,12 @@ bool ResultSet::commit(Console& console) {
     for (const AsideFile& f : aside) removeFile(f.aside);
     files_.clear();
     replaced_.clear();
-    return true;
+    return {};
 }
 
-void ResultSet::commitPartial(Console& console) {
+void ResultSet::commitPartial() {
     for (auto& file : files_)
-        if (file->close(console)) file->moveIntoFreePlace();
+        if (file->close()) file->moveIntoFreePlace();
     files_.clear();
     replaced_.clear();
 }

@@ -1,10 +1,12 @@
 // File helpers of the engine: the two openers with their messages, file
-// sizes, base names and path composition, and temporary files that only
-// this run created and that never stay.
+// sizes, base names and path composition, temporary files that only this
+// run created and that never stay, and the result files of a run, which
+// land together or not at all. Failures are returned, never printed here.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <span>
@@ -12,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "console.h"
+#include "outcome.h"
 
 namespace ruz {
 
@@ -24,14 +26,14 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // The file opener: opens a file with a C mode ("rb" for genomes and binary
-// inputs). A directory is refused like a missing file. On failure prints
-// "\ni can't open " + path, waits for a key and returns null.
-FilePtr openFile(Console& console, const std::string& path, const char* mode);
+// inputs). What is not a regular file is refused like a missing one.
+// Failure: "\ni can't open " + path.
+Outcome<FilePtr> openFile(const std::string& path, const char* mode);
 
 // The stream opener: opens a file for reading in binary mode (call file,
-// reads files, task lists, list files). A directory is refused. On failure
-// prints "\ni can't open\n" + path, waits for a key and returns null.
-FilePtr openStream(Console& console, const std::string& path);
+// reads files, task lists, list files). What is not a regular file is
+// refused. Failure: "\ni can't open\n" + path.
+Outcome<FilePtr> openStream(const std::string& path);
 
 // Reads a whole small file that is already open; false on a read error.
 bool readAll(std::FILE* file, std::string& bytes);
@@ -54,9 +56,9 @@ std::string directoryOf(std::string_view path);
 std::string directoryPrefix(std::string_view directory);
 
 // The result directory `diRes` as a prefix. An empty directory is refused
-// with a message naming the parameter (key wait): its prefix would be the
-// file system's root.
-std::optional<std::string> resultPrefix(Console& console, std::string_view diRes);
+// with a message naming the parameter: its prefix would be the file
+// system's root.
+Outcome<std::string> resultPrefix(std::string_view diRes);
 
 // Removes a file; a missing file is not an error.
 void removeFile(const std::string& path);
@@ -64,25 +66,24 @@ void removeFile(const std::string& path);
 // True when both paths name one existing file.
 bool sameFile(const std::string& a, const std::string& b);
 
-// Closes a written file and reports whether every byte reached it. On
-// failure prints "\ni can't write " + shownPath and waits for a key.
-bool closeWritten(Console& console, FilePtr& file, const std::string& shownPath);
+// Closes a written file; fails with "\ni can't write " + shownPath unless
+// every byte reached it.
+Outcome<void> closeWritten(FilePtr& file, const std::string& shownPath);
 
 // A name unique to this run among the runs of this machine: `stem` + "." +
 // a token of the process + "-" + a counter + ".tmp".
 std::string temporaryName(const std::string& stem);
 
-// A file this run created for writing, under a name unique to the run:
-// `stem` + "." + a token of the process + ".tmp". It is created exclusively
-// (never over an existing file, never through a symbolic link), watched so
-// that an interruption removes it, and removed when the object goes unless
-// it was renamed into place first.
+// A file this run created for writing, under a name unique to the run
+// (temporaryName). It is created exclusively (never over an existing file,
+// never through a symbolic link), watched so that an interruption removes
+// it, and removed when the object goes unless it was renamed into place
+// first.
 class TempFile {
 public:
-    // On failure prints "\ni can't open " + shownPath (the temporary path
-    // when shownPath is empty) and waits for a key.
-    static std::optional<TempFile> create(Console& console, const std::string& stem,
-                                          const std::string& shownPath = {});
+    // Failure: "\ni can't open " + shownPath (the temporary path when
+    // shownPath is empty).
+    static Outcome<TempFile> create(const std::string& stem, const std::string& shownPath = {});
 
     TempFile(TempFile&& other) noexcept;
     TempFile& operator=(TempFile&& other) noexcept;
@@ -96,7 +97,7 @@ public:
     // Gives the file a large write buffer (it stays with the object).
     void bufferWrites();
     // Checked close (see closeWritten); the file stays on disk.
-    bool closeWritten(Console& console, const std::string& shownPath = {});
+    Outcome<void> closeWritten(const std::string& shownPath = {});
     // Renames the closed file to `target`, replacing a file of that name;
     // from then on the object owns nothing. False when the rename fails.
     bool moveTo(const std::string& target);
@@ -120,25 +121,24 @@ private:
 // path. The files of one run go together through a ResultSet.
 class ResultFile {
 public:
-    // Refuses (message, key wait) a final path that names an existing input
-    // of the run: "\nresult file " + path + " is an input of this run".
-    static std::optional<ResultFile> create(Console& console, const std::string& finalPath,
-                                            std::span<const std::string> inputs);
-    static std::optional<ResultFile> create(Console& console, const std::string& finalPath,
-                                            std::initializer_list<std::string> inputs = {});
+    // Refuses a final path that names an existing input of the run
+    // ("\nresult file " + path + " is an input of this run"), or that the
+    // system would not store as written.
+    static Outcome<ResultFile> create(const std::string& finalPath, std::span<const std::string> inputs);
+    static Outcome<ResultFile> create(const std::string& finalPath,
+                                      std::initializer_list<std::string> inputs = {});
 
     std::FILE* get() const { return temp_.get(); }
     const std::string& path() const { return path_; }
 
-    // Checked close: on failure prints "\ni can't write " + path (key wait).
-    // The file stays under its temporary name until it is moved or goes.
-    bool close(Console& console);
+    // Checked close, failing with "\ni can't write " + path. The file stays
+    // under its temporary name until it is moved or goes.
+    Outcome<void> close();
     bool closed() const { return closed_; }
 
     // Closes the file and renames it into place, replacing a file of that
-    // name. On failure prints "\ni can't write " + path (key wait) and the
-    // temporary file goes.
-    bool commit(Console& console);
+    // name. Failure: "\ni can't write " + path; the temporary file goes.
+    Outcome<void> commit();
 
     // Moves the closed file to its final name when nothing of that name
     // exists; false (the file stays under its temporary name) otherwise.
@@ -171,21 +171,21 @@ public:
     ResultSet& operator=(const ResultSet&) = delete;
 
     // Creates the file `finalPath` of the set; the pointer stays valid as
-    // long as the set. Null on failure (the message has been printed).
-    ResultFile* create(Console& console, const std::string& finalPath);
+    // long as the set.
+    Outcome<ResultFile*> create(const std::string& finalPath);
 
     // An earlier file that a committed set removes.
     void replaces(std::string path);
 
-    // Closes every file and moves them all into place. On failure prints
-    // "\ni can't write " + the final path concerned (key wait) and leaves
-    // the earlier files as they were. The set is empty afterwards.
-    bool commit(Console& console);
+    // Closes every file and moves them all into place. Failure: "\ni can't
+    // write " + the final path concerned; the earlier files stay as they
+    // were. The set is empty afterwards.
+    Outcome<void> commit();
 
     // After a failure whose partial results the run keeps: each file is
     // closed and moved to its name only where no file of that name exists;
     // an earlier file is never replaced by a partial one.
-    void commitPartial(Console& console);
+    void commitPartial();
 
 private:
     std::vector<std::string> inputs_;

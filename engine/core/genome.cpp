@@ -38,25 +38,23 @@ namespace {
 
 constexpr char kLetterOfCode[4] = {'A', 'C', 'G', 'T'};
 
-// Reports the first byte that is not a base; `i` is its 1-based position.
-void reportBadByte(Console& console, GenomeCheck check, std::int64_t i, std::uint8_t byte) {
+// The first byte that is not a base; `i` is its 1-based position.
+Failure badByte(GenomeCheck check, std::int64_t i, std::uint8_t byte) {
     const std::string asRead = shownByte(byte);
     switch (check) {
     case GenomeCheck::KindA:
-        console.fail("\ngenome: position = ", i + 1, "non{ACGT) symbol = ", asRead);
-        break;
+        return failure("\ngenome: position = ", i + 1, "non{ACGT) symbol = ", asRead);
     case GenomeCheck::KindB:
-        console.fail("\ngenome: in seq position = ", i + 1, " is non{ACGT)-symbol = ", asRead);
-        break;
+        return failure("\ngenome: in seq position = ", i + 1, " is non{ACGT)-symbol = ", asRead);
     case GenomeCheck::Coded:
-        console.fail("\ngenome: position = ", i, " non-code byte = ", static_cast<int>(byte));
         break;
     }
+    return failure("\ngenome: position = ", i, " non-code byte = ", static_cast<int>(byte));
 }
 
 // Converts the bytes read into positions 1..L to the wanted form, filling
 // the lower strand on the way. Stops at the first byte that is not a base.
-bool convertBases(Console& console, Genome& genome, const GenomeLoadOptions& options) {
+Outcome<void> convertBases(Genome& genome, const GenomeLoadOptions& options) {
     const std::int32_t n = genome.length;
     std::uint8_t* up = genome.upper.origin();
     std::uint8_t* lw = options.lowerStrand ? genome.lower.origin() : nullptr;
@@ -69,10 +67,7 @@ bool convertBases(Console& console, Genome& genome, const GenomeLoadOptions& opt
         } else {
             code = nucleotideCode[static_cast<std::uint8_t>(upperCase(static_cast<char>(byte)))];
         }
-        if (code == kNotNucleotide) {
-            reportBadByte(console, options.check, i, byte);
-            return false;
-        }
+        if (code == kNotNucleotide) return badByte(options.check, i, byte);
         const char letter = kLetterOfCode[code];
         up[i] = options.form == GenomeForm::Code ? code : static_cast<std::uint8_t>(letter);
         if (lw) {
@@ -82,26 +77,17 @@ bool convertBases(Console& console, Genome& genome, const GenomeLoadOptions& opt
                                 : static_cast<std::uint8_t>(pair);
         }
     }
-    return true;
+    return {};
 }
 
 }  // namespace
 
-std::optional<Genome> loadGenome(Console& console, const std::string& path,
-                                 const GenomeLoadOptions& options) {
+Outcome<Genome> loadGenome(const std::string& path, const GenomeLoadOptions& options) {
     const std::int64_t size = fileSize(path);
-    if (size < 0) {
-        console.fail("\ni can't open ", path);
-        return std::nullopt;
-    }
-    if (size == 0) {
-        console.fail("\ngenome: empty file ", path);
-        return std::nullopt;
-    }
-    if (size > std::numeric_limits<std::int32_t>::max()) {
-        console.fail("\ngenome: files of 2 GiB or more are not supported: ", path);
-        return std::nullopt;
-    }
+    if (size < 0) return failure("\ni can't open ", path);
+    if (size == 0) return failure("\ngenome: empty file ", path);
+    if (size > std::numeric_limits<std::int32_t>::max())
+        return failure("\ngenome: files of 2 GiB or more are not supported: ", path);
 
     Genome genome;
     genome.length = static_cast<std::int32_t>(size);
@@ -110,22 +96,17 @@ std::optional<Genome> loadGenome(Console& console, const std::string& path,
         if (options.lowerStrand)
             genome.lower = Strand(genome.length, options.frontMargin, options.backMargin);
     } catch (const std::bad_alloc&) {
-        console.say(options.memoryMessage);
-        if (options.waitOnMemoryFailure) console.waitKey();
-        return std::nullopt;
+        return Failure{options.memoryMessage, options.waitOnMemoryFailure};
     }
 
-    FilePtr file = openFile(console, path, "rb");
-    if (!file) return std::nullopt;
+    auto file = openFile(path, "rb");
+    if (!file) return file.failure();
     const std::size_t got =
-        std::fread(genome.upper.origin() + 1, 1, static_cast<std::size_t>(size), file.get());
-    if (got != static_cast<std::size_t>(size)) {
-        console.fail("\ngenome: can't read ", path);
-        return std::nullopt;
-    }
-    file.reset();
+        std::fread(genome.upper.origin() + 1, 1, static_cast<std::size_t>(size), file->get());
+    if (got != static_cast<std::size_t>(size)) return failure("\ngenome: can't read ", path);
+    file->reset();
 
-    if (!convertBases(console, genome, options)) return std::nullopt;
+    if (auto converted = convertBases(genome, options); !converted) return converted.failure();
     genome.upper.fillMargins();
     if (options.lowerStrand) genome.lower.fillMargins();
     return genome;

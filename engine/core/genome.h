@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "console.h"
+#include "outcome.h"
 
 namespace ruz {
 
@@ -75,10 +75,9 @@ struct Genome {
 };
 
 // Loads and checks a genome file; its length is the file's size. Empty
-// files, files of 2 GiB or more and unreadable files are refused. On any
-// failure the message has been printed (with its key wait, except where the
-// options say otherwise) and nothing is returned.
-std::optional<Genome> loadGenome(Console& console, const std::string& path,
-                                 const GenomeLoadOptions& options);
+// files, files of 2 GiB or more and unreadable files are refused, as is the
+// first byte that is not a base (the check's message). A memory failure
+// waits for a key only where the options say so.
+Outcome<Genome> loadGenome(const std::string& path, const GenomeLoadOptions& options);
 
 }  // namespace ruz

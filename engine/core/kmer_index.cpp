@@ -102,16 +102,14 @@ void countingSortBySuffix(std::int32_t* positions, std::uint8_t* suffixes, std::
     }
 }
 
-// Runs `build` and hands back its index; when memory runs out, prints the
-// variant's message (no key wait) and returns nothing.
+// Runs `build` and hands back its index; when memory runs out, the
+// variant's message (no key wait) stands in its place.
 template <typename Build>
-auto buildOrReport(Console& console, std::string_view memoryMessage, Build build)
-    -> std::optional<decltype(build())> {
+auto buildOrFail(std::string_view memoryMessage, Build build) -> Outcome<decltype(build())> {
     try {
         return build();
     } catch (const std::bad_alloc&) {
-        console.say(memoryMessage);
-        return std::nullopt;
+        return failureWithoutWait(memoryMessage);
     }
 }
 
@@ -361,20 +359,18 @@ std::size_t KmerIndex::memoryBytes() const {
     return (bucketCount() + 1) * sizeof(std::uint32_t) + length * sizeof(std::int32_t) + suffixBytes;
 }
 
-std::optional<KmerIndex> buildRoot8(Console& console, const Strand& strand, int threads) {
-    return buildOrReport(console, "\nno memory_Root8",
+Outcome<KmerIndex> buildRoot8(const Strand& strand, int threads) {
+    return buildOrFail("\nno memory_Root8",
                          [&] { return KmerIndex(strand, 8, GenomeForm::Code, threads); });
 }
 
-std::optional<KmerIndex> build16Chain(Console& console, const Strand& strand,
-                                      std::string_view memoryMessage, int threads) {
-    return buildOrReport(console, memoryMessage,
+Outcome<KmerIndex> build16Chain(const Strand& strand, std::string_view memoryMessage, int threads) {
+    return buildOrFail(memoryMessage,
                          [&] { return KmerIndex(strand, 16, GenomeForm::Code, threads); });
 }
 
-std::optional<KmerIndex> build12Upper(Console& console, const Strand& strand,
-                                      std::string_view memoryMessage, int threads) {
-    return buildOrReport(console, memoryMessage,
+Outcome<KmerIndex> build12Upper(const Strand& strand, std::string_view memoryMessage, int threads) {
+    return buildOrFail(memoryMessage,
                          [&] { return KmerIndex(strand, 12, GenomeForm::Code, threads); });
 }
 
@@ -406,12 +402,12 @@ bool complementary(const Strand& upper, const Strand& lower, int threads) {
 
 }  // namespace
 
-std::optional<RootChain12> build12RootChain(Console& console, const Genome& genome, int threads) {
+Outcome<RootChain12> build12RootChain(const Genome& genome, int threads) {
     // Both strands are checked first, so a short margin on the lower strand
     // does not cost a build of the upper one.
     checkArguments(genome.upper, 12);
     checkArguments(genome.lower, 12);
-    return buildOrReport(console, "\nno memory_12-RootChain", [&] {
+    return buildOrFail("\nno memory_12-RootChain", [&] {
         // A loaded genome's lower strand is the upper one's reverse
         // complement: its index is made from the upper index, without the
         // random reads of the genome a build makes. That visits every

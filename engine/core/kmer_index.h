@@ -41,7 +41,7 @@
 #include <string_view>
 #include <vector>
 
-#include "console.h"
+#include "outcome.h"
 #include "genome.h"
 
 namespace ruz {
@@ -112,19 +112,17 @@ private:
     std::unique_ptr<std::uint8_t[]> suffixes_;  // length_ entries when k > 12, else none
 };
 
-// The variants the analyses build. Each prints its memory message (no key
-// wait) and returns nothing when the arrays cannot be allocated. A back
+// The variants the analyses build. Each fails with its memory message (no
+// key wait) when the arrays cannot be allocated. A back
 // margin shorter than k-1 is a caller's error and throws
 // std::invalid_argument. Root8 (k = 8), 16-Chain (k = 16) and the 12-mer
 // upper-strand index take a code-form strand.
 // Each builds on up to `threads` threads.
-std::optional<KmerIndex> buildRoot8(Console& console, const Strand& strand, int threads = 1);
-std::optional<KmerIndex> build16Chain(Console& console, const Strand& strand,
-                                      std::string_view memoryMessage = "\nno memory_16-Chain",
-                                      int threads = 1);
-std::optional<KmerIndex> build12Upper(Console& console, const Strand& strand,
-                                      std::string_view memoryMessage = "\nno memory_PARTED",
-                                      int threads = 1);
+Outcome<KmerIndex> buildRoot8(const Strand& strand, int threads = 1);
+Outcome<KmerIndex> build16Chain(const Strand& strand, std::string_view memoryMessage = "\nno memory_16-Chain",
+                                int threads = 1);
+Outcome<KmerIndex> build12Upper(const Strand& strand, std::string_view memoryMessage = "\nno memory_PARTED",
+                                int threads = 1);
 
 // `12-RootChain`: one 12-mer index per strand of a letter-form genome; the
 // genome must hold its lower strand.
@@ -132,7 +130,7 @@ struct RootChain12 {
     KmerIndex upper;
     KmerIndex lower;
 };
-std::optional<RootChain12> build12RootChain(Console& console, const Genome& genome, int threads = 1);
+Outcome<RootChain12> build12RootChain(const Genome& genome, int threads = 1);
 
 // Code of the k bytes at `window`, each translated through `table`
 // (nucleotideCode for letters, codeOfCode for codes) and reduced to 2 bits.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <stdexcept>
 
 #include "files.h"
 
@@ -24,6 +25,10 @@ namespace {
 
 void dropFinalCr(std::string& s) {
     if (!s.empty() && s.back() == '\r') s.pop_back();
+}
+
+constexpr bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
 }  // namespace
@@ -50,49 +55,10 @@ ParameterTable ParameterTable::parse(std::string_view text) {
     return table;
 }
 
-const std::string& ParameterTable::lookup(const std::string& name) { return values_[name]; }
-
-std::optional<ParameterTable> loadParameters(Console& console, const std::string& path,
-                                             std::span<const std::string_view> names) {
-    FilePtr file = openFile(console, path, "rb");
-    if (!file) return std::nullopt;
-    std::string text;
-    if (!readAll(file.get(), text)) {
-        console.fail("\ni can't read ", path);
-        return std::nullopt;
-    }
-    ParameterTable table = ParameterTable::parse(text);
-    if (table.longLine() > 0) {
-        console.fail("\nparameter file ", path, ": line ", table.longLine(), " is longer than ",
-                     kParameterLineLimit, " characters");
-        return std::nullopt;
-    }
-    for (const std::string_view name : names) {
-        if (table.lookup(std::string(name)).find('\0') != std::string::npos) {
-            console.fail("\nparameter ", name, " holds a NUL byte");
-            return std::nullopt;
-        }
-    }
-    return table;
-}
-
-namespace {
-
-constexpr bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-}  // namespace
-
-bool isPlainNumber(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && isBlank(text[i])) ++i;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-    const std::size_t firstDigit = i;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
-    if (i == firstDigit) return false;
-    while (i < text.size() && isBlank(text[i])) ++i;
-    return i == text.size();
+const std::string& ParameterTable::find(std::string_view name) const {
+    static const std::string kNone;
+    const auto found = values_.find(name);
+    return found == values_.end() ? kNone : found->second;
 }
 
 IntConversion toInt32(std::string_view text, std::int32_t& value) {
@@ -116,42 +82,89 @@ IntConversion toInt32(std::string_view text, std::int32_t& value) {
     return IntConversion::Ok;
 }
 
-std::optional<std::int32_t> intParameter(Console& console, std::string_view name,
-                                         std::string_view value) {
-    std::int32_t number = 0;
-    switch (toInt32(value, number)) {
-    case IntConversion::Ok:
-        return number;
-    case IntConversion::NotANumber:
-        console.fail("\nparameter ", name, " = \"", value, "\" is not a whole number");
-        break;
-    case IntConversion::OutOfRange:
-        console.fail("\nparameter ", name, " = \"", value, "\" is out of the 32-bit range");
-        break;
-    }
-    return std::nullopt;
+bool isPlainNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && isBlank(text[i])) ++i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+    const std::size_t firstDigit = i;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i;
+    if (i == firstDigit) return false;
+    while (i < text.size() && isBlank(text[i])) ++i;
+    return i == text.size();
 }
 
-void noteReading(Console& console, std::string_view name, std::string_view text, std::int32_t value) {
-    if (!isPlainNumber(text)) console.say("\nparameter ", name, " = \"", text, "\" is read as ", value);
-}
-
-std::optional<std::int32_t> nameSizeParameter(Console& console, std::string_view name,
-                                              std::string_view value) {
-    std::int32_t number = 0;
-    if (!isPlainNumber(value) && toInt32(value, number) == IntConversion::Ok) {
-        console.fail("\nparameter ", name, " = \"", value,
-                     "\" is not a plain decimal number (its text names the result files)");
-        return std::nullopt;
-    }
-    return intParameter(console, name, value);
-}
+bool isBlankText(std::string_view text) { return std::all_of(text.begin(), text.end(), isBlank); }
 
 std::string shownNumber(std::string_view name, std::string_view text, std::int32_t value) {
     const std::string plain = std::to_string(value);
     std::string shown(name);
     if (text == plain) return shown + " = " + plain;
     return shown + " = \"" + std::string(text) + "\" (read as " + plain + ")";
+}
+
+Outcome<std::int32_t> readNumber(Console& console, const ParamSpec& spec, std::string_view text) {
+    std::int32_t value = 0;
+    switch (toInt32(text, value)) {
+    case IntConversion::Ok:
+        break;
+    case IntConversion::NotANumber:
+        return failure("\nparameter ", spec.name, " = \"", text, "\" is not a whole number");
+    case IntConversion::OutOfRange:
+        return failure("\nparameter ", spec.name, " = \"", text, "\" is out of the 32-bit range");
+    }
+    const NumberRule& rule = spec.number;
+    const bool plain = isPlainNumber(text);
+    if (rule.namesResults && !plain)
+        return failure("\nparameter ", spec.name, " = \"", text,
+                       "\" is not a plain decimal number (its text names the result files)");
+    if (value < rule.least)
+        return failure("\nparameter ", shownNumber(spec.name, text, value), " ", rule.belowLeast);
+    if (value > rule.most)
+        return failure("\nparameter ", shownNumber(spec.name, text, value), " is above ", rule.most, ", ",
+                       rule.aboveMostReason);
+    if (!plain) console.say("\nparameter ", spec.name, " = \"", text, "\" is read as ", value);
+    return value;
+}
+
+Outcome<Parameters> Parameters::load(const std::string& path, const AnalysisInfo& analysis) {
+    auto file = openFile(path, "rb");
+    if (!file) return file.failure();
+    std::string text;
+    if (!readAll(file->get(), text)) return failure("\ni can't read ", path);
+    return parse(text, path, analysis);
+}
+
+Outcome<Parameters> Parameters::parse(std::string_view text, const std::string& path,
+                                      const AnalysisInfo& analysis) {
+    ParameterTable table = ParameterTable::parse(text);
+    if (table.longLine() > 0)
+        return failure("\nparameter file ", path, ": line ", table.longLine(), " is longer than ",
+                       kParameterLineLimit, " characters");
+    for (const ParamSpec& spec : analysis.parameters) {
+        if (table.find(spec.name).find('\0') != std::string::npos)
+            return failure("\nparameter ", spec.name, " holds a NUL byte");
+    }
+    return Parameters(path, analysis, std::move(table));
+}
+
+const std::string& Parameters::text(std::string_view name) const {
+    if (!analysis_->parameter(name))
+        throw std::logic_error("parameter " + std::string(name) + " is not declared by " +
+                               std::string(analysis_->name));
+    return table_.find(name);
+}
+
+Outcome<std::int32_t> Parameters::number(Console& console, std::string_view name) const {
+    const std::string& value = text(name);
+    return readNumber(console, *analysis_->parameter(name), value);
+}
+
+Outcome<std::optional<std::int32_t>> Parameters::threads(Console& console) const {
+    const std::string& value = table_.find(kThreadsParameter.name);
+    if (value.empty()) return std::optional<std::int32_t>();
+    auto n = readNumber(console, kThreadsParameter, value);
+    if (!n) return n.failure();
+    return std::optional<std::int32_t>(*n);
 }
 
 }  // namespace ruz

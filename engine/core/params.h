@@ -1,9 +1,11 @@
 // Parameter files: records of four lines (comment, type, name, value).
 //
 // The engine keeps only names and values, in a table where the last record
-// with a name wins. A name that is not in the table reads as an empty text.
-// One carriage return at the end of a name or value line is dropped, so
-// files written with CR LF give the same table as files written with LF.
+// with a name wins. One carriage return at the end of a name or value line
+// is dropped, so files written with CR LF give the same table as files
+// written with LF. An analysis reads its parameters through its description
+// (Parameters): only the names it declares, its numbers checked by their
+// rules.
 #pragma once
 
 #include <cstdint>
@@ -13,7 +15,9 @@
 #include <string>
 #include <string_view>
 
+#include "analysis.h"
 #include "console.h"
+#include "outcome.h"
 
 namespace ruz {
 
@@ -50,11 +54,10 @@ public:
     // ends the reading there (see longLine()).
     static ParameterTable parse(std::string_view text);
 
-    // The value of `name`; an unknown name reads as "" (and is remembered
-    // with that value).
-    const std::string& lookup(const std::string& name);
+    // The value of `name`; a name the file does not hold reads as "".
+    const std::string& find(std::string_view name) const;
 
-    bool contains(const std::string& name) const { return values_.count(name) != 0; }
+    bool contains(std::string_view name) const { return values_.find(name) != values_.end(); }
     std::size_t size() const { return values_.size(); }
 
     // Number of the line that was too long and ended the reading; 0 when
@@ -62,18 +65,9 @@ public:
     int longLine() const { return longLine_; }
 
 private:
-    std::map<std::string, std::string> values_;
+    std::map<std::string, std::string, std::less<>> values_;
     int longLine_ = 0;
 };
-
-// Loads the parameter file of an analysis that reads the parameters
-// `names`. A file that cannot be opened ("\ni can't open " + path), a read
-// error ("\ni can't read "), a line longer
-// than the limit ("\nparameter file P: line N is longer than 499
-// characters") and a NUL byte in the value of one of `names` ("\nparameter
-// NAME holds a NUL byte") end the analysis: message, key wait, nothing.
-std::optional<ParameterTable> loadParameters(Console& console, const std::string& path,
-                                             std::span<const std::string_view> names);
 
 enum class IntConversion { Ok, NotANumber, OutOfRange };
 
@@ -86,26 +80,56 @@ IntConversion toInt32(std::string_view text, std::int32_t& value);
 // with blanks allowed around them and nothing else.
 bool isPlainNumber(std::string_view text);
 
-// Converts the value of a numeric parameter. When it is not a number or does
-// not fit 32 bits, prints a message naming the parameter and its value,
-// waits for a key and returns nothing. A number followed by other
-// characters ("20abc", "2e1", "0x14") is read by its leading digits.
-std::optional<std::int32_t> intParameter(Console& console, std::string_view name,
-                                         std::string_view value);
-
-// Once a value read by intParameter is accepted: when its text was not the
-// plain number, the console says what it was read as, "\nparameter NAME =
-// \"TEXT\" is read as N".
-void noteReading(Console& console, std::string_view name, std::string_view text, std::int32_t value);
-
-// A size whose text enters a file name: it must be a plain decimal number,
-// else "\nparameter NAME = \"TEXT\" is not a plain decimal number (its text
-// names the result files)", key wait, nothing; then as intParameter.
-std::optional<std::int32_t> nameSizeParameter(Console& console, std::string_view name,
-                                              std::string_view value);
+// True when `text` holds nothing but blanks.
+bool isBlankText(std::string_view text);
 
 // A converted parameter as messages show it: "name = 12", or, when the text
 // typed is not the plain number, "name = \"0x14\" (read as 0)".
 std::string shownNumber(std::string_view name, std::string_view text, std::int32_t value);
+
+// Reads the number `text` by the rules of `spec`. Refusals: "\nparameter
+// NAME = \"TEXT\" is not a whole number", "... is out of the 32-bit range",
+// "... is not a plain decimal number (its text names the result files)"
+// and the rule's bounds. A number followed by other characters ("20abc")
+// that the rules allow is read by its leading digits, and the console says
+// what it was read as: "\nparameter NAME = \"TEXT\" is read as N".
+Outcome<std::int32_t> readNumber(Console& console, const ParamSpec& spec, std::string_view text);
+
+// The parameters of one analysis, read through its description.
+class Parameters {
+public:
+    // Loads the parameter file `path`. Failures: a file that cannot be
+    // opened ("\ni can't open " + path) or read ("\ni can't read "), a line
+    // longer than the limit ("\nparameter file P: line N is longer than 499
+    // characters") and a NUL byte in the value of a declared name
+    // ("\nparameter NAME holds a NUL byte").
+    static Outcome<Parameters> load(const std::string& path, const AnalysisInfo& analysis);
+
+    // The same over a text already read (`path` names it in messages).
+    static Outcome<Parameters> parse(std::string_view text, const std::string& path,
+                                     const AnalysisInfo& analysis);
+
+    const std::string& path() const { return path_; }
+    const AnalysisInfo& analysis() const { return *analysis_; }
+
+    // The value of a declared parameter ("" when the file lacks it). A name
+    // the analysis does not declare is a programming error: std::logic_error.
+    const std::string& text(std::string_view name) const;
+
+    // A declared number, read by its rules (readNumber).
+    Outcome<std::int32_t> number(Console& console, std::string_view name) const;
+
+    // The threads record, which any parameter file may hold whether the
+    // analysis declares it or not: nothing when absent or blank.
+    Outcome<std::optional<std::int32_t>> threads(Console& console) const;
+
+private:
+    Parameters(std::string path, const AnalysisInfo& analysis, ParameterTable table)
+        : path_(std::move(path)), analysis_(&analysis), table_(std::move(table)) {}
+
+    std::string path_;
+    const AnalysisInfo* analysis_;
+    ParameterTable table_;
+};
 
 }  // namespace ruz

@@ -4,10 +4,10 @@
 
 namespace ruz {
 
-std::optional<ReadsFile> ReadsFile::open(Console& console, const std::string& path) {
-    FilePtr file = openStream(console, path);
-    if (!file) return std::nullopt;
-    return ReadsFile(std::move(file), path);
+Outcome<ReadsFile> ReadsFile::open(const std::string& path) {
+    auto file = openStream(path);
+    if (!file) return file.failure();
+    return ReadsFile(std::move(*file), path);
 }
 
 ReadsFile::ReadsFile(FilePtr file, std::string path)

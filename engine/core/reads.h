@@ -63,9 +63,8 @@ private:
 class ReadsFile {
 public:
     // Opens a reads file (or a task list, or a list file) with the stream
-    // opener: when it cannot be opened prints "\ni can't open\n" + path,
-    // waits for a key and returns nothing.
-    static std::optional<ReadsFile> open(Console& console, const std::string& path);
+    // opener (failure: "\ni can't open\n" + path).
+    static Outcome<ReadsFile> open(const std::string& path);
 
     // Copies the next line, without its line feed, to the start of
     // `lineBuffer` and sets `length` to its byte count (a CR before the line

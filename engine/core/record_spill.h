@@ -20,8 +20,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "console.h"
 #include "files.h"
+#include "outcome.h"
 #include "platform.h"
 
 namespace ruz {
@@ -31,15 +31,14 @@ class RecordSpill {
     static_assert(std::is_trivially_copyable_v<Record>, "records are spilled as raw bytes");
 
 public:
-    // Creates the file stem + "." + token + ".tmp"; on failure the opener's
-    // message has been printed. Messages name `shownPath`, the result the
-    // records are for, rather than the temporary file. `buffered`: the file
-    // gets a large write buffer (an owner that appends in large blocks
-    // needs none).
-    static std::optional<RecordSpill> create(Console& console, const std::string& stem,
-                                             const std::string& shownPath, bool buffered = true) {
-        auto temp = TempFile::create(console, stem, shownPath);
-        if (!temp) return std::nullopt;
+    // Creates the file stem + "." + token + ".tmp". Messages name
+    // `shownPath`, the result the records are for, rather than the
+    // temporary file. `buffered`: the file gets a large write buffer (an
+    // owner that appends in large blocks needs none).
+    static Outcome<RecordSpill> create(const std::string& stem, const std::string& shownPath,
+                                       bool buffered = true) {
+        auto temp = TempFile::create(stem, shownPath);
+        if (!temp) return temp.failure();
         if (buffered) temp->bufferWrites();
         return RecordSpill(std::move(*temp), shownPath);
     }
@@ -55,34 +54,26 @@ public:
 
     // Ends the writing with a checked close ("\ni can't write " + the shown
     // path).
-    bool finishWriting(Console& console) { return file_.closeWritten(console, shownPath_); }
+    Outcome<void> finishWriting() { return file_.closeWritten(shownPath_); }
 
     // Reads every record back into a vector with `extra` further records
-    // (value-initialised) at its end, and removes the file. Messages:
+    // (value-initialised) at its end, and removes the file. Failures:
     // "\ni can't open " + the shown path, `memoryMessage` (the analysis's
     // own words, such as "\nno memory for resDataUp"), "\ni can't read " +
-    // the shown path; each with a key wait.
-    std::optional<std::vector<Record>> readBack(Console& console, std::string_view memoryMessage,
-                                                std::size_t extra = 0) {
+    // the shown path.
+    Outcome<std::vector<Record>> readBack(std::string_view memoryMessage, std::size_t extra = 0) {
         FilePtr in(platform::openRegularForReading(file_.path()));
-        if (!in) {
-            console.fail("\ni can't open ", shownPath_);
-            return std::nullopt;
-        }
+        if (!in) return failure("\ni can't open ", shownPath_);
         std::vector<Record> records;
         try {
             records.resize(static_cast<std::size_t>(count_) + extra);
         } catch (const std::bad_alloc&) {
-            console.fail(memoryMessage);
-            return std::nullopt;
+            return failure(memoryMessage);
         }
         const auto n = static_cast<std::size_t>(count_);
         const std::size_t got = std::fread(records.data(), sizeof(Record), n, in.get());
         in.reset();
-        if (got != n) {
-            console.fail("\ni can't read ", shownPath_);
-            return std::nullopt;
-        }
+        if (got != n) return failure("\ni can't read ", shownPath_);
         file_.discard();
         return records;
     }
@@ -90,29 +81,32 @@ public:
     // Reads the records back in parts that each hold every record of a
     // range of `valueOf(record)` (an unsigned 32-bit number), the parts in
     // increasing order of their ranges, and hands each to `part`
-    // (std::vector<Record>&, unsorted); false from `part` stops the reading.
+    // (std::vector<Record>&, unsorted).
     // A spill of at most `partRecords` records is one part; a larger one is
     // first distributed into part files, so that memory holds about
     // `partRecords` records whatever the spill's size (a single value with
     // more records than that makes a larger part). The file goes at the end.
     // Messages as readBack's.
     template <typename ValueOf, typename Part>
-    bool readBackInParts(Console& console, std::string_view memoryMessage, std::size_t partRecords,
-                         ValueOf valueOf, Part part) {
+    Outcome<void> readBackInParts(std::string_view memoryMessage, std::size_t partRecords, ValueOf valueOf,
+                                  Part part) {
         if (static_cast<std::uint64_t>(count_) <= partRecords) {
-            auto records = readBack(console, memoryMessage);
-            return records && part(*records);
+            auto records = readBack(memoryMessage);
+            if (!records) return records.failure();
+            part(*records);
+            return {};
         }
-        auto ranges = partRanges(console, partRecords, valueOf);
-        if (!ranges) return false;
-        auto parts = distribute(console, *ranges, valueOf);
-        if (!parts) return false;
+        auto ranges = partRanges(partRecords, valueOf);
+        if (!ranges) return ranges.failure();
+        auto parts = distribute(*ranges, valueOf);
+        if (!parts) return parts.failure();
         file_.discard();
-        for (std::size_t i = 0; i < parts->size(); ++i) {
-            auto records = (*parts)[i].readBack(console, memoryMessage);
-            if (!records || !part(*records)) return false;
+        for (RecordSpill& spill : *parts) {
+            auto records = spill.readBack(memoryMessage);
+            if (!records) return records.failure();
+            part(*records);
         }
-        return true;
+        return {};
     }
 
 private:
@@ -127,24 +121,19 @@ private:
 
     // Reads the whole file in blocks, calling visit(std::span<const Record>).
     template <typename Visit>
-    bool readBlocks(Console& console, Visit visit) {
+    Outcome<void> readBlocks(Visit visit) {
         FilePtr in(platform::openRegularForReading(file_.path()));
-        if (!in) {
-            console.fail("\ni can't open ", shownPath_);
-            return false;
-        }
+        if (!in) return failure("\ni can't open ", shownPath_);
         std::vector<Record> block(kBlockRecords);
         std::int64_t left = count_;
         while (left > 0) {
             const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(left, kBlockRecords));
-            if (std::fread(block.data(), sizeof(Record), want, in.get()) != want) {
-                console.fail("\ni can't read ", shownPath_);
-                return false;
-            }
+            if (std::fread(block.data(), sizeof(Record), want, in.get()) != want)
+                return failure("\ni can't read ", shownPath_);
             visit(std::span<const Record>(block.data(), want));
             left -= static_cast<std::int64_t>(want);
         }
-        return true;
+        return {};
     }
 
     // Which part each cell of values goes to.
@@ -159,19 +148,21 @@ private:
     // as the values allow; a second counts the records per cell. Runs of
     // cells are then gathered until a part would pass the limit.
     template <typename ValueOf>
-    std::optional<PartMap> partRanges(Console& console, std::size_t partRecords, ValueOf valueOf) {
+    Outcome<PartMap> partRanges(std::size_t partRecords, ValueOf valueOf) {
         std::uint32_t largest = 0;
-        if (!readBlocks(console, [&](std::span<const Record> block) {
+        if (auto read = readBlocks([&](std::span<const Record> block) {
                 for (const Record& r : block) largest = std::max<std::uint32_t>(largest, valueOf(r));
-            }))
-            return std::nullopt;
+            });
+            !read)
+            return read.failure();
         PartMap map;
         while ((std::uint64_t{largest} >> map.shift) >= kCells) ++map.shift;
         std::vector<std::uint64_t> perCell(kCells, 0);
-        if (!readBlocks(console, [&](std::span<const Record> block) {
+        if (auto read = readBlocks([&](std::span<const Record> block) {
                 for (const Record& r : block) ++perCell[static_cast<std::uint32_t>(valueOf(r)) >> map.shift];
-            }))
-            return std::nullopt;
+            });
+            !read)
+            return read.failure();
         const std::uint64_t limit =
             std::max<std::uint64_t>(partRecords, static_cast<std::uint64_t>(count_) / kMostParts + 1);
         map.partOf.assign(kCells, 0);
@@ -190,13 +181,12 @@ private:
 
     // Writes every record to the spill of its part.
     template <typename ValueOf>
-    std::optional<std::vector<RecordSpill>> distribute(Console& console, const PartMap& map,
-                                                       ValueOf valueOf) {
+    Outcome<std::vector<RecordSpill>> distribute(const PartMap& map, ValueOf valueOf) {
         std::vector<RecordSpill> parts;
         const std::size_t n = map.parts();
         for (std::size_t i = 0; i < n; ++i) {
-            auto spill = create(console, file_.path() + ".part", shownPath_, false);
-            if (!spill) return std::nullopt;
+            auto spill = create(file_.path() + ".part", shownPath_, false);
+            if (!spill) return spill.failure();
             parts.push_back(std::move(*spill));
         }
         std::vector<std::vector<Record>> pending(n);
@@ -204,17 +194,18 @@ private:
             parts[i].append(pending[i]);
             pending[i].clear();
         };
-        if (!readBlocks(console, [&](std::span<const Record> block) {
+        if (auto read = readBlocks([&](std::span<const Record> block) {
                 for (const Record& r : block) {
                     const std::size_t i = map.of(valueOf(r));
                     pending[i].push_back(r);
                     if (pending[i].size() == kBlockRecords) flush(i);
                 }
-            }))
-            return std::nullopt;
+            });
+            !read)
+            return read.failure();
         for (std::size_t i = 0; i < n; ++i) {
             flush(i);
-            if (!parts[i].finishWriting(console)) return std::nullopt;
+            if (auto written = parts[i].finishWriting(); !written) return written.failure();
         }
         return parts;
     }

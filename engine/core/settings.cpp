@@ -1,66 +1,51 @@
 #include "settings.h"
 
-#include <algorithm>
 #include <limits>
 
 #include "files.h"
-#include "params.h"
 
 namespace ruz {
 
 namespace {
 
-bool wanted(std::span<const std::string_view> names, std::string_view name) {
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
+bool declares(const Parameters& p, std::string_view name) { return p.analysis().parameter(name) != nullptr; }
 
-bool readBounds(Console& console, ParameterTable& table, ArgumentSettings& s) {
-    const std::string& minText = table.lookup("rMinSz");
-    const std::string& maxText = table.lookup("rMaxSz");
-    const auto minSz = intParameter(console, "rMinSz", minText);
-    if (!minSz) return false;
-    const auto maxSz = intParameter(console, "rMaxSz", maxText);
-    if (!maxSz) return false;
-    if (*minSz < 0) {
-        console.fail("\nparameter ", shownNumber("rMinSz", minText, *minSz), " must not be negative");
-        return false;
-    }
-    if (*maxSz < *minSz) {
-        console.fail("\nparameter ", shownNumber("rMaxSz", maxText, *maxSz), " is below ",
-                     shownNumber("rMinSz", minText, *minSz));
-        return false;
-    }
-    noteReading(console, "rMinSz", minText, *minSz);
-    noteReading(console, "rMaxSz", maxText, *maxSz);
+Outcome<void> readBounds(Console& console, const Parameters& p, ArgumentSettings& s) {
+    const auto minSz = p.number(console, "rMinSz");
+    if (!minSz) return minSz.failure();
+    const auto maxSz = p.number(console, "rMaxSz");
+    if (!maxSz) return maxSz.failure();
+    if (*maxSz < *minSz)
+        return failure("\nparameter ", shownNumber("rMaxSz", p.text("rMaxSz"), *maxSz), " is below ",
+                       shownNumber("rMinSz", p.text("rMinSz"), *minSz));
     s.rMinSz = *minSz;
     s.rMaxSz = *maxSz;
-    return true;
+    return {};
 }
 
 }  // namespace
 
-std::optional<ArgumentSettings> loadArgumentSettings(Console& console,
-                                                     const std::string& parameterFile,
-                                                     std::span<const std::string_view> names) {
-    auto table = loadParameters(console, parameterFile, names);
-    if (!table) return std::nullopt;
+Outcome<ArgumentSettings> readArgumentSettings(Console& console, const Parameters& p) {
     ArgumentSettings s;
-    if (wanted(names, "diRes")) {
-        const auto prefix = resultPrefix(console, table->lookup("diRes"));
-        if (!prefix) return std::nullopt;
+    s.parameterFile = p.path();
+    if (declares(p, "diRes")) {
+        auto prefix = resultPrefix(p.text("diRes"));
+        if (!prefix) return prefix.failure();
         s.resultDirectory = *prefix;
     }
-    if (wanted(names, "pthReads")) s.readsPath = table->lookup("pthReads");
-    if (wanted(names, "diReads")) s.readsDirectory = directoryPrefix(table->lookup("diReads"));
-    if (wanted(names, "pthList")) s.listPath = table->lookup("pthList");
-    if (wanted(names, "pthGnm")) {
-        s.genomePath = table->lookup("pthGnm");
+    if (declares(p, "pthReads")) s.readsPath = p.text("pthReads");
+    if (declares(p, "diReads")) s.readsDirectory = directoryPrefix(p.text("diReads"));
+    if (declares(p, "pthList")) s.listPath = p.text("pthList");
+    if (declares(p, "pthGnm")) {
+        s.genomePath = p.text("pthGnm");
         const std::int64_t size = fileSize(s.genomePath);
         s.genomeLength = (size < 0 || size > std::numeric_limits<std::int32_t>::max())
                              ? -1
                              : static_cast<std::int32_t>(size);
     }
-    if (wanted(names, "rMinSz") && !readBounds(console, *table, s)) return std::nullopt;
+    if (declares(p, "rMinSz")) {
+        if (auto bounds = readBounds(console, p, s); !bounds) return bounds.failure();
+    }
     return s;
 }
 

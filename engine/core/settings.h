@@ -1,5 +1,5 @@
 // Settings of the analyses that take their inputs as arguments: they read
-// them from the parameter file named in the call, under fixed names.
+// them from their parameters under fixed names.
 //
 //   diRes    result directory, written without a trailing separator
 //   pthReads reads file            pthGnm  genome file
@@ -7,17 +7,16 @@
 //   diReads  directory of the listed reads files (the rating only)
 //   pthList  list of reads files (the rating only)
 //
-// Each analysis declares the names it reads; only those are read and
-// checked. The genome length is the genome file's size.
+// Only the names the analysis declares are read and checked. The genome
+// length is the genome file's size.
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <span>
 #include <string>
-#include <string_view>
 
 #include "console.h"
+#include "outcome.h"
+#include "params.h"
 
 namespace ruz {
 
@@ -27,6 +26,7 @@ struct ArgumentSettings {
     std::string genomePath;
     std::string readsDirectory;   // diReads with the separator appended
     std::string listPath;
+    std::string parameterFile;
     std::int32_t genomeLength = -1;  // -1 when the genome file's size cannot be read
     std::int32_t rMinSz = 0;
     std::int32_t rMaxSz = 0;
@@ -35,12 +35,9 @@ struct ArgumentSettings {
     std::int32_t sizeRangeCount() const { return rMaxSz - rMinSz + 1; }
 };
 
-// Reads the settings named in `names` (other fields stay empty). A bound
-// that does not convert, a negative bound or rMaxSz below rMinSz is
-// reported with the parameter's name and value (key wait) and nothing is
-// returned; so are the failures of loadParameters.
-std::optional<ArgumentSettings> loadArgumentSettings(Console& console,
-                                                     const std::string& parameterFile,
-                                                     std::span<const std::string_view> names);
+// Reads the settings the analysis declares (other fields stay empty). A
+// bound that does not convert or breaks its rule, and rMaxSz below rMinSz,
+// are refused with the parameter's name and value.
+Outcome<ArgumentSettings> readArgumentSettings(Console& console, const Parameters& parameters);
 
 }  // namespace ruz

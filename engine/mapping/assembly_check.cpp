@@ -30,7 +30,6 @@
 #include "core/reads.h"
 #include "core/settings.h"
 #include "mapping/exact_occurrence.h"
-#include "mapping/mapping_analyses.h"
 #include "mapping/maximal_repeats.h"
 
 namespace ruz {
@@ -42,14 +41,14 @@ constexpr std::int32_t kLongestReadReach = static_cast<std::int32_t>(kLineLimit)
 
 // A coded genome, checked, whose back margin covers both the repeat step
 // and the longest read.
-std::optional<Genome> loadAssembly(Console& console, const std::string& path, std::int32_t length) {
+Outcome<Genome> loadAssembly(const std::string& path, std::int32_t length) {
     GenomeLoadOptions options;
     options.form = GenomeForm::Code;
     options.check = GenomeCheck::Coded;
     options.backMargin = std::max(repeatStepMargin(length), kLongestReadReach);
     options.memoryMessage = "no memory";
     options.waitOnMemoryFailure = false;
-    return loadGenome(console, path, options);
+    return loadGenome(path, options);
 }
 
 void writeRepeatLines(std::FILE* log, const std::string& genomeName, std::int32_t n,
@@ -151,22 +150,22 @@ private:
     const KmerIndex& index_;
 };
 
-// How the read test ended.
+// How the read test ended when it ran; it fails when there is no index or
+// no reads file, and the log then holds the repeat lines only.
 enum class TestEnd {
     Complete,  // every read was tested
     Cut,       // a long line or a read error stopped the reading (reported)
-    NotRun,    // no index or no reads file: the log holds the repeat lines only
 };
 
 // The read test. Writes its counts to the log when the reads could be read.
-TestEnd testReads(RunContext& context, const Strand& upper, const std::string& readsPath,
-                  std::vector<std::int32_t>& lengths, std::FILE* log) {
+Outcome<TestEnd> testReads(RunContext& context, const Strand& upper, const std::string& readsPath,
+                           std::vector<std::int32_t>& lengths, std::FILE* log) {
     Console& console = context.console;
     console.say("\ntesting the reads for correct assembly");
-    const auto index = build16Chain(console, upper, "\nno memory_16-Chain", context.threads);
-    if (!index) return TestEnd::NotRun;
-    auto reads = ReadsFile::open(console, readsPath);
-    if (!reads) return TestEnd::NotRun;
+    const auto index = build16Chain(upper, "\nno memory_16-Chain", context.threads);
+    if (!index) return index.failure();
+    auto reads = ReadsFile::open(readsPath);
+    if (!reads) return reads.failure();
 
     const ReadTest test(upper, *index);
     std::int64_t nonCorrect = 0;
@@ -182,43 +181,59 @@ TestEnd testReads(RunContext& context, const Strand& upper, const std::string& r
     return reads->reportEnd(console) ? TestEnd::Complete : TestEnd::Cut;
 }
 
-}  // namespace
+constexpr ParamSpec kParameters[] = {
+    {"diRes", ParamType::Dir, "result directory", "?", {}},
+    {"pthReads", ParamType::File, "coded reads file: bytes 0-3, one read a line", "?", {}},
+    {"pthGnm", ParamType::File, "coded genome file: one byte 0-3 a base", "?", {}},
+    kThreadsParameter,
+};
 
-bool fTestGenomeSborka(RunContext& context, const std::string& parameterFile) {
+constexpr OutputSpec kOutputs[] = {
+    {"{diRes}/RepTest_{pthGnm:base}_Log.txt", true},
+    {"{diRes}/RepTest_{pthGnm:base}.txt", false},
+};
+
+RunOutcome run(RunContext& context, const Parameters& parameters) {
     Console& console = context.console;
-    const auto s = loadArgumentSettings(console, parameterFile, kTestGenomeParameters);
-    if (!s) return false;
-    const auto genome = loadAssembly(console, s->genomePath, s->genomeLength);
-    if (!genome) return false;
+    const auto s = readArgumentSettings(console, parameters);
+    if (!s) return s.failure();
+    const auto genome = loadAssembly(s->genomePath, s->genomeLength);
+    if (!genome) return genome.failure();
 
     const std::string genomeName = baseName(s->genomePath);
     std::string stem = s->resultDirectory;
     stem.append("RepTest_").append(genomeName);
-    ResultSet results({s->genomePath, s->readsPath, parameterFile});
-    ResultFile* log = results.create(console, stem + "_Log.txt");
-    if (!log) return false;
-    if (!results.create(console, stem + ".txt")) return false;
+    ResultSet results({s->genomePath, s->readsPath, s->parameterFile});
+    auto log = results.create(stem + "_Log.txt");
+    if (!log) return log.failure();
+    if (auto second = results.create(stem + ".txt"); !second) return second.failure();
 
     console.say("\ncomputing maximal repetes");
     std::vector<std::int32_t> lengths;
     try {
         lengths = repeatLengths(genome->upper, context.threads);
     } catch (const std::bad_alloc&) {
-        console.say("\nno memory");
-        return false;
+        return failureWithoutWait("\nno memory");
     }
     const MaximalRepeats kept = selectMaximalRepeats(lengths);
-    writeRepeatLines(log->get(), genomeName, genome->length, kept);
+    writeRepeatLines((*log)->get(), genomeName, genome->length, kept);
 
-    const TestEnd tested = testReads(context, genome->upper, s->readsPath, lengths, log->get());
+    const auto tested = testReads(context, genome->upper, s->readsPath, lengths, (*log)->get());
     std::vector<std::int32_t>().swap(lengths);
-    if (tested == TestEnd::NotRun) {
+    if (!tested) {
         // The log keeps the repeat lines, but never in place of a complete
         // earlier log.
-        results.commitPartial(console);
-        return false;
+        results.commitPartial();
+        return tested.failure();
     }
-    return results.commit(console) && tested == TestEnd::Complete;
+    if (auto committed = results.commit(); !committed) return committed.failure();
+    return *tested == TestEnd::Complete ? RunEnd::Complete : RunEnd::Stopped;
 }
+
+}  // namespace
+
+RUZ_ANALYSIS(kTestGenomeSborka) = {"fTestGenomeSborka", run,
+                                   "measure the repeats of an assembly and the reads contradicting it",
+                                   ReadsForm::Codes, kParameters, kOutputs};
 
 }  // namespace ruz

@@ -8,13 +8,12 @@
 
 namespace ruz::coded_mapping {
 
-std::optional<Genome> loadCodedGenome(Console& console, const std::string& path,
-                                      std::int32_t margin) {
+Outcome<Genome> loadCodedGenome(const std::string& path, std::int32_t margin) {
     GenomeLoadOptions options;
     options.form = GenomeForm::Code;
     options.check = GenomeCheck::Coded;
     options.backMargin = std::max(margin, kChainKey - 1);
-    return loadGenome(console, path, options);
+    return loadGenome(path, options);
 }
 
 std::string companionPath(std::string_view readsPath, std::string_view suffix) {

@@ -26,9 +26,7 @@ inline constexpr int kChainKey = 16;
 // code form with a back margin of `margin` bases, at least the 15 that the
 // 16-mer windows need. The margin repeats the genome cyclically, so every
 // comparison that runs past the genome's end continues at its start.
-// Failures print their messages and return nothing.
-std::optional<Genome> loadCodedGenome(Console& console, const std::string& path,
-                                      std::int32_t margin);
+Outcome<Genome> loadCodedGenome(const std::string& path, std::int32_t margin);
 
 // The k-mer code of the k bytes at `window` when every one of them is a
 // code 0..3. A window holding any other byte (a reads file that is not

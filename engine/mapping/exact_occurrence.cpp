@@ -38,20 +38,19 @@ bool liesAtOneOf(std::span<const std::int32_t> places, const std::uint8_t* origi
 
 }  // namespace
 
-std::unique_ptr<SearchGenome> loadSearchGenome(Console& console, const std::string& path,
-                                               GenomeLoadOptions options, std::int32_t rMaxSz,
-                                               int threads) {
+Outcome<std::unique_ptr<SearchGenome>> loadSearchGenome(const std::string& path, GenomeLoadOptions options,
+                                                        std::int32_t rMaxSz, int threads) {
     // A read of the bounds runs at most length - 1 bases past its start; no
     // line holds more than kLineLimit - 1 bytes.
     const std::int32_t longestRead = std::min(rMaxSz, static_cast<std::int32_t>(kLineLimit - 1));
     options.backMargin = std::max(longestRead, static_cast<std::int32_t>(kKeyBases - 1));
-    auto genome = loadGenome(console, path, options);
-    if (!genome) return nullptr;
+    auto genome = loadGenome(path, options);
+    if (!genome) return genome.failure();
     auto searchable = std::make_unique<SearchGenome>();
     searchable->genome = std::move(*genome);
-    searchable->index =
-        build16Chain(console, searchable->genome.upper, "\nno memory_16-Chain", threads);
-    if (!searchable->index) return nullptr;
+    auto index = build16Chain(searchable->genome.upper, "\nno memory_16-Chain", threads);
+    if (!index) return index.failure();
+    searchable->index = std::move(*index);
     return searchable;
 }
 
@@ -97,19 +96,25 @@ void findOccurrences(const SearchGenome& genome, std::span<const CodedRead> read
             found[i] = liesAtOneOf(places[i], origin, complement[i], reads[i].length);
 }
 
-std::optional<SiftFiles> createSiftFiles(Console& console, const std::string& outputPath,
-                                         const std::string& logPath,
-                                         std::vector<std::string> inputs) {
+Outcome<SiftFiles> createSiftFiles(Console& console, const std::string& outputPath, const std::string& logPath,
+                                   std::vector<std::string> inputs) {
     SiftFiles files{ResultSet(std::move(inputs))};
-    files.output = files.results.create(console, outputPath);
-    if (!files.output) return std::nullopt;
-    files.log = files.results.create(console, logPath);
+    auto output = files.results.create(outputPath);
+    if (!output) return output.failure();
+    files.output = *output;
+    auto log = files.results.create(logPath);
+    if (log) {
+        files.log = *log;
+    } else {
+        console.report(log.failure());
+    }
     return files;
 }
 
-bool commitSift(Console& console, SiftFiles& files, const std::string& logText) {
+RunOutcome commitSift(SiftFiles& files, const std::string& logText, bool readToEnd) {
     if (files.log) std::fwrite(logText.data(), 1, logText.size(), files.log->get());
-    return files.results.commit(console) && files.log;
+    if (auto committed = files.results.commit(); !committed) return committed.failure();
+    return files.log && readToEnd ? RunEnd::Complete : RunEnd::Stopped;
 }
 
 std::string logPath(const std::string& resultDirectory, const std::string& readsPath,

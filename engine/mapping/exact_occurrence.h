@@ -51,10 +51,9 @@ struct SizeBounds {
 // Loads the genome with `options` (their back margin is set here: the
 // longest read that can be searched, rMaxSz but no more than a line holds,
 // and at least what the index reads) and builds 16-Chain on `threads`
-// threads. Failures print their messages and give nothing.
-std::unique_ptr<SearchGenome> loadSearchGenome(Console& console, const std::string& path,
-                                               GenomeLoadOptions options, std::int32_t rMaxSz,
-                                               int threads);
+// threads.
+Outcome<std::unique_ptr<SearchGenome>> loadSearchGenome(const std::string& path, GenomeLoadOptions options,
+                                                        std::int32_t rMaxSz, int threads);
 
 // True when every byte of the read is a code 0..3.
 bool allCodes(const std::uint8_t* read, std::size_t n);
@@ -167,29 +166,26 @@ struct SiftEnd {
 
 // The output and the log of a run, one result set. They are created before
 // the genome is loaded, so a folder that cannot take them is found first.
-// A log that cannot be created is skipped after the opener's message (key
-// wait): `log` is null then, and the run ends as a failure once the output
-// is in place.
+// A log that cannot be created is skipped after the opener's message,
+// printed at once with its key wait: `log` is null then, and the run ends
+// as a failure once the output is in place.
 struct SiftFiles {
     ResultSet results;
     ResultFile* output = nullptr;
     ResultFile* log = nullptr;
 };
 
-std::optional<SiftFiles> createSiftFiles(Console& console, const std::string& outputPath,
-                                         const std::string& logPath,
-                                         std::vector<std::string> inputs);
+Outcome<SiftFiles> createSiftFiles(Console& console, const std::string& outputPath, const std::string& logPath,
+                                   std::vector<std::string> inputs);
 
 // Opens the reads file, runs the reads loop into the output and prints
-// "\nsaving the result". Nothing when the reads file cannot be opened (the
-// message has been printed).
+// "\nsaving the result". Fails when the reads file cannot be opened.
 template <typename Judge>
-std::optional<SiftEnd> siftIntoFile(RunContext& context, const SearchGenome& genome,
-                                    const std::string& readsPath, ResultFile& out,
-                                    const Judge& judge) {
+Outcome<SiftEnd> siftIntoFile(RunContext& context, const SearchGenome& genome, const std::string& readsPath,
+                              ResultFile& out, const Judge& judge) {
     Console& console = context.console;
-    auto reads = ReadsFile::open(console, readsPath);
-    if (!reads) return std::nullopt;
+    auto reads = ReadsFile::open(readsPath);
+    if (!reads) return reads.failure();
     SiftEnd end;
     end.counts = siftReads(context, *reads, genome, out.get(), judge);
     end.readToEnd = reads->reportEnd(console);
@@ -197,9 +193,10 @@ std::optional<SiftEnd> siftIntoFile(RunContext& context, const SearchGenome& gen
     return end;
 }
 
-// Writes the log's text (when there is a log) and commits the set; true
-// when both files are in place.
-bool commitSift(Console& console, SiftFiles& files, const std::string& logText);
+// Writes the log's text (when there is a log) and commits the set; the run
+// is complete when both files are in place and the reads were read to
+// their end.
+RunOutcome commitSift(SiftFiles& files, const std::string& logText, bool readToEnd);
 
 // The log's name: result directory + the reads' base name + "_Out" + the
 // genome's base name + "_Log.txt".

@@ -20,7 +20,6 @@
 #include "core/read_codes.h"
 #include "core/settings.h"
 #include "mapping/exact_occurrence.h"
-#include "mapping/mapping_analyses.h"
 
 namespace ruz {
 
@@ -54,35 +53,48 @@ std::string logText(const ArgumentSettings& s, const SiftCounts& counts) {
     return text;
 }
 
-}  // namespace
+constexpr ParamSpec kParameters[] = {
+    {"diRes", ParamType::Dir, "result directory", "?", {}},
+    {"pthReads", ParamType::File, "reads file: letters, one read a line (LF or CR LF)", "?", {}},
+    {"pthGnm", ParamType::File, "genome file: letters ACGT only, no header", "?", {}},
+    {"rMinSz", ParamType::Int, "smallest read size (below 16: always out)", "16", kNotNegative},
+    {"rMaxSz", ParamType::Int, "largest read size (a line holds 5119)", "100", {}},
+    kThreadsParameter,
+};
 
-bool fGetReadsThatOutOfSeq(RunContext& context, const std::string& parameterFile) {
+constexpr OutputSpec kOutputs[] = {
+    {"{diRes}/{pthReads:base}_Out{pthGnm:base}.txt", true},
+    {"{diRes}/{pthReads:base}_Out{pthGnm:base}_Log.txt", false},
+};
+
+RunOutcome run(RunContext& context, const Parameters& parameters) {
     Console& console = context.console;
-    const auto s = loadArgumentSettings(console, parameterFile, kGetReadsOutOfSeqParameters);
-    if (!s) return false;
+    const auto s = readArgumentSettings(console, parameters);
+    if (!s) return s.failure();
     std::string outputPath = s->resultDirectory;
-    outputPath.append(baseName(s->readsPath))
-        .append("_Out")
-        .append(baseName(s->genomePath))
-        .append(".txt");
-    auto files = createSiftFiles(console, outputPath,
-                                 logPath(s->resultDirectory, s->readsPath, s->genomePath),
-                                 {s->genomePath, s->readsPath, parameterFile});
-    if (!files) return false;
+    outputPath.append(baseName(s->readsPath)).append("_Out").append(baseName(s->genomePath)).append(".txt");
+    auto files = createSiftFiles(console, outputPath, logPath(s->resultDirectory, s->readsPath, s->genomePath),
+                                 {s->genomePath, s->readsPath, s->parameterFile});
+    if (!files) return files.failure();
     GenomeLoadOptions options;
     options.form = GenomeForm::Code;
     options.check = GenomeCheck::KindA;
-    const auto genome =
-        loadSearchGenome(console, s->genomePath, options, s->rMaxSz, context.threads);
-    if (!genome) return false;
+    const auto genome = loadSearchGenome(s->genomePath, options, s->rMaxSz, context.threads);
+    if (!genome) return genome.failure();
 
     const SizeBounds bounds{s->rMinSz, s->rMaxSz};
-    const auto end = siftIntoFile(context, *genome, s->readsPath, *files->output,
+    const auto end = siftIntoFile(context, **genome, s->readsPath, *files->output,
                                   [bounds](char* line, std::size_t rawLength) {
                                       return judgeLetterRead(bounds, line, rawLength);
                                   });
-    if (!end) return false;
-    return commitSift(console, *files, logText(*s, end->counts)) && end->readToEnd;
+    if (!end) return end.failure();
+    return commitSift(*files, logText(*s, end->counts), end->readToEnd);
 }
+
+}  // namespace
+
+RUZ_ANALYSIS(kGetReadsThatOutOfSeq) = {"fGetReadsThatOutOfSeq", run,
+                                       "write the letter reads that occur nowhere in the genome",
+                                       ReadsForm::Letters, kParameters, kOutputs};
 
 }  // namespace ruz

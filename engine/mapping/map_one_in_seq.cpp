@@ -33,7 +33,6 @@
 #include "core/report_text.h"
 #include "core/settings.h"
 #include "mapping/coded_mapping.h"
-#include "mapping/mapping_analyses.h"
 
 namespace ruz {
 
@@ -183,35 +182,47 @@ struct OneInSeqFiles {
     ResultFile* clusters = nullptr;
 };
 
-std::optional<OneInSeqFiles> createFiles(Console& console, const ArgumentSettings& s,
-                                         const std::string& parameterFile) {
-    OneInSeqFiles files{ResultSet({s.readsPath, s.genomePath, parameterFile})};
-    const std::string stem =
-        s.resultDirectory + baseName(s.readsPath) + "[One]" + baseName(s.genomePath);
-    files.log = files.results.create(console, stem + "_Log.txt");
-    if (!files.log) return std::nullopt;
-    files.clusters = files.results.create(console, stem + "_Clust.txt");
-    if (!files.clusters) return std::nullopt;
-    files.many = files.results.create(console, companionPath(s.readsPath, "Many.bin"));
-    if (!files.many) return std::nullopt;
+Outcome<OneInSeqFiles> createFiles(const ArgumentSettings& s) {
+    OneInSeqFiles files{ResultSet({s.readsPath, s.genomePath, s.parameterFile})};
+    const std::string stem = s.resultDirectory + baseName(s.readsPath) + "[One]" + baseName(s.genomePath);
+    auto log = files.results.create(stem + "_Log.txt");
+    if (!log) return log.failure();
+    auto clusters = files.results.create(stem + "_Clust.txt");
+    if (!clusters) return clusters.failure();
+    auto many = files.results.create(companionPath(s.readsPath, "Many.bin"));
+    if (!many) return many.failure();
+    files.log = *log;
+    files.clusters = *clusters;
+    files.many = *many;
     return files;
 }
 
-}  // namespace
+constexpr ParamSpec kParameters[] = {
+    {"diRes", ParamType::Dir, "result directory", "?", {}},
+    {"pthReads", ParamType::File, "coded reads file: bytes 0-3, one read a line", "?", {}},
+    {"pthGnm", ParamType::File, "coded genome file: one byte 0-3 a base", "?", {}},
+    kThreadsParameter,
+};
 
-bool fMapReadsOneInSeq(RunContext& context, const std::string& parameterFile) {
+constexpr OutputSpec kOutputs[] = {
+    {"{diRes}/{pthReads:base}[One]{pthGnm:base}_Clust.txt", true},
+    {"{diRes}/{pthReads:base}[One]{pthGnm:base}_Log.txt", false},
+    {"{pthReads:noext}Many.bin", false},
+};
+
+RunOutcome run(RunContext& context, const Parameters& parameters) {
     Console& console = context.console;
-    const auto settings = loadArgumentSettings(console, parameterFile, kMapReadsOneInSeqParameters);
-    if (!settings) return false;
-    auto files = createFiles(console, *settings, parameterFile);
-    if (!files) return false;
+    const auto settings = readArgumentSettings(console, parameters);
+    if (!settings) return settings.failure();
+    auto files = createFiles(*settings);
+    if (!files) return files.failure();
     // A full match never runs further than the longest line past its start.
-    const auto genome = loadCodedGenome(console, settings->genomePath, kLongestRead);
-    if (!genome) return false;
-    const auto index = build16Chain(console, genome->upper, "\nno memory_16-Chain", context.threads);
-    if (!index) return false;
-    auto reads = ReadsFile::open(console, settings->readsPath);
-    if (!reads) return false;
+    const auto genome = loadCodedGenome(settings->genomePath, kLongestRead);
+    if (!genome) return genome.failure();
+    const auto index = build16Chain(genome->upper, "\nno memory_16-Chain", context.threads);
+    if (!index) return index.failure();
+    auto reads = ReadsFile::open(settings->readsPath);
+    if (!reads) return reads.failure();
 
     Tally tally;
     bool readToEnd = false;
@@ -220,12 +231,10 @@ bool fMapReadsOneInSeq(RunContext& context, const std::string& parameterFile) {
         try {
             readToEnd = scanReads(context, *reads, *genome, *index, tally, manyOut);
         } catch (const std::bad_alloc&) {
-            console.say("\nno mem fMapReadsOneInSeq");
-            return false;
+            return failureWithoutWait("\nno mem fMapReadsOneInSeq");
         }
         manyOut.flush();
     }
-    reads.reset();
     const std::size_t clusters = buildClusters(tally.places);
     console.say("\nsaving the result");
 
@@ -236,7 +245,14 @@ bool fMapReadsOneInSeq(RunContext& context, const std::string& parameterFile) {
         writeClusters(std::span<const Span>(tally.places.data(), clusters), out);
         out.flush();
     }
-    return files->results.commit(console) && readToEnd;
+    if (auto committed = files->results.commit(); !committed) return committed.failure();
+    return readToEnd ? RunEnd::Complete : RunEnd::Stopped;
 }
+
+}  // namespace
+
+RUZ_ANALYSIS(kMapReadsOneInSeq) = {"fMapReadsOneInSeq", run,
+                                   "separate reads found once from reads found many times", ReadsForm::Codes,
+                                   kParameters, kOutputs};
 
 }  // namespace ruz

@@ -31,7 +31,6 @@
 #include "core/report_text.h"
 #include "core/settings.h"
 #include "mapping/coded_mapping.h"
-#include "mapping/mapping_analyses.h"
 
 namespace ruz {
 
@@ -159,43 +158,61 @@ std::string logPath(const ArgumentSettings& s, const std::string& outputPath) {
            std::to_string(s.rMaxSz) + "]" + baseName(s.genomePath) + "_Log.txt";
 }
 
-}  // namespace
+constexpr ParamSpec kParameters[] = {
+    {"diRes", ParamType::Dir, "result directory", "?", {}},
+    {"pthReads", ParamType::File, "coded reads file: bytes 0-3, one read a line", "?", {}},
+    {"pthGnm", ParamType::File, "coded genome file: one byte 0-3 a base", "?", {}},
+    {"rMinSz", ParamType::Int, "smallest read size (only names the log)", "16", kNotNegative},
+    {"rMaxSz", ParamType::Int, "longest length in the histogram (longer pieces are kept too)", "150", {}},
+    kThreadsParameter,
+};
 
-bool fMapReadsOnToSeq(RunContext& context, const std::string& parameterFile) {
+constexpr OutputSpec kOutputs[] = {
+    {"{pthReads:noext}_In.bin", true},
+    {"{diRes}/{pthReads:base}_In[{rMinSz}-{rMaxSz}]{pthGnm:base}_Log.txt", false},
+};
+
+RunOutcome run(RunContext& context, const Parameters& parameters) {
     Console& console = context.console;
-    const auto settings = loadArgumentSettings(console, parameterFile, kMapReadsOnToSeqParameters);
-    if (!settings) return false;
+    const auto settings = readArgumentSettings(console, parameters);
+    if (!settings) return settings.failure();
     // The companion beside the reads and the log, created first: a folder
     // that cannot take them is found before the genome is indexed.
-    ResultSet results({settings->readsPath, settings->genomePath, parameterFile});
+    ResultSet results({settings->readsPath, settings->genomePath, settings->parameterFile});
     const std::string outputPath = companionPath(settings->readsPath, "_In.bin");
-    ResultFile* output = results.create(console, outputPath);
-    if (!output) return false;
-    ResultFile* log = results.create(console, logPath(*settings, outputPath));
-    if (!log) return false;
+    auto output = results.create(outputPath);
+    if (!output) return output.failure();
+    auto log = results.create(logPath(*settings, outputPath));
+    if (!log) return log.failure();
     // A piece never runs further than the longest line past its start.
-    const auto genome = loadCodedGenome(console, settings->genomePath, kLongestRead);
-    if (!genome) return false;
-    const auto index = build16Chain(console, genome->upper, "\nno memory_16-Chain", context.threads);
-    if (!index) return false;
+    const auto genome = loadCodedGenome(settings->genomePath, kLongestRead);
+    if (!genome) return genome.failure();
+    const auto index = build16Chain(genome->upper, "\nno memory_16-Chain", context.threads);
+    if (!index) return index.failure();
 
     Tally tally;
     try {
         tally.histogram.assign(static_cast<std::size_t>(std::min(settings->rMaxSz, kLongestPiece)) + 1, 0);
     } catch (const std::bad_alloc&) {
-        console.say("\nno mem fMapReadsOnToSeq");
-        return false;
+        return failureWithoutWait("\nno mem fMapReadsOnToSeq");
     }
-    auto reads = ReadsFile::open(console, settings->readsPath);
-    if (!reads) return false;
+    auto reads = ReadsFile::open(settings->readsPath);
+    if (!reads) return reads.failure();
 
-    BlockWriter out(output->get());
+    BlockWriter out((*output)->get());
     const bool readToEnd = scanReads(context, *reads, *genome, *index, tally, out);
     out.flush();
     console.say("\nsaving the result");
     const std::string text = logText(*settings, outputPath, tally);
-    std::fwrite(text.data(), 1, text.size(), log->get());
-    return results.commit(console) && readToEnd;
+    std::fwrite(text.data(), 1, text.size(), (*log)->get());
+    if (auto committed = results.commit(); !committed) return committed.failure();
+    return readToEnd ? RunEnd::Complete : RunEnd::Stopped;
 }
+
+}  // namespace
+
+RUZ_ANALYSIS(kMapReadsOnToSeq) = {"fMapReadsOnToSeq", run,
+                                  "write the longest exact piece of each read, with a length histogram",
+                                  ReadsForm::Codes, kParameters, kOutputs};
 
 }  // namespace ruz

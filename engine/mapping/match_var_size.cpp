@@ -39,7 +39,6 @@
 #include "core/settings.h"
 #include "mapping/coded_mapping.h"
 #include "mapping/count_cells.h"
-#include "mapping/mapping_analyses.h"
 
 namespace ruz {
 
@@ -206,16 +205,17 @@ bool scanReads(RunContext& context, ReadsFile& reads, const ArgumentSettings& s,
     return reads.reportEnd(context.console);
 }
 
-std::optional<Indexes> buildIndexes(Console& console, const Genome& genome, const ArgumentSettings& s,
-                                    int threads) {
+Outcome<Indexes> buildIndexes(const Genome& genome, const ArgumentSettings& s, int threads) {
     Indexes indexes;
     if (s.rMaxSz >= kChainKey) {
-        indexes.chain16 = build16Chain(console, genome.upper, "\nno memory_Chain", threads);
-        if (!indexes.chain16) return std::nullopt;
+        auto chain = build16Chain(genome.upper, "\nno memory_Chain", threads);
+        if (!chain) return chain.failure();
+        indexes.chain16 = std::move(*chain);
     }
     if (s.rMinSz < kChainKey) {
-        indexes.root8 = buildRoot8(console, genome.upper, threads);
-        if (!indexes.root8) return std::nullopt;
+        auto root = buildRoot8(genome.upper, threads);
+        if (!root) return root.failure();
+        indexes.root8 = std::move(*root);
     }
     return indexes;
 }
@@ -266,11 +266,11 @@ void writeLines(std::span<const CountCell> cells, std::size_t& cursor, bool uppe
 }
 
 // Adds the report files of one strand to the run's results and writes
-// them; false when one of them cannot be created (reported). Each is closed
+// them. Each is closed
 // once written, so the files open at once stay few whatever the genome's
 // length.
-bool writeStrandReports(Console& console, std::span<const CountCell> cells, bool upperStrand,
-                        std::int32_t length, const std::string& stem, ResultSet& results) {
+Outcome<void> writeStrandReports(std::span<const CountCell> cells, bool upperStrand, std::int32_t length,
+                                 const std::string& stem, ResultSet& results) {
     std::size_t cursor = 0;
     int fileNumber = 1;
     for (std::int64_t first = 1; first <= length; first += kPositionsPerFile, ++fileNumber) {
@@ -278,16 +278,16 @@ bool writeStrandReports(Console& console, std::span<const CountCell> cells, bool
         const auto last = static_cast<std::int32_t>(std::min<std::int64_t>(length, first + kPositionsPerFile - 1));
         while (cursor < cells.size() && cells[cursor].position() < firstPosition) ++cursor;
         const std::string path = stem + (upperStrand ? "Up" : "Lw") + std::to_string(fileNumber) + ".txt";
-        ResultFile* file = results.create(console, path);
-        if (!file) return false;
+        auto file = results.create(path);
+        if (!file) return file.failure();
         {
-            BlockWriter out(file->get());
+            BlockWriter out((*file)->get());
             writeLines(cells, cursor, upperStrand, firstPosition, last, out);
             out.flush();
         }
-        if (!file->close(console)) return false;
+        if (auto closed = (*file)->close(); !closed) return closed;
     }
-    return true;
+    return {};
 }
 
 // The number of report files of one strand for a genome of `length` bases.
@@ -334,25 +334,37 @@ std::string reportStem(const ArgumentSettings& s) {
            std::to_string(s.rMaxSz) + "]" + baseName(s.genomePath) + "_";
 }
 
-}  // namespace
+constexpr ParamSpec kParameters[] = {
+    {"diRes", ParamType::Dir, "result directory", "?", {}},
+    {"pthReads", ParamType::File, "coded reads file: bytes 0-3, one read a line", "?", {}},
+    {"pthGnm", ParamType::File, "coded genome file: one byte 0-3 a base", "?", {}},
+    {"rMinSz", ParamType::Int, "smallest read size analysed", "20", kNotNegative},
+    {"rMaxSz", ParamType::Int, "largest read size analysed", "24", {}},
+    kThreadsParameter,
+};
 
-bool fMatchReadsT_VarSzO(RunContext& context, const std::string& parameterFile) {
+constexpr OutputSpec kOutputs[] = {
+    {"{diRes}/{pthReads:base}[{rMinSz}-{rMaxSz}]{pthGnm:base}_Up{1..}.txt", true},
+    {"{diRes}/{pthReads:base}[{rMinSz}-{rMaxSz}]{pthGnm:base}_Lw{1..}.txt", true},
+    {"{diRes}/{pthReads:base}[{rMinSz}-{rMaxSz}]{pthGnm:base}_Log.txt", false},
+};
+
+RunOutcome run(RunContext& context, const Parameters& parameters) {
     Console& console = context.console;
-    const auto settings = loadArgumentSettings(console, parameterFile, kMatchVarSzParameters);
-    if (!settings) return false;
+    const auto settings = readArgumentSettings(console, parameters);
+    if (!settings) return settings.failure();
     // The log is created first: a result folder that cannot take files is
     // found before the genome is indexed. The reports join it when written.
     const std::string stem = reportStem(*settings);
-    ResultSet results({settings->readsPath, settings->genomePath, parameterFile});
-    ResultFile* log = results.create(console, stem + "Log.txt");
-    if (!log) return false;
-    const auto genome = loadCodedGenome(console, settings->genomePath,
-                                        std::min(settings->rMaxSz, kLongestRead));
-    if (!genome) return false;
-    const auto indexes = buildIndexes(console, *genome, *settings, context.threads);
-    if (!indexes) return false;
-    auto reads = ReadsFile::open(console, settings->readsPath);
-    if (!reads) return false;
+    ResultSet results({settings->readsPath, settings->genomePath, settings->parameterFile});
+    auto log = results.create(stem + "Log.txt");
+    if (!log) return log.failure();
+    const auto genome = loadCodedGenome(settings->genomePath, std::min(settings->rMaxSz, kLongestRead));
+    if (!genome) return genome.failure();
+    const auto indexes = buildIndexes(*genome, *settings, context.threads);
+    if (!indexes) return indexes.failure();
+    auto reads = ReadsFile::open(settings->readsPath);
+    if (!reads) return reads.failure();
 
     Counters counters;
     CountCells cells;
@@ -360,20 +372,26 @@ bool fMatchReadsT_VarSzO(RunContext& context, const std::string& parameterFile) 
     try {
         readToEnd = scanReads(context, *reads, *settings, *genome, *indexes, cells, counters);
     } catch (const std::bad_alloc&) {
-        console.say("\nno mem fMatchReadsT_VarSzO");
-        return false;
+        return failureWithoutWait("\nno mem fMatchReadsT_VarSzO");
     }
-    reads.reset();
     console.say("\nsaving the result");
 
     const std::string text = logText(*settings, counters);
-    std::fwrite(text.data(), 1, text.size(), log->get());
+    std::fwrite(text.data(), 1, text.size(), (*log)->get());
     const auto sorted = cells.sorted();
-    if (!writeStrandReports(console, sorted, true, genome->length, stem, results) ||
-        !writeStrandReports(console, sorted, false, genome->length, stem, results))
-        return false;
+    for (const bool upper : {true, false}) {
+        if (auto written = writeStrandReports(sorted, upper, genome->length, stem, results); !written)
+            return written.failure();
+    }
     replaceEarlierReports(stem, genome->length, results);
-    return results.commit(console) && readToEnd;
+    if (auto committed = results.commit(); !committed) return committed.failure();
+    return readToEnd ? RunEnd::Complete : RunEnd::Stopped;
 }
+
+}  // namespace
+
+RUZ_ANALYSIS(kMatchReadsT_VarSzO) = {"fMatchReadsT_VarSzO", run,
+                                     "count exact matches of reads of many sizes per genome position",
+                                     ReadsForm::Codes, kParameters, kOutputs};
 
 }  // namespace ruz

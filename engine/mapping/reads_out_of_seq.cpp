@@ -14,7 +14,6 @@
 #include "core/files.h"
 #include "core/settings.h"
 #include "mapping/exact_occurrence.h"
-#include "mapping/mapping_analyses.h"
 
 namespace ruz {
 
@@ -44,31 +43,45 @@ std::string logText(const ArgumentSettings& s, const SiftCounts& counts) {
     return text;
 }
 
-}  // namespace
+constexpr ParamSpec kParameters[] = {
+    {"diRes", ParamType::Dir, "result directory", "?", {}},
+    {"pthReads", ParamType::File, "coded reads file: bytes 0-3, one read a line", "?", {}},
+    {"pthGnm", ParamType::File, "coded genome file: one byte 0-3 a base", "?", {}},
+    {"rMinSz", ParamType::Int, "smallest read size (below 16: always out)", "16", kNotNegative},
+    {"rMaxSz", ParamType::Int, "largest read size (a line holds 5119)", "100", {}},
+    kThreadsParameter,
+};
 
-bool fReadsOutOfSeq(RunContext& context, const std::string& parameterFile) {
+constexpr OutputSpec kOutputs[] = {
+    {"{diRes}/{pthReads:base}_Out.bin", true},
+    {"{diRes}/{pthReads:base}_Out{pthGnm:base}_Log.txt", false},
+};
+
+RunOutcome run(RunContext& context, const Parameters& parameters) {
     Console& console = context.console;
-    const auto s = loadArgumentSettings(console, parameterFile, kReadsOutOfSeqParameters);
-    if (!s) return false;
+    const auto s = readArgumentSettings(console, parameters);
+    if (!s) return s.failure();
     std::string outputPath = s->resultDirectory;
     outputPath.append(baseName(s->readsPath)).append("_Out.bin");
-    auto files = createSiftFiles(console, outputPath,
-                                 logPath(s->resultDirectory, s->readsPath, s->genomePath),
-                                 {s->genomePath, s->readsPath, parameterFile});
-    if (!files) return false;
+    auto files = createSiftFiles(console, outputPath, logPath(s->resultDirectory, s->readsPath, s->genomePath),
+                                 {s->genomePath, s->readsPath, s->parameterFile});
+    if (!files) return files.failure();
     GenomeLoadOptions options;
     options.form = GenomeForm::Code;
     options.check = GenomeCheck::Coded;
-    const auto genome =
-        loadSearchGenome(console, s->genomePath, options, s->rMaxSz, context.threads);
-    if (!genome) return false;
+    const auto genome = loadSearchGenome(s->genomePath, options, s->rMaxSz, context.threads);
+    if (!genome) return genome.failure();
 
     const SizeBounds bounds{s->rMinSz, s->rMaxSz};
-    const auto end = siftIntoFile(
-        context, *genome, s->readsPath, *files->output,
-        [bounds](const char*, std::size_t length) { return judgeCodedRead(bounds, length); });
-    if (!end) return false;
-    return commitSift(console, *files, logText(*s, end->counts)) && end->readToEnd;
+    const auto end = siftIntoFile(context, **genome, s->readsPath, *files->output,
+                                  [bounds](const char*, std::size_t length) { return judgeCodedRead(bounds, length); });
+    if (!end) return end.failure();
+    return commitSift(*files, logText(*s, end->counts), end->readToEnd);
 }
+
+}  // namespace
+
+RUZ_ANALYSIS(kReadsOutOfSeq) = {"fReadsOutOfSeq", run, "write the coded reads that occur nowhere in the genome",
+                                ReadsForm::Codes, kParameters, kOutputs};
 
 }  // namespace ruz

@@ -21,7 +21,6 @@
 #include "core/params.h"
 #include "core/read_codes.h"
 #include "core/reads.h"
-#include "prep_analyses.h"
 #include "prep_common.h"
 
 namespace ruz {
@@ -38,67 +37,58 @@ struct CodingSettings {
     std::string codedPath;
 };
 
-std::optional<CodingSettings> readSettings(Console& console, ParameterTable& table) {
+Outcome<CodingSettings> readSettings(const Parameters& parameters) {
     CodingSettings s;
-    s.inputPath = table.lookup("pthLetters");
-    const std::string& kind = table.lookup("fileKind");
+    s.inputPath = parameters.text("pthLetters");
+    const std::string& kind = parameters.text("fileKind");
     if (kind == "genome") {
         s.kind = FileKind::Genome;
     } else if (kind == "reads") {
         s.kind = FileKind::Reads;
     } else {
-        console.fail("\nparameter fileKind = \"", kind, "\": write genome or reads");
-        return std::nullopt;
+        return failure("\nparameter fileKind = \"", kind, "\": write genome or reads");
     }
-    const auto prefix = resultPrefix(console, table.lookup("diRes"));
-    if (!prefix) return std::nullopt;
-    const auto stem = outputStem(console, table.lookup("outName"), inputStem(s.inputPath));
-    if (!stem) return std::nullopt;
+    const auto prefix = resultPrefix(parameters.text("diRes"));
+    if (!prefix) return prefix.failure();
+    const auto stem = outputStem(parameters.text("outName"), inputStem(s.inputPath));
+    if (!stem) return stem.failure();
     s.codedPath = *prefix + *stem + ".bin";
     return s;
 }
 
-// The whole letter genome file, checked; nothing after a message.
-std::optional<std::vector<char>> readLetterGenome(Console& console, const std::string& path) {
-    FilePtr file = openFile(console, path, "rb");
-    if (!file) return std::nullopt;
+// The whole letter genome file, checked.
+Outcome<std::vector<char>> readLetterGenome(const std::string& path) {
+    auto file = openFile(path, "rb");
+    if (!file) return file.failure();
     const std::int64_t size = fileSize(path);
-    if (size == 0) {
-        console.fail("\ngenome: empty file ", path);
-        return std::nullopt;
-    }
-    if (size < 0 || size > std::numeric_limits<std::int32_t>::max()) {
-        console.fail("\ngenome: files of 2 GiB or more are not supported: ", path);
-        return std::nullopt;
-    }
+    if (size == 0) return failure("\ngenome: empty file ", path);
+    if (size < 0 || size > std::numeric_limits<std::int32_t>::max())
+        return failure("\ngenome: files of 2 GiB or more are not supported: ", path);
     std::vector<char> bases(static_cast<std::size_t>(size));
-    if (std::fread(bases.data(), 1, bases.size(), file.get()) != bases.size()) {
-        console.fail("\ngenome: can't read ", path);
-        return std::nullopt;
-    }
+    if (std::fread(bases.data(), 1, bases.size(), file->get()) != bases.size())
+        return failure("\ngenome: can't read ", path);
     const SymbolSurvey survey = surveySymbols(bases);
-    if (survey.count > 0) {
-        console.fail("\n", path, ": ", survey.describe(),
-                     "; a letter genome file holds A, C, G, T only (fPrepGenome reads FASTA)");
-        return std::nullopt;
-    }
+    if (survey.count > 0)
+        return failure("\n", path, ": ", survey.describe(),
+                       "; a letter genome file holds A, C, G, T only (fPrepGenome reads FASTA)");
     return bases;
 }
 
-bool codeGenome(Console& console, const CodingSettings& s, ResultFile& out) {
-    auto bases = readLetterGenome(console, s.inputPath);
-    if (!bases) return false;
+RunOutcome codeGenome(Console& console, const CodingSettings& s, ResultFile& out) {
+    auto bases = readLetterGenome(s.inputPath);
+    if (!bases) return bases.failure();
     toCodes(*bases);
     std::fwrite(bases->data(), 1, bases->size(), out.get());
-    if (!out.commit(console)) return false;
+    if (auto committed = out.commit(); !committed) return committed.failure();
     console.say("\ngenome: ", bases->size(), " bases", "\ncoded genome: ", s.codedPath);
-    return true;
+    return RunEnd::Complete;
 }
 
-bool codeReads(RunContext& context, const CodingSettings& s, ResultFile& out) {
+// A reading cut by an over-long line has said so; nothing is written then.
+RunOutcome codeReads(RunContext& context, const CodingSettings& s, ResultFile& out) {
     Console& console = context.console;
-    auto reads = ReadsFile::open(console, s.inputPath);
-    if (!reads) return false;
+    auto reads = ReadsFile::open(s.inputPath);
+    if (!reads) return reads.failure();
     std::int64_t written = 0;
     {
         BlockWriter writer(out.get());
@@ -113,34 +103,44 @@ bool codeReads(RunContext& context, const CodingSettings& s, ResultFile& out) {
         }
         writer.flush();
     }
-    if (!reads->reportEnd(console)) return false;
-    if (!out.commit(console)) return false;
+    if (!reads->reportEnd(console)) return RunEnd::Stopped;
+    if (auto committed = out.commit(); !committed) return committed.failure();
     const std::int64_t input = reads->inputCount();
     console.say("\nreads: input=", input, ", written=", written,
-                ", with other symbols than A, C, G, T (left out)=", input - written,
-                "\ncoded reads: ", s.codedPath);
-    return true;
+                ", with other symbols than A, C, G, T (left out)=", input - written, "\ncoded reads: ", s.codedPath);
+    return RunEnd::Complete;
+}
+
+constexpr ParamSpec kParameters[] = {
+    {"pthLetters", ParamType::File, "letter genome or letter reads file", "?", {}},
+    {"fileKind", ParamType::Str, "kind of file: genome or reads", "genome", {}},
+    {"diRes", ParamType::Dir, "result directory", "?", {}},
+    {"outName", ParamType::Str, "output name (blank: the input's name)", "blank", {}},
+    kThreadsParameter,
+};
+
+constexpr OutputSpec kOutputs[] = {{"{diRes}/{outName}.bin", true}};
+
+RunOutcome run(RunContext& context, const Parameters& parameters) {
+    Console& console = context.console;
+    const auto settings = readSettings(parameters);
+    if (!settings) return settings.failure();
+    const CodingSettings& s = *settings;
+
+    console.say("procedure  fLettersToCodes", s.kind == FileKind::Genome ? "\nletter genome " : "\nletter reads  ",
+                s.inputPath, "\ncoded file    ", s.codedPath);
+    console.waitKey();
+    console.say("\nexecuting...");
+
+    auto out = ResultFile::create(s.codedPath, {s.inputPath, parameters.path()});
+    if (!out) return out.failure();
+    return s.kind == FileKind::Genome ? codeGenome(console, s, *out) : codeReads(context, s, *out);
 }
 
 }  // namespace
 
-bool fLettersToCodes(RunContext& context, const std::string& parameterFile) {
-    Console& console = context.console;
-    auto table = loadParameters(console, parameterFile, kLettersToCodesParameters);
-    if (!table) return false;
-    const auto settings = readSettings(console, *table);
-    if (!settings) return false;
-    const CodingSettings& s = *settings;
-
-    console.say("procedure  fLettersToCodes",
-                s.kind == FileKind::Genome ? "\nletter genome " : "\nletter reads  ", s.inputPath,
-                "\ncoded file    ", s.codedPath);
-    console.waitKey();
-    console.say("\nexecuting...");
-
-    auto out = ResultFile::create(console, s.codedPath, {s.inputPath, parameterFile});
-    if (!out) return false;
-    return s.kind == FileKind::Genome ? codeGenome(console, s, *out) : codeReads(context, s, *out);
-}
+RUZ_ANALYSIS(kLettersToCodes) = {"fLettersToCodes", run,
+                                 "write the coded form of a letter genome or letter reads file", ReadsForm::None,
+                                 kParameters, kOutputs};
 
 }  // namespace ruz

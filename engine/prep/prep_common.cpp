@@ -24,12 +24,11 @@ std::string shownSymbol(unsigned char byte) {
     return std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15];
 }
 
-std::optional<OutputForms> outputForms(Console& console, std::string_view value) {
+Outcome<OutputForms> outputForms(std::string_view value) {
     if (value == "letter") return OutputForms{true, false};
     if (value == "coded") return OutputForms{false, true};
     if (value == "both" || isBlank(value)) return OutputForms{true, true};
-    console.fail("\nparameter outForm = \"", value, "\": write letter, coded or both");
-    return std::nullopt;
+    return failure("\nparameter outForm = \"", value, "\": write letter, coded or both");
 }
 
 bool isBlank(std::string_view value) { return value.empty() || value == "blank"; }
@@ -53,17 +52,14 @@ std::string fileNamePart(std::string_view text) {
     return part;
 }
 
-std::optional<std::string> outputStem(Console& console, std::string_view outName,
-                                      const std::string& derived) {
+Outcome<std::string> outputStem(std::string_view outName, const std::string& derived) {
     if (isBlank(outName)) return derived;
     bool plain = outName != "." && outName != "..";
     for (const char c : outName)
         if (platform::isPathSeparator(c) || c == '\0') plain = false;
-    if (!plain) {
-        console.fail("\nparameter outName = \"", outName,
-                     "\": give a file name without a directory (the files go into diRes)");
-        return std::nullopt;
-    }
+    if (!plain)
+        return failure("\nparameter outName = \"", outName,
+                       "\": give a file name without a directory (the files go into diRes)");
     return std::string(outName);
 }
 

@@ -28,7 +28,7 @@ struct OutputForms {
 };
 
 // Reads outForm; anything else is refused with a message naming it.
-std::optional<OutputForms> outputForms(Console& console, std::string_view value);
+Outcome<OutputForms> outputForms(std::string_view value);
 
 // True for the values that leave an optional text parameter unset: the
 // empty text and the word "blank".
@@ -45,8 +45,7 @@ std::string fileNamePart(std::string_view text);
 // The output stem: outName when it is set, else `derived`. An outName that
 // holds a directory separator, is "." or "..", or a NUL byte is refused with
 // a message naming it.
-std::optional<std::string> outputStem(Console& console, std::string_view outName,
-                                      const std::string& derived);
+Outcome<std::string> outputStem(std::string_view outName, const std::string& derived);
 
 // Letters as the letter files hold them: a, c, g, t in capitals; every other
 // letter in capitals too; other bytes unchanged.

@@ -19,7 +19,6 @@
 
 #include "core/files.h"
 #include "core/params.h"
-#include "prep_analyses.h"
 #include "prep_common.h"
 #include "sequence_reader.h"
 
@@ -39,32 +38,31 @@ struct GenomeSettings {
 };
 
 // nonAcgt: "refuse" (or blank), or one base letter in either case.
-std::optional<char> replacementBase(Console& console, std::string_view value) {
+Outcome<char> replacementBase(std::string_view value) {
     if (isBlank(value) || value == "refuse") return char{0};
     if (value.size() == 1 && nucleotideCode[static_cast<unsigned char>(value[0])] != kNotNucleotide)
         return upperCase(value[0]);
-    console.fail("\nparameter nonAcgt = \"", value,
-                 "\": write refuse, or the base (A, C, G or T) that replaces other letters");
-    return std::nullopt;
+    return failure("\nparameter nonAcgt = \"", value,
+                   "\": write refuse, or the base (A, C, G or T) that replaces other letters");
 }
 
-std::optional<GenomeSettings> readSettings(Console& console, ParameterTable& table) {
+Outcome<GenomeSettings> readSettings(const Parameters& parameters) {
     GenomeSettings s;
-    s.fastaPath = table.lookup("pthFasta");
-    const std::string& seqName = table.lookup("seqName");
+    s.fastaPath = parameters.text("pthFasta");
+    const std::string& seqName = parameters.text("seqName");
     if (!isBlank(seqName)) s.seqName = seqName;
-    const auto forms = outputForms(console, table.lookup("outForm"));
-    if (!forms) return std::nullopt;
+    const auto forms = outputForms(parameters.text("outForm"));
+    if (!forms) return forms.failure();
     s.forms = *forms;
-    const auto replacement = replacementBase(console, table.lookup("nonAcgt"));
-    if (!replacement) return std::nullopt;
+    const auto replacement = replacementBase(parameters.text("nonAcgt"));
+    if (!replacement) return replacement.failure();
     s.replacement = *replacement;
-    const auto prefix = resultPrefix(console, table.lookup("diRes"));
-    if (!prefix) return std::nullopt;
+    const auto prefix = resultPrefix(parameters.text("diRes"));
+    if (!prefix) return prefix.failure();
     std::string derived = inputStem(s.fastaPath);
     if (!s.seqName.empty()) derived.append("_").append(fileNamePart(s.seqName));
-    const auto stem = outputStem(console, table.lookup("outName"), derived);
-    if (!stem) return std::nullopt;
+    const auto stem = outputStem(parameters.text("outName"), derived);
+    if (!stem) return stem.failure();
     if (s.forms.letter) s.letterPath = *prefix + *stem + ".txt";
     if (s.forms.coded) s.codedPath = *prefix + *stem + ".bin";
     return s;
@@ -87,84 +85,84 @@ std::string recordLabel(const SequenceReader& reader) {
     return label;
 }
 
-// Reads up to the record asked for. False after a message: the file is
-// malformed, holds FASTQ, or has no record of that name.
-bool findRecord(Console& console, SequenceReader& reader, const std::string& seqName) {
+// Reads up to the record asked for. Fails when the file is malformed,
+// holds FASTQ, or has no record of that name.
+Outcome<void> findRecord(SequenceReader& reader, const std::string& seqName) {
     for (;;) {
         const auto status = reader.next();
-        if (status == SequenceReader::Status::Failed) return reader.reportEnd(console);
-        if (status == SequenceReader::Status::End) {
-            console.fail("\n", reader.path(), ": no record is named ", seqName, " (",
-                         reader.recordCount(), reader.recordCount() == 1 ? " record" : " records",
-                         " read)");
-            return false;
-        }
-        if (reader.format() == SequenceFormat::Fastq) {
-            console.fail("\n", reader.path(), " is a FASTQ file: a genome comes as FASTA");
-            return false;
-        }
-        if (seqName.empty() || reader.name() == seqName) return true;
+        if (status == SequenceReader::Status::Failed) return reader.reportEnd();
+        if (status == SequenceReader::Status::End)
+            return failure("\n", reader.path(), ": no record is named ", seqName, " (", reader.recordCount(),
+                           reader.recordCount() == 1 ? " record" : " records", " read)");
+        if (reader.format() == SequenceFormat::Fastq)
+            return failure("\n", reader.path(), " is a FASTQ file: a genome comes as FASTA");
+        if (seqName.empty() || reader.name() == seqName) return {};
     }
 }
 
 // Checks the record's symbols and replaces other letters where asked.
-// Returns the number replaced, or nothing after a message.
-std::optional<std::int64_t> checkBases(Console& console, const SequenceReader& reader,
-                                       std::span<char> bases, char replacement) {
-    if (bases.empty()) {
-        console.fail("\n", recordLabel(reader), ": the record holds no bases");
-        return std::nullopt;
-    }
+// Returns the number replaced.
+Outcome<std::int64_t> checkBases(const SequenceReader& reader, std::span<char> bases, char replacement) {
+    if (bases.empty()) return failure("\n", recordLabel(reader), ": the record holds no bases");
     const SymbolSurvey survey = surveySymbols(bases);
     if (survey.count == 0) return 0;
-    if (!replacement) {
-        console.fail("\n", recordLabel(reader), ": ", survey.describe(),
-                     "; set nonAcgt to the base that replaces the letters among them");
-        return std::nullopt;
-    }
-    if (survey.letters < survey.count) {
-        console.fail("\n", recordLabel(reader), ": ", survey.describe(),
-                     "; only letters are replaced, other symbols are refused");
-        return std::nullopt;
-    }
+    if (!replacement)
+        return failure("\n", recordLabel(reader), ": ", survey.describe(),
+                       "; set nonAcgt to the base that replaces the letters among them");
+    if (survey.letters < survey.count)
+        return failure("\n", recordLabel(reader), ": ", survey.describe(),
+                       "; only letters are replaced, other symbols are refused");
     replaceNonBaseLetters(bases, replacement);
     return survey.count;
 }
 
-}  // namespace
+constexpr ParamSpec kParameters[] = {
+    {"pthFasta", ParamType::File, "FASTA file of the genome (.fa or .fa.gz)", "?", {}},
+    {"seqName", ParamType::Str, "record name (blank: the first record)", "blank", {}},
+    {"diRes", ParamType::Dir, "result directory", "?", {}},
+    {"outName", ParamType::Str, "output name (blank: the FASTA file's name)", "blank", {}},
+    {"outForm", ParamType::Str, "files written: letter, coded or both", "both", {}},
+    {"nonAcgt", ParamType::Str, "other letters (N...): refuse, or the base A/C/G/T put instead", "refuse", {}},
+    kThreadsParameter,
+};
 
-bool fPrepGenome(RunContext& context, const std::string& parameterFile) {
+constexpr OutputSpec kOutputs[] = {
+    {"{diRes}/{outName}.txt", true},
+    {"{diRes}/{outName}.bin", false},
+};
+
+RunOutcome run(RunContext& context, const Parameters& parameters) {
     Console& console = context.console;
-    auto table = loadParameters(console, parameterFile, kPrepGenomeParameters);
-    if (!table) return false;
-    const auto settings = readSettings(console, *table);
-    if (!settings) return false;
+    const auto settings = readSettings(parameters);
+    if (!settings) return settings.failure();
     const GenomeSettings& s = *settings;
 
     echo(console, s);
     console.waitKey();
     console.say("\nexecuting...");
 
-    auto reader = prep::SequenceReader::open(console, s.fastaPath);
-    if (!reader) return false;
+    auto reader = prep::SequenceReader::open(s.fastaPath);
+    if (!reader) return reader.failure();
     // The letter and the coded genome form one result set: both land, or
     // neither does.
-    ResultSet results({s.fastaPath, parameterFile});
+    ResultSet results({s.fastaPath, parameters.path()});
     ResultFile* letterFile = nullptr;
     ResultFile* codedFile = nullptr;
     if (s.forms.letter) {
-        letterFile = results.create(console, s.letterPath);
-        if (!letterFile) return false;
+        auto file = results.create(s.letterPath);
+        if (!file) return file.failure();
+        letterFile = *file;
     }
     if (s.forms.coded) {
-        codedFile = results.create(console, s.codedPath);
-        if (!codedFile) return false;
+        auto file = results.create(s.codedPath);
+        if (!file) return file.failure();
+        codedFile = *file;
     }
 
-    if (!findRecord(console, *reader, s.seqName)) return false;
-    const std::span<char> bases = reader->sequence();
-    const auto replaced = checkBases(console, *reader, bases, s.replacement);
-    if (!replaced) return false;
+    if (auto found = findRecord(**reader, s.seqName); !found) return found.failure();
+    const std::span<char> bases = (*reader)->sequence();
+    const auto replaced = checkBases(**reader, bases, s.replacement);
+    if (!replaced) return replaced.failure();
 
     // Capitals first, then codes over the same bytes: one copy of the genome.
     toCapitals(bases);
@@ -173,15 +171,21 @@ bool fPrepGenome(RunContext& context, const std::string& parameterFile) {
         toCodes(bases);
         std::fwrite(bases.data(), 1, bases.size(), codedFile->get());
     }
-    if (!results.commit(console)) return false;
+    if (auto committed = results.commit(); !committed) return committed.failure();
 
-    console.say("\n", recordLabel(*reader), ": ", bases.size(), " bases");
+    console.say("\n", recordLabel(**reader), ": ", bases.size(), " bases");
     if (*replaced > 0)
-        console.say("\n", *replaced, *replaced == 1 ? " letter" : " letters",
-                    " other than A, C, G, T replaced by ", s.replacement);
+        console.say("\n", *replaced, *replaced == 1 ? " letter" : " letters", " other than A, C, G, T replaced by ",
+                    s.replacement);
     if (letterFile) console.say("\nletter genome: ", s.letterPath);
     if (codedFile) console.say("\ncoded genome: ", s.codedPath);
-    return true;
+    return RunEnd::Complete;
 }
+
+}  // namespace
+
+RUZ_ANALYSIS(kPrepGenome) = {"fPrepGenome", run,
+                             "write a letter and/or coded genome file from one record of a FASTA(.gz) file",
+                             ReadsForm::None, kParameters, kOutputs};
 
 }  // namespace ruz

@@ -24,7 +24,6 @@
 #include "core/context.h"
 #include "core/files.h"
 #include "core/params.h"
-#include "prep_analyses.h"
 #include "prep_common.h"
 #include "sequence_reader.h"
 
@@ -125,72 +124,55 @@ struct ReadsSettings {
     std::string logPath;
 };
 
-// An optional size: blank gives `unset`; otherwise a whole number that is
-// not negative.
-std::optional<std::int32_t> optionalSize(Console& console, ParameterTable& table,
-                                         const std::string& name, std::int32_t unset) {
-    const std::string& text = table.lookup(name);
-    if (isBlank(text)) return unset;
-    const auto value = intParameter(console, name, text);
-    if (!value) return std::nullopt;
-    if (*value < 0) {
-        console.fail("\nparameter ", shownNumber(name, text, *value), " must not be negative");
-        return std::nullopt;
-    }
-    noteReading(console, name, text, *value);
-    return value;
+// An optional size: blank gives `unset`; otherwise a number by its rule.
+Outcome<std::int32_t> optionalSize(Console& console, const Parameters& parameters, std::string_view name,
+                                   std::int32_t unset) {
+    if (isBlank(parameters.text(name))) return unset;
+    return parameters.number(console, name);
 }
 
-bool readRules(Console& console, ParameterTable& table, ReadRules& rules) {
-    const auto minSize = optionalSize(console, table, "rMinSz", 1);
-    if (!minSize) return false;
-    const auto maxSize = optionalSize(console, table, "rMaxSz", kLongestRead);
-    if (!maxSize) return false;
-    const std::string maxText = isBlank(table.lookup("rMaxSz")) ? std::to_string(kLongestRead)
-                                                                 : table.lookup("rMaxSz");
-    if (*maxSize > kLongestRead) {
-        console.fail("\nparameter ", shownNumber("rMaxSz", maxText, *maxSize), " is above ",
-                     kLongestRead, ", the longest line a reads file may hold");
-        return false;
-    }
+Outcome<ReadRules> readRules(Console& console, const Parameters& parameters) {
+    const auto minSize = optionalSize(console, parameters, "rMinSz", 1);
+    if (!minSize) return minSize.failure();
+    const auto maxSize = optionalSize(console, parameters, "rMaxSz", kLongestRead);
+    if (!maxSize) return maxSize.failure();
     if (*maxSize < *minSize) {
-        const std::string minText = isBlank(table.lookup("rMinSz")) ? "1" : table.lookup("rMinSz");
-        console.fail("\nparameter ", shownNumber("rMaxSz", maxText, *maxSize), " is below ",
-                     shownNumber("rMinSz", minText, *minSize));
-        return false;
+        const std::string& minText = parameters.text("rMinSz");
+        const std::string& maxText = parameters.text("rMaxSz");
+        return failure("\nparameter ", shownNumber("rMaxSz", isBlank(maxText) ? std::to_string(kLongestRead) : maxText, *maxSize),
+                       " is below ", shownNumber("rMinSz", isBlank(minText) ? "1" : minText, *minSize));
     }
-    const auto trimHead = optionalSize(console, table, "trimHeadSz", 0);
-    if (!trimHead) return false;
-    const auto trimTail = optionalSize(console, table, "trimTailSz", 0);
-    if (!trimTail) return false;
-    rules = {*minSize, *maxSize, *trimHead, *trimTail, false};
+    const auto trimHead = optionalSize(console, parameters, "trimHeadSz", 0);
+    if (!trimHead) return trimHead.failure();
+    const auto trimTail = optionalSize(console, parameters, "trimTailSz", 0);
+    if (!trimTail) return trimTail.failure();
+    ReadRules rules{*minSize, *maxSize, *trimHead, *trimTail, false};
 
-    const std::string& withN = table.lookup("readsWithN");
+    const std::string& withN = parameters.text("readsWithN");
     if (withN == "keep") {
         rules.keepWithN = true;
     } else if (!isBlank(withN) && withN != "drop") {
-        console.fail("\nparameter readsWithN = \"", withN, "\": write drop or keep");
-        return false;
+        return failure("\nparameter readsWithN = \"", withN, "\": write drop or keep");
     }
-    return true;
+    return rules;
 }
 
-std::optional<ReadsSettings> readSettings(Console& console, ParameterTable& table) {
+Outcome<ReadsSettings> readSettings(Console& console, const Parameters& parameters) {
     ReadsSettings s;
-    s.inputPath = table.lookup("pthFastq");
-    const auto forms = outputForms(console, table.lookup("outForm"));
-    if (!forms) return std::nullopt;
+    s.inputPath = parameters.text("pthFastq");
+    const auto forms = outputForms(parameters.text("outForm"));
+    if (!forms) return forms.failure();
     s.forms = *forms;
-    if (!readRules(console, table, s.rules)) return std::nullopt;
-    if (s.rules.keepWithN && s.forms.coded) {
-        console.fail("\nparameter readsWithN = keep: a coded reads file cannot hold N;"
-                     " drop them or set outForm to letter");
-        return std::nullopt;
-    }
-    const auto prefix = resultPrefix(console, table.lookup("diRes"));
-    if (!prefix) return std::nullopt;
-    const auto stem = outputStem(console, table.lookup("outName"), inputStem(s.inputPath));
-    if (!stem) return std::nullopt;
+    const auto rules = readRules(console, parameters);
+    if (!rules) return rules.failure();
+    s.rules = *rules;
+    if (s.rules.keepWithN && s.forms.coded)
+        return failure("\nparameter readsWithN = keep: a coded reads file cannot hold N;"
+                       " drop them or set outForm to letter");
+    const auto prefix = resultPrefix(parameters.text("diRes"));
+    if (!prefix) return prefix.failure();
+    const auto stem = outputStem(parameters.text("outName"), inputStem(s.inputPath));
+    if (!stem) return stem.failure();
     if (s.forms.letter) s.letterPath = *prefix + *stem + ".txt";
     if (s.forms.coded) s.codedPath = *prefix + *stem + ".bin";
     s.logPath = *prefix + *stem + "_PrepLog.txt";
@@ -235,26 +217,27 @@ struct ReadsOutputs {
     ResultFile* log = nullptr;
 };
 
-std::optional<ReadsOutputs> createOutputs(Console& console, const ReadsSettings& s,
-                                          const std::string& parameterFile) {
+Outcome<ReadsOutputs> createOutputs(const ReadsSettings& s, const std::string& parameterFile) {
     ReadsOutputs out{ResultSet({s.inputPath, parameterFile})};
     if (s.forms.letter) {
-        out.letters = out.results.create(console, s.letterPath);
-        if (!out.letters) return std::nullopt;
+        auto file = out.results.create(s.letterPath);
+        if (!file) return file.failure();
+        out.letters = *file;
     }
     if (s.forms.coded) {
-        out.codes = out.results.create(console, s.codedPath);
-        if (!out.codes) return std::nullopt;
+        auto file = out.results.create(s.codedPath);
+        if (!file) return file.failure();
+        out.codes = *file;
     }
-    out.log = out.results.create(console, s.logPath);
-    if (!out.log) return std::nullopt;
+    auto log = out.results.create(s.logPath);
+    if (!log) return log.failure();
+    out.log = *log;
     return out;
 }
 
 // The reads loop: every record is judged, counted and, when kept, written.
-// False when the input is malformed or unreadable (reported).
-bool convertReads(Console& console, SequenceReader& reader, const ReadRules& rules,
-                  ReadsOutputs& out, ReadCounts& counts) {
+// Fails when the input is malformed or unreadable.
+Outcome<void> convertReads(SequenceReader& reader, const ReadRules& rules, ReadsOutputs& out, ReadCounts& counts) {
     std::optional<BlockWriter> letters, codes;
     if (out.letters) letters.emplace(out.letters->get());
     if (out.codes) codes.emplace(out.codes->get());
@@ -268,35 +251,56 @@ bool convertReads(Console& console, SequenceReader& reader, const ReadRules& rul
     }
     if (letters) letters->flush();
     if (codes) codes->flush();
-    return reader.reportEnd(console);
+    return reader.reportEnd();
 }
 
-}  // namespace
+constexpr ParamSpec kParameters[] = {
+    {"pthFastq", ParamType::File, "reads file: FASTQ or FASTA, plain or .gz", "?", {}},
+    {"diRes", ParamType::Dir, "result directory", "?", {}},
+    {"outName", ParamType::Str, "output name (blank: the reads file's name)", "blank", {}},
+    {"outForm", ParamType::Str, "files written: letter, coded or both", "both", {}},
+    {"rMinSz", ParamType::Int, "shortest read kept, after trimming", "1", kNotNegative},
+    {"rMaxSz", ParamType::Int, "longest read kept, after trimming (5119 at most)", "5119",
+     NumberRule{0, kLongestRead, "must not be negative", "the longest line a reads file may hold", false}},
+    {"trimHeadSz", ParamType::Int, "bases cut from the start of every read", "0", kNotNegative},
+    {"trimTailSz", ParamType::Int, "bases cut from the end of every read", "0", kNotNegative},
+    {"readsWithN", ParamType::Str, "reads holding N: drop, or keep (letter files only)", "drop", {}},
+};
 
-bool fPrepReads(RunContext& context, const std::string& parameterFile) {
+constexpr OutputSpec kOutputs[] = {
+    {"{diRes}/{outName}.txt", true},
+    {"{diRes}/{outName}.bin", false},
+    {"{diRes}/{outName}_PrepLog.txt", false},
+};
+
+RunOutcome run(RunContext& context, const Parameters& parameters) {
     Console& console = context.console;
-    auto table = loadParameters(console, parameterFile, kPrepReadsParameters);
-    if (!table) return false;
-    const auto settings = readSettings(console, *table);
-    if (!settings) return false;
+    const auto settings = readSettings(console, parameters);
+    if (!settings) return settings.failure();
     const ReadsSettings& s = *settings;
 
     echo(console, s);
     console.waitKey();
     console.say("\nexecuting...");
 
-    auto reader = SequenceReader::open(console, s.inputPath);
-    if (!reader) return false;
-    auto outputs = createOutputs(console, s, parameterFile);
-    if (!outputs) return false;
+    auto reader = SequenceReader::open(s.inputPath);
+    if (!reader) return reader.failure();
+    auto outputs = createOutputs(s, parameters.path());
+    if (!outputs) return outputs.failure();
     ReadCounts counts;
-    if (!convertReads(console, *reader, s.rules, *outputs, counts)) return false;
+    if (auto converted = convertReads(**reader, s.rules, *outputs, counts); !converted) return converted.failure();
 
     const std::string log = logText(s, counts);
     std::fwrite(log.data(), 1, log.size(), outputs->log->get());
-    if (!outputs->results.commit(console)) return false;
+    if (auto committed = outputs->results.commit(); !committed) return committed.failure();
     console.say(countsText(counts, s.rules.keepWithN));
-    return true;
+    return RunEnd::Complete;
 }
+
+}  // namespace
+
+RUZ_ANALYSIS(kPrepReads) = {"fPrepReads", run,
+                            "write letter and/or coded reads files from a FASTQ(.gz) or FASTA(.gz) file",
+                            ReadsForm::Sequences, kParameters, kOutputs};
 
 }  // namespace ruz

@@ -54,12 +54,12 @@ struct SequenceReader::Parser {
     }
 };
 
-std::unique_ptr<SequenceReader> SequenceReader::open(Console& console, const std::string& path) {
-    // The stream opener refuses directories and prints the engine's message
-    // for files that cannot be opened.
-    FilePtr file = openStream(console, path);
-    if (!file) return nullptr;
-    auto parser = std::make_unique<Parser>(std::move(file));
+Outcome<std::unique_ptr<SequenceReader>> SequenceReader::open(const std::string& path) {
+    // The stream opener refuses what is not a regular file, with the
+    // engine's message for files that cannot be opened.
+    auto file = openStream(path);
+    if (!file) return file.failure();
+    auto parser = std::make_unique<Parser>(std::move(*file));
     parser->seq = kseq_init(&parser->source);
     if (!parser->seq || !parser->seq->f || !parser->seq->f->buf) throw std::bad_alloc();
     return std::unique_ptr<SequenceReader>(new SequenceReader(path, std::move(parser)));
@@ -77,10 +77,9 @@ std::string_view SequenceReader::name() const {
 
 std::span<char> SequenceReader::sequence() { return {parser_->seq->seq.s, sequenceLength_}; }
 
-bool SequenceReader::reportEnd(Console& console) const {
-    if (status_ != Status::Failed) return true;
-    console.fail(problem_);
-    return false;
+Outcome<void> SequenceReader::reportEnd() const {
+    if (status_ != Status::Failed) return {};
+    return failure(problem_);
 }
 
 SequenceReader::Status SequenceReader::next() {

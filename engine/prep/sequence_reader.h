@@ -33,7 +33,7 @@ class SequenceReader {
 public:
     // Opens the file; when it cannot be opened prints "\ni can't open\n" +
     // path (the stream opener's words), waits for a key and returns null.
-    static std::unique_ptr<SequenceReader> open(Console& console, const std::string& path);
+    static Outcome<std::unique_ptr<SequenceReader>> open(const std::string& path);
 
     SequenceReader(const SequenceReader&) = delete;
     SequenceReader& operator=(const SequenceReader&) = delete;
@@ -61,9 +61,8 @@ public:
     // The message of a Failed reading, beginning with "\n".
     const std::string& problem() const { return problem_; }
 
-    // After Failed: prints the problem with a key wait and returns false;
-    // otherwise returns true.
-    bool reportEnd(Console& console) const;
+    // After Failed: the problem as a failure.
+    Outcome<void> reportEnd() const;
 
     struct Parser;  // the record parser over the decompressed stream
 

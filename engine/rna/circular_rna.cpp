@@ -23,7 +23,6 @@
 #include "core/settings.h"
 #include "rna/circular_search.h"
 #include "rna/parted_search.h"
-#include "rna/rna_analyses.h"
 
 namespace ruz {
 
@@ -61,19 +60,17 @@ struct RunFiles {
     RecordFiles records;
 };
 
-std::optional<RunFiles> createFiles(Console& console, const ArgumentSettings& s,
-                                    const std::string& parameterFile) {
-    ResultSet results({s.genomePath, s.readsPath, parameterFile});
+Outcome<RunFiles> createFiles(const ArgumentSettings& s) {
+    ResultSet results({s.genomePath, s.readsPath, s.parameterFile});
     const std::string reportPath = s.resultDirectory + baseName(s.readsPath) + "_RCircular.txt";
-    ResultFile* report = results.create(console, reportPath);
-    if (!report) return std::nullopt;
-    const FilePtr genome = openFile(console, s.genomePath, "rb");
-    if (!genome) return std::nullopt;
-    auto upper = RecordSpill<SegmentRecord>::create(console, s.resultDirectory + "CycledUp", reportPath);
-    if (!upper) return std::nullopt;
-    auto lower = RecordSpill<SegmentRecord>::create(console, s.resultDirectory + "CycledLw", reportPath);
-    if (!lower) return std::nullopt;
-    return RunFiles{std::move(results), report, {std::move(*upper), std::move(*lower)}};
+    auto report = results.create(reportPath);
+    if (!report) return report.failure();
+    if (auto genome = openFile(s.genomePath, "rb"); !genome) return genome.failure();
+    auto upper = RecordSpill<SegmentRecord>::create(s.resultDirectory + "CycledUp", reportPath);
+    if (!upper) return upper.failure();
+    auto lower = RecordSpill<SegmentRecord>::create(s.resultDirectory + "CycledLw", reportPath);
+    if (!lower) return lower.failure();
+    return RunFiles{std::move(results), *report, {std::move(*upper), std::move(*lower)}};
 }
 
 // Adds one read's outcome to the counts and its records to the record files.
@@ -97,10 +94,11 @@ void tally(ReadKind kind, std::span<const SegmentRecord> upper, std::span<const 
     files.lower.append(lower);
 }
 
+// How the scan ended when it did not fail (a reads file that cannot be
+// opened, a record file that cannot be written).
 enum class ScanEnd {
     Complete,  // read to the end, or to the record stop
     Cut,       // a long line or a read error stopped the reading (reported)
-    Failed,    // the reads file could not be opened or a record file written
 };
 
 // The outcomes of a batch's reads: read i's records are
@@ -112,11 +110,11 @@ struct BatchOutcomes {
     CircularOutcome scratch;  // one read's outcome, reused
 };
 
-ScanEnd scanReads(RunContext& context, const ArgumentSettings& s, const CircularSearch& search,
-                  CircularCounts& counts, RecordFiles& files) {
+Outcome<ScanEnd> scanReads(RunContext& context, const ArgumentSettings& s, const CircularSearch& search,
+                           CircularCounts& counts, RecordFiles& files) {
     Console& console = context.console;
-    auto reads = ReadsFile::open(console, s.readsPath);
-    if (!reads) return ScanEnd::Failed;
+    auto reads = ReadsFile::open(s.readsPath);
+    if (!reads) return reads.failure();
     console.say("\nseaching permuted reads");
     // The reads of a batch are examined on the run's threads; the batches
     // are tallied in the file's order, so the record stop falls on the read
@@ -159,8 +157,8 @@ ScanEnd scanReads(RunContext& context, const ArgumentSettings& s, const Circular
     // (and was perhaps read ahead) is not the run's concern.
     if (!stopped) counts.input = reads->inputCount();
     const bool readToEnd = stopped || reads->reportEnd(console);
-    if (!files.upper.finishWriting(console) || !files.lower.finishWriting(console))
-        return ScanEnd::Failed;
+    if (auto written = files.upper.finishWriting(); !written) return written.failure();
+    if (auto written = files.lower.finishWriting(); !written) return written.failure();
     return readToEnd ? ScanEnd::Complete : ScanEnd::Cut;
 }
 
@@ -208,12 +206,12 @@ void writeRecords(std::FILE* report, char sign, const std::vector<SegmentRecord>
     }
 }
 
-bool writeReport(Console& console, const ArgumentSettings& s, const CircularCounts& counts,
-                 RunFiles& files, const Strand& genome) {
-    auto upper = files.records.upper.readBack(console, "\nno memory rCycled");
-    if (!upper) return false;
-    auto lower = files.records.lower.readBack(console, "\nno memory rCycled");
-    if (!lower) return false;
+Outcome<void> writeReport(Console& console, const ArgumentSettings& s, const CircularCounts& counts,
+                          RunFiles& files, const Strand& genome) {
+    auto upper = files.records.upper.readBack("\nno memory rCycled");
+    if (!upper) return upper.failure();
+    auto lower = files.records.lower.readBack("\nno memory rCycled");
+    if (!lower) return lower.failure();
     std::FILE* report = files.report->get();
     const std::string header = headerText(s, counts, static_cast<std::int64_t>(upper->size()),
                                           static_cast<std::int64_t>(lower->size()));
@@ -224,36 +222,51 @@ bool writeReport(Console& console, const ArgumentSettings& s, const CircularCoun
     console.say("\nsaving...");
     writeRecords(report, '+', *upper, genome);
     writeRecords(report, '-', *lower, genome);
-    return files.results.commit(console);
+    return files.results.commit();
 }
 
-}  // namespace
+constexpr ParamSpec kParameters[] = {
+    {"diRes", ParamType::Dir, "result directory", "?", {}},
+    {"pthGnm", ParamType::File, "genome file: letters ACGT only, no header", "?", {}},
+    {"pthReads", ParamType::File, "reads file: letters, one read a line (LF or CR LF)", "?", {}},
+    {"rMinSz", ParamType::Int, "smallest read size analysed (12 or more to be searched)", "20", kNotNegative},
+    {"rMaxSz", ParamType::Int, "largest read size analysed", "100", {}},
+    kThreadsParameter,
+};
 
-bool fIdentifyCircularRna(RunContext& context, const std::string& parameterFile) {
+constexpr OutputSpec kOutputs[] = {{"{diRes}/{pthReads:base}_RCircular.txt", true}};
+
+RunOutcome run(RunContext& context, const Parameters& parameters) {
     Console& console = context.console;
-    const auto settings = loadArgumentSettings(console, parameterFile, kCircularRnaParameters);
-    if (!settings) return false;
+    const auto settings = readArgumentSettings(console, parameters);
+    if (!settings) return settings.failure();
     const ArgumentSettings& s = *settings;
     echo(console, s);
     console.waitKey();
     console.say("\nexecuting...");
 
-    auto files = createFiles(console, s, parameterFile);
-    if (!files) return false;
-    auto genome =
-        parted::loadKeyedGenome(console, s.genomePath, GenomeCheck::KindA, s.rMaxSz, context.threads);
-    if (!genome) return false;
+    auto files = createFiles(s);
+    if (!files) return files.failure();
+    auto genome = parted::loadKeyedGenome(s.genomePath, GenomeCheck::KindA, s.rMaxSz, context.threads);
+    if (!genome) return genome.failure();
 
     CircularCounts counts;
-    const ScanEnd scan = scanReads(
-        context, s, CircularSearch(genome->genome.upper, *genome->index, s.rMinSz, s.rMaxSz),
-        counts, files->records);
-    if (scan == ScanEnd::Failed) return false;
+    const auto scan = scanReads(
+        context, s, CircularSearch((*genome)->genome.upper, *(*genome)->index, s.rMinSz, s.rMaxSz), counts,
+        files->records);
+    if (!scan) return scan.failure();
     // The index goes before the records are read back: the two are never
     // held together.
-    genome->index.reset();
-    return writeReport(console, s, counts, *files, genome->genome.upper) &&
-           scan == ScanEnd::Complete;
+    (*genome)->index.reset();
+    if (auto written = writeReport(console, s, counts, *files, (*genome)->genome.upper); !written)
+        return written.failure();
+    return *scan == ScanEnd::Complete ? RunEnd::Complete : RunEnd::Stopped;
 }
+
+}  // namespace
+
+RUZ_ANALYSIS(kIdentifyCircularRna) = {"fIdentifyCircularRna", run,
+                                      "find circularly permuted reads on both strands", ReadsForm::Letters,
+                                      kParameters, kOutputs};
 
 }  // namespace ruz

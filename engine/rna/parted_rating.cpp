@@ -20,7 +20,6 @@
 #include "core/settings.h"
 #include "rna/parted_rating.h"
 #include "rna/parted_search.h"
-#include "rna/rna_analyses.h"
 
 namespace ruz {
 
@@ -36,16 +35,15 @@ using parted_rating::RatedPosition;
 using parted_rating::Ratings;
 
 enum class FileEnd {
-    Read,    // read to its end
-    Cut,     // a long line or a read error stopped the reading (reported)
-    Failed,  // could not be opened
+    Read,  // read to its end
+    Cut,   // a long line or a read error stopped the reading (reported)
 };
 
-FileEnd rateReadsFile(RunContext& context, const std::string& path, const ArgumentSettings& s,
-                      const PartedSearch& search, Ratings& ratings) {
+Outcome<FileEnd> rateReadsFile(RunContext& context, const std::string& path, const ArgumentSettings& s,
+                               const PartedSearch& search, Ratings& ratings) {
     Console& console = context.console;
-    auto reads = ReadsFile::open(console, path);
-    if (!reads) return FileEnd::Failed;
+    auto reads = ReadsFile::open(path);
+    if (!reads) return reads.failure();
     console.say("\nseaching parted reads");
     // The reads of a batch are searched on the run's threads; their tail
     // starts are rated batch after batch in the file's order.
@@ -76,30 +74,25 @@ FileEnd rateReadsFile(RunContext& context, const std::string& path, const Argume
 
 namespace parted_rating {
 
-ListEnd rateListedFiles(RunContext& context, const ArgumentSettings& s, const std::string& logPath,
-                        const PartedSearch& search, Ratings& ratings) {
+Outcome<ListEnd> rateListedFiles(RunContext& context, const ArgumentSettings& s, const std::string& logPath,
+                                 const PartedSearch& search, Ratings& ratings) {
     Console& console = context.console;
-    auto list = ReadsFile::open(console, s.listPath);
-    if (!list) return ListEnd::Failed;
+    auto list = ReadsFile::open(s.listPath);
+    if (!list) return list.failure();
     std::vector<char> line(kLineLimit);
     std::size_t length = 0;
     std::int64_t fileNumber = 0;
     while (list->next(line, length)) {
         const std::string name(line.data(), lengthWithoutCr(line.data(), length));
         if (name.empty()) continue;
-        if (name.find('\0') != std::string::npos) {
-            console.fail("\nline ", list->inputCount(), " of ", s.listPath, " holds a NUL byte");
-            return ListEnd::Failed;
-        }
+        if (name.find('\0') != std::string::npos)
+            return failure("\nline ", list->inputCount(), " of ", s.listPath, " holds a NUL byte");
         console.say("\n", ++fileNumber);
         const std::string path = s.readsDirectory + name;
-        if (sameFile(path, logPath)) {
-            console.fail("\nresult file ", logPath, " is an input of this run");
-            return ListEnd::Failed;
-        }
-        const FileEnd end = rateReadsFile(context, path, s, search, ratings);
-        if (end == FileEnd::Failed) return ListEnd::Failed;
-        if (end == FileEnd::Cut) return ListEnd::Cut;
+        if (sameFile(path, logPath)) return failure("\nresult file ", logPath, " is an input of this run");
+        const auto end = rateReadsFile(context, path, s, search, ratings);
+        if (!end) return end.failure();
+        if (*end == FileEnd::Cut) return ListEnd::Cut;
     }
     return list->reportEnd(console) ? ListEnd::Complete : ListEnd::Cut;
 }
@@ -121,33 +114,46 @@ void writeLog(std::FILE* log, const ArgumentSettings& s, const Ratings& ratings)
     }
 }
 
-}  // namespace
+constexpr ParamSpec kParameters[] = {
+    {"diRes", ParamType::Dir, "result directory", "?", {}},
+    {"diReads", ParamType::Dir, "directory of the listed reads files", "?", {}},
+    {"pthList", ParamType::File, "list file: one reads file name a line (LF or CR LF)", "?", {}},
+    {"pthGnm", ParamType::File, "coded genome file: one byte 0-3 a base", "?", {}},
+    {"rMinSz", ParamType::Int, "smallest read size analysed (16 or more to be parted)", "20", kNotNegative},
+    {"rMaxSz", ParamType::Int, "largest read size analysed", "100", {}},
+    kThreadsParameter,
+};
 
-bool fMatchReadsT_VarSzPartedRate(RunContext& context, const std::string& parameterFile) {
+constexpr OutputSpec kOutputs[] = {{"{diRes}/_RatingLog.txt", true}};
+
+RunOutcome run(RunContext& context, const Parameters& parameters) {
     Console& console = context.console;
-    const auto settings = loadArgumentSettings(console, parameterFile, kPartedRateParameters);
-    if (!settings) return false;
+    const auto settings = readArgumentSettings(console, parameters);
+    if (!settings) return settings.failure();
     const ArgumentSettings& s = *settings;
     // An empty diReads would put the listed names under the file system's root.
-    if (s.readsDirectory.size() == 1) {
-        console.fail("\nparameter diReads is empty: no directory of reads is given");
-        return false;
-    }
+    if (s.readsDirectory.size() == 1) return failure("\nparameter diReads is empty: no directory of reads is given");
     const std::string logPath = s.resultDirectory + "_RatingLog.txt";
-    ResultSet results({s.genomePath, s.listPath, parameterFile});
-    ResultFile* log = results.create(console, logPath);
-    if (!log) return false;
-    auto genome =
-        parted::loadKeyedGenome(console, s.genomePath, GenomeCheck::Coded, s.rMaxSz, context.threads);
-    if (!genome) return false;
+    ResultSet results({s.genomePath, s.listPath, s.parameterFile});
+    auto log = results.create(logPath);
+    if (!log) return log.failure();
+    auto genome = parted::loadKeyedGenome(s.genomePath, GenomeCheck::Coded, s.rMaxSz, context.threads);
+    if (!genome) return genome.failure();
 
-    Ratings ratings(genome->genome.length);
-    const ListEnd end = rateListedFiles(
-        context, s, logPath, PartedSearch(genome->genome.upper, *genome->index), ratings);
-    if (end == ListEnd::Failed) return false;
-    genome.reset();
-    writeLog(log->get(), s, ratings);
-    return results.commit(console) && end == ListEnd::Complete;
+    Ratings ratings((*genome)->genome.length);
+    const auto end = rateListedFiles(context, s, logPath,
+                                     PartedSearch((*genome)->genome.upper, *(*genome)->index), ratings);
+    if (!end) return end.failure();
+    genome->reset();
+    writeLog((*log)->get(), s, ratings);
+    if (auto committed = results.commit(); !committed) return committed.failure();
+    return *end == ListEnd::Complete ? RunEnd::Complete : RunEnd::Stopped;
 }
+
+}  // namespace
+
+RUZ_ANALYSIS(kMatchReadsT_VarSzPartedRate) = {"fMatchReadsT_VarSzPartedRate", run,
+                                              "rate the parted positions over a list of reads files",
+                                              ReadsForm::Codes, kParameters, kOutputs};
 
 }  // namespace ruz

@@ -71,10 +71,13 @@ private:
     std::vector<RatedPosition> rated_;  // by rising position
 };
 
-enum class ListEnd { Complete, Cut, Failed };
+// How the rating of a list ended when it did not fail (a file that cannot
+// be opened, a name that cannot be a file's): read to its end, or cut by a
+// long line or a read error (reported at once).
+enum class ListEnd { Complete, Cut };
 
 // Rates every reads file of the list, numbering the non-empty lines from 1.
-ListEnd rateListedFiles(RunContext& context, const ArgumentSettings& s, const std::string& logPath,
+Outcome<ListEnd> rateListedFiles(RunContext& context, const ArgumentSettings& s, const std::string& logPath,
                         const parted::PartedSearch& search, Ratings& ratings);
 
 }  // namespace ruz::parted_rating

@@ -22,7 +22,6 @@
 #include "core/report_text.h"
 #include "core/settings.h"
 #include "rna/parted_search.h"
-#include "rna/rna_analyses.h"
 
 namespace ruz {
 
@@ -68,13 +67,13 @@ private:
 };
 
 
-// Scans the reads; false when the reads file could not be opened. `readToEnd`
+// Scans the reads; fails when the reads file cannot be opened. `readToEnd`
 // is false when a long line or a read error stopped the reading (reported).
-bool scanReads(RunContext& context, const ArgumentSettings& s, const PartedSearch& search,
-               PartedResults& results, bool& readToEnd) {
+Outcome<void> scanReads(RunContext& context, const ArgumentSettings& s, const PartedSearch& search,
+                        PartedResults& results, bool& readToEnd) {
     Console& console = context.console;
-    auto reads = ReadsFile::open(console, s.readsPath);
-    if (!reads) return false;
+    auto reads = ReadsFile::open(s.readsPath);
+    if (!reads) return reads.failure();
     console.say("\nseaching parted reads");
     const auto inScope = [&](std::size_t n) {
         return n >= static_cast<std::size_t>(s.rMinSz) && n <= static_cast<std::size_t>(s.rMaxSz);
@@ -118,7 +117,7 @@ bool scanReads(RunContext& context, const ArgumentSettings& s, const PartedSearc
     // (and was perhaps read ahead) is not the run's concern.
     if (!stopped) results.input = reads->inputCount();
     readToEnd = stopped || reads->reportEnd(console);
-    return true;
+    return {};
 }
 
 std::string stemOf(const ArgumentSettings& s) {
@@ -172,13 +171,14 @@ struct PartedFiles {
     ResultFile* report = nullptr;
 };
 
-std::optional<PartedFiles> createFiles(Console& console, const ArgumentSettings& s,
-                                       const std::string& parameterFile) {
-    PartedFiles files{ResultSet({s.genomePath, s.readsPath, parameterFile})};
-    files.log = files.results.create(console, stemOf(s) + "_PartedLog.txt");
-    if (!files.log) return std::nullopt;
-    files.report = files.results.create(console, stemOf(s) + "_Parted.txt");
-    if (!files.report) return std::nullopt;
+Outcome<PartedFiles> createFiles(const ArgumentSettings& s) {
+    PartedFiles files{ResultSet({s.genomePath, s.readsPath, s.parameterFile})};
+    auto log = files.results.create(stemOf(s) + "_PartedLog.txt");
+    if (!log) return log.failure();
+    files.log = *log;
+    auto report = files.results.create(stemOf(s) + "_Parted.txt");
+    if (!report) return report.failure();
+    files.report = *report;
     return files;
 }
 
@@ -192,34 +192,53 @@ void writeReport(std::FILE* report, const PartedResults& results, const Strand& 
     writeStrand(report, "\n\nlower strand\t", results.lower, genome);
 }
 
-}  // namespace
+constexpr ParamSpec kParameters[] = {
+    {"diRes", ParamType::Dir, "result directory", "?", {}},
+    {"pthReads", ParamType::File, "coded reads file: bytes 0-3, one read a line", "?", {}},
+    {"pthGnm", ParamType::File, "coded genome file: one byte 0-3 a base", "?", {}},
+    {"rMinSz", ParamType::Int, "smallest read size analysed (16 or more to be parted)", "20", kNotNegative},
+    {"rMaxSz", ParamType::Int, "largest read size analysed", "100", {}},
+    kThreadsParameter,
+};
 
-bool fMatchReadsT_VarSzParted(RunContext& context, const std::string& parameterFile) {
+constexpr OutputSpec kOutputs[] = {
+    {"{diRes}/{pthReads:base}[{rMinSz}-{rMaxSz}]{pthGnm:base}_Parted.txt", true},
+    {"{diRes}/{pthReads:base}[{rMinSz}-{rMaxSz}]{pthGnm:base}_PartedLog.txt", false},
+};
+
+RunOutcome run(RunContext& context, const Parameters& parameters) {
     Console& console = context.console;
-    const auto settings = loadArgumentSettings(console, parameterFile, kPartedParameters);
-    if (!settings) return false;
+    const auto settings = readArgumentSettings(console, parameters);
+    if (!settings) return settings.failure();
     const ArgumentSettings& s = *settings;
-    auto files = createFiles(console, s, parameterFile);
-    if (!files) return false;
-    auto genome =
-        parted::loadKeyedGenome(console, s.genomePath, GenomeCheck::Coded, s.rMaxSz, context.threads);
-    if (!genome) return false;
+    auto files = createFiles(s);
+    if (!files) return files.failure();
+    auto genome = parted::loadKeyedGenome(s.genomePath, GenomeCheck::Coded, s.rMaxSz, context.threads);
+    if (!genome) return genome.failure();
 
     PartedResults results;
     bool readToEnd = true;
-    if (!scanReads(context, s, PartedSearch(genome->genome.upper, *genome->index), results,
-                   readToEnd))
-        return false;
+    if (auto scanned = scanReads(context, s, PartedSearch((*genome)->genome.upper, *(*genome)->index), results,
+                                 readToEnd);
+        !scanned)
+        return scanned.failure();
 
     console.say("\nsavig log-file");
     writeLog(files->log->get(), s, results);
     console.say("\nsorting...");
-    genome->index.reset();
+    (*genome)->index.reset();
     parted::sortSegments(results.upper);
     parted::sortSegments(results.lower);
     console.say("\nsaving...");
-    writeReport(files->report->get(), results, genome->genome.upper);
-    return files->results.commit(console) && readToEnd;
+    writeReport(files->report->get(), results, (*genome)->genome.upper);
+    if (auto committed = files->results.commit(); !committed) return committed.failure();
+    return readToEnd ? RunEnd::Complete : RunEnd::Stopped;
 }
+
+}  // namespace
+
+RUZ_ANALYSIS(kMatchReadsT_VarSzParted) = {"fMatchReadsT_VarSzParted", run,
+                                          "find reads whose tail lies just before their head", ReadsForm::Codes,
+                                          kParameters, kOutputs};
 
 }  // namespace ruz

@@ -34,20 +34,21 @@ std::int32_t marginFor(std::int32_t rMaxSz) {
     return std::clamp(rMaxSz, kKeyLength - 1, kLongestRead);
 }
 
-std::unique_ptr<KeyedGenome> loadKeyedGenome(Console& console, const std::string& path,
-                                             GenomeCheck check, std::int32_t rMaxSz, int threads) {
+Outcome<std::unique_ptr<KeyedGenome>> loadKeyedGenome(const std::string& path, GenomeCheck check,
+                                                      std::int32_t rMaxSz, int threads) {
     GenomeLoadOptions options;
     options.form = GenomeForm::Code;
     options.check = check;
     options.backMargin = options.frontMargin = marginFor(rMaxSz);
     options.memoryMessage = "\nno memory_PARTED";
     options.waitOnMemoryFailure = false;
-    auto genome = loadGenome(console, path, options);
-    if (!genome) return nullptr;
+    auto genome = loadGenome(path, options);
+    if (!genome) return genome.failure();
     auto keyed = std::make_unique<KeyedGenome>();
     keyed->genome = std::move(*genome);
-    keyed->index = build12Upper(console, keyed->genome.upper, "\nno memory_PARTED", threads);
-    if (!keyed->index) return nullptr;
+    auto index = build12Upper(keyed->genome.upper, "\nno memory_PARTED", threads);
+    if (!index) return index.failure();
+    keyed->index = std::move(*index);
     return keyed;
 }
 

@@ -187,10 +187,10 @@ std::int32_t marginFor(std::int32_t rMaxSz);
 // Loads a genome file in code form with front and back margins for reads of
 // up to rMaxSz bases and builds the 12-mer upper-strand index. `check`
 // chooses the file's form and messages: KindA for letter files, Coded for
-// coded files. Allocation failures print "\nno memory_PARTED" (no key
-// wait); every failure has printed its message when nothing is returned.
-std::unique_ptr<KeyedGenome> loadKeyedGenome(Console& console, const std::string& path,
-                                             GenomeCheck check, std::int32_t rMaxSz, int threads = 1);
+// coded files. Allocation failures give "\nno memory_PARTED" (no key
+// wait).
+Outcome<std::unique_ptr<KeyedGenome>> loadKeyedGenome(const std::string& path, GenomeCheck check,
+                                                      std::int32_t rMaxSz, int threads = 1);
 
 // Orders records by start, then by the bases before the key, then after it:
 // records with one start come in one defined order.

@@ -16,13 +16,28 @@
 #include "core/files.h"
 #include "core/params.h"
 #include "replaced_end.h"
-#include "rna_analyses.h"
 
 namespace ruz {
 
 namespace {
 
 using namespace replaced_end;
+
+constexpr ParamSpec kParameters[] = {
+    kLetterGenome,
+    kLetterReads,
+    kResultDirectory,
+    {"experimentId", ParamType::Str, "experiment name (blank: the reads file's)", "blank", {}},
+    kImmutSz,
+    kMutTipSz,
+    kMisNu,
+    kThreadsParameter,
+};
+
+constexpr OutputSpec kOutputs[] = {
+    {"{diRes}/{experimentId}_{immutSz}!{mutTipSz}!{misNu}!.txt", true},
+    {"{diRes}/{experimentId}_{immutSz}!{mutTipSz}!{misNu}!Log.txt", false},
+};
 
 struct RandExtParameters {
     std::string resultPrefix;
@@ -32,12 +47,12 @@ struct RandExtParameters {
     SizeTexts texts;
 };
 
-RandExtParameters readParameters(ParameterTable& table) {
+RandExtParameters readParameters(const Parameters& parameters) {
     RandExtParameters p;
-    p.genomePath = table.lookup("pthGnm");
-    p.readsPath = table.lookup("pthReads");
-    p.experimentId = table.lookup("experimentId");
-    p.texts = {table.lookup("immutSz"), table.lookup("mutTipSz"), table.lookup("misNu")};
+    p.genomePath = parameters.text("pthGnm");
+    p.readsPath = parameters.text("pthReads");
+    p.experimentId = parameters.text("experimentId");
+    p.texts = {parameters.text("immutSz"), parameters.text("mutTipSz"), parameters.text("misNu")};
     if (p.experimentId != "blank" && !p.experimentId.empty())
         p.experimentId = replaceDots(p.experimentId);
     return p;
@@ -56,47 +71,45 @@ std::string stemOf(const RandExtParameters& p) {
     return resultStem(p.resultPrefix, p.experimentId, p.texts);
 }
 
-}  // namespace
-
-bool RandExt(RunContext& context, const std::string& parameterFile) {
+RunOutcome run(RunContext& context, const Parameters& parameters) {
     Console& console = context.console;
-    auto table = loadParameters(console, parameterFile, kRandExtParameters);
-    if (!table) return false;
-    RandExtParameters p = readParameters(*table);
+    RandExtParameters p = readParameters(parameters);
     const auto sizes = convertSizes(console, p.texts);
-    if (!sizes) return false;
-    const auto prefix = resultPrefix(console, table->lookup("diRes"));
-    if (!prefix) return false;
+    if (!sizes) return sizes.failure();
+    const auto prefix = resultPrefix(parameters.text("diRes"));
+    if (!prefix) return prefix.failure();
     p.resultPrefix = *prefix;
 
     echo(console, p, *sizes);
     console.waitKey();
     console.say("\nexecuting...");
 
-    auto files = RunFiles::create(console, p.resultPrefix, stemOf(p),
-                                  {p.genomePath, p.readsPath, parameterFile});
-    if (!files) return false;
-    auto genome = loadIndexedGenome(console, p.genomePath, sizes->readSize() - 1, context.threads);
-    if (!genome) return false;
+    auto files = RunFiles::create(p.resultPrefix, stemOf(p), {p.genomePath, p.readsPath, parameters.path()});
+    if (!files) return files.failure();
+    auto genome = loadIndexedGenome(p.genomePath, sizes->readSize() - 1, context.threads);
+    if (!genome) return genome.failure();
 
     Task task[] = {{*sizes, &*files, {}}};
-    const ScanEnd scan = scanReads(context, p.readsPath, *genome, task);
-    if (scan == ScanEnd::Failed) return false;
+    const auto scan = scanReads(context, p.readsPath, **genome, task);
+    if (!scan) return scan.failure();
     const Counters& counters = task[0].counters;
-    if (counters.fellIntoGenome == 0) {
-        console.fail("\nno detected reads");
-        return false;
-    }
+    if (counters.fellIntoGenome == 0) return failure("\nno detected reads");
     // The scan's memory goes before the report: only the strands stay.
     context.buff.releaseLine();
-    genome->index.reset();
+    (*genome)->index.reset();
     console.say("\nsaving the result");
 
-    const bool written =
-        writeReport(context, genome->genome, *sizes, counters, *files,
-                    {"Ruzovizu::fCutRnaWithReplacedEnd", p.genomePath, p.readsPath});
+    const auto written = writeReport(context, (*genome)->genome, *sizes, counters, *files,
+                                     {"Ruzovizu::fCutRnaWithReplacedEnd", p.genomePath, p.readsPath});
     context.buff.releaseText();
-    return written && scan == ScanEnd::Complete;
+    if (!written) return written.failure();
+    return *scan == ScanEnd::Complete ? RunEnd::Complete : RunEnd::Stopped;
 }
+
+}  // namespace
+
+RUZ_ANALYSIS(kRandExt) = {"RandExt", run,
+                          "find reads whose end was replaced, with the entropy of the tips per site",
+                          ReadsForm::Letters, kParameters, kOutputs};
 
 }  // namespace ruz

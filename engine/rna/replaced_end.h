@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <span>
@@ -22,6 +23,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/analysis.h"
+#include "core/console.h"
 #include "core/context.h"
 #include "core/entropy.h"
 #include "core/files.h"
@@ -32,6 +35,25 @@
 namespace ruz::replaced_end {
 
 using SiteRecord = KeyedRecord;
+
+// The three sizes, in the parameters of RandExt and on the task lines of
+// RandExtTaskList. Their texts name the result files.
+inline constexpr ParamSpec kImmutSz = {"immutSz", ParamType::Int, "immutable start: exact match length", "20",
+                                       NumberRule{0, std::numeric_limits<std::int32_t>::max(),
+                                                  "must not be negative", {}, true}};
+inline constexpr ParamSpec kMutTipSz = {"mutTipSz", ParamType::Int, "mutable tip length (16 at most)", "6",
+                                        NumberRule{0, 16, "must not be negative",
+                                                   "the longest tip a tip code can hold", true}};
+inline constexpr ParamSpec kMisNu = {"misNu", ParamType::Int, "least mismatches in the tip", "2",
+                                     NumberRule{std::numeric_limits<std::int32_t>::min(),
+                                                std::numeric_limits<std::int32_t>::max(), {}, {}, true}};
+
+// The inputs both analyses read.
+inline constexpr ParamSpec kLetterGenome = {"pthGnm", ParamType::File, "genome file: letters ACGT only, no header",
+                                            "?", {}};
+inline constexpr ParamSpec kLetterReads = {"pthReads", ParamType::File, "reads file: letters, one read a line",
+                                           "?", {}};
+inline constexpr ParamSpec kResultDirectory = {"diRes", ParamType::Dir, "result directory", "?", {}};
 
 struct Sizes {
     std::int32_t immutSz = 0;
@@ -48,11 +70,10 @@ struct SizeTexts {
     std::string misNu;
 };
 
-// Converts the three sizes (mutTipSz, immutSz, misNu in this order) and
-// refuses what the read model cannot hold, and texts that are not plain
-// decimal numbers (they name the result files). Every refusal names the
-// parameter and its value, waits for a key and returns nothing.
-std::optional<Sizes> convertSizes(Console& console, const SizeTexts& texts);
+// Converts the three sizes (mutTipSz, immutSz, misNu in this order) by
+// their rules, and refuses a read size the read model cannot hold. Every
+// refusal names the parameter and its value.
+Outcome<Sizes> convertSizes(Console& console, const SizeTexts& texts);
 
 // "." becomes "_" (an experiment identifier enters file names).
 std::string replaceDots(std::string text);
@@ -79,9 +100,9 @@ struct IndexedGenome {
 
 // Loads a letter genome with its lower strand and a back margin of `margin`
 // letters (at least 11, so every 12-mer key lies inside the strand), then
-// indexes both strands. Failures print their messages.
-std::unique_ptr<IndexedGenome> loadIndexedGenome(Console& console, const std::string& path,
-                                                 std::int32_t margin, int threads = 1);
+// indexes both strands.
+Outcome<std::unique_ptr<IndexedGenome>> loadIndexedGenome(const std::string& path, std::int32_t margin,
+                                                          int threads = 1);
 
 // The four files of one run, created in this order: the upper and lower site
 // spills ("Rna_fiUp" and "Rna_fiLw" in the result directory, under names
@@ -97,9 +118,8 @@ struct RunFiles {
     ResultFile* log = nullptr;
 
     // `inputs`: the files the run reads, which no result may replace.
-    static std::optional<RunFiles> create(Console& console, const std::string& prefix,
-                                          const std::string& stem,
-                                          std::vector<std::string> inputs);
+    static Outcome<RunFiles> create(const std::string& prefix, const std::string& stem,
+                                    std::vector<std::string> inputs);
 };
 
 // One setting of the sizes with its files and counts. A scan serves several
@@ -111,12 +131,12 @@ struct Task {
     Counters counters;
 };
 
-// How a scan of the reads ended.
+// How a scan of the reads ended, when it did not fail (a reads file that
+// cannot be opened, a site file that cannot be written).
 enum class ScanEnd {
     Complete,  // the whole reads file was read
     Cut,       // a line too long or a read error stopped the reading (reported);
                // the reads before it were placed and are reported
-    Failed,    // the reads file could not be opened or a site file written
 };
 
 // Scans the reads file once for tasks that share a read size, on
@@ -126,8 +146,8 @@ enum class ScanEnd {
 // its first max(12, immutSz) letters match exactly and its tip differs from
 // the genome in at least misNu letters. The site spills are closed at the
 // end.
-ScanEnd scanReads(RunContext& context, const std::string& readsPath, const IndexedGenome& genome,
-                  std::span<Task> tasks);
+Outcome<ScanEnd> scanReads(RunContext& context, const std::string& readsPath, const IndexedGenome& genome,
+                           std::span<Task> tasks);
 
 // What the log names besides the counts.
 struct LogHead {
@@ -138,7 +158,7 @@ struct LogHead {
 
 // Reads the site spills back and writes the result table and the log, both
 // renamed into place once both are complete.
-bool writeReport(RunContext& context, const Genome& genome, const Sizes& sizes,
-                 const Counters& counters, RunFiles& files, const LogHead& head);
+Outcome<void> writeReport(RunContext& context, const Genome& genome, const Sizes& sizes,
+                          const Counters& counters, RunFiles& files, const LogHead& head);
 
 }  // namespace ruz::replaced_end

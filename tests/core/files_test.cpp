@@ -41,18 +41,20 @@ TEST(Files, SizeOfMissingFileOrDirectoryIsMinusOne) {
     EXPECT_EQ(fileSize(dir.path().string()), -1);
 }
 
-TEST(Files, OpenerReportsWithKeyWait) {
-    RecordingConsole rec;
-    EXPECT_FALSE(openFile(rec.console(), "/nonexistent/x.txt", "rb"));
-    EXPECT_EQ(rec.text(), "\ni can't open /nonexistent/x.txt");
-    EXPECT_EQ(rec.keyWaits(), 1);
+TEST(Files, OpenersFailWithTheirMessages) {
+    const auto file = openFile("/nonexistent/x.txt", "rb");
+    ASSERT_FALSE(file);
+    EXPECT_EQ(file.failure().message, "\ni can't open /nonexistent/x.txt");
+    EXPECT_TRUE(file.failure().waitsForKey);
+    const auto stream = openStream("/nonexistent/x.txt");
+    ASSERT_FALSE(stream);
+    EXPECT_EQ(stream.failure().message, "\ni can't open\n/nonexistent/x.txt");
 }
 
 TEST(Files, TemporaryFileGoesWithItsOwner) {
     test::TempDir dir;
-    RecordingConsole rec;
     {
-        auto temp = TempFile::create(rec.console(), dir.file("Rna_fiUp"));
+        auto temp = TempFile::create(dir.file("Rna_fiUp"));
         ASSERT_TRUE(temp);
         std::fputs("x", temp->get());
         EXPECT_EQ(dir.listing().size(), 1u);
@@ -66,8 +68,7 @@ TEST(FilesDeathTest, InterruptedRunLeavesNoTemporaryFile) {
     const std::string path = dir.file("Rna_fiLw.tmp");
     EXPECT_EXIT(
         {
-            RecordingConsole rec;
-            auto temp = TempFile::create(rec.console(), path);
+            auto temp = TempFile::create(path);
             std::fputs("site records", temp->get());
             std::fflush(temp->get());
             std::raise(SIGTERM);
@@ -77,12 +78,12 @@ TEST(FilesDeathTest, InterruptedRunLeavesNoTemporaryFile) {
 }
 
 TEST(Files, FailedWriteIsNotReportedAsSuccess) {
-    RecordingConsole rec;
     FilePtr full(std::fopen("/dev/full", "wb"));
     ASSERT_TRUE(full);
     std::fputs("a report that cannot land", full.get());
-    EXPECT_FALSE(closeWritten(rec.console(), full, "/dev/full"));
-    EXPECT_EQ(rec.text(), "\ni can't write /dev/full");
+    const auto closed = closeWritten(full, "/dev/full");
+    ASSERT_FALSE(closed);
+    EXPECT_EQ(closed.failure().message, "\ni can't write /dev/full");
 }
 #endif
 

@@ -1,5 +1,7 @@
 #include "core/genome.h"
 
+#include "core/console.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -23,9 +25,15 @@ std::string codesOf(const Strand& s, std::int64_t from, std::int64_t to) {
 
 class GenomeLoading : public ::testing::Test {
 protected:
-    std::optional<Genome> load(const std::string& bytes, const GenomeLoadOptions& options) {
+    // Loads `bytes` as g.txt; a failure is printed on `rec`.
+    Outcome<Genome> load(const std::string& bytes, const GenomeLoadOptions& options) {
         test::writeFile(dir.file("g.txt"), bytes);
-        return loadGenome(rec.console(), dir.file("g.txt"), options);
+        return loadPath(dir.file("g.txt"), options);
+    }
+    Outcome<Genome> loadPath(const std::string& path, const GenomeLoadOptions& options) {
+        auto genome = loadGenome(path, options);
+        if (!genome) rec.console().report(genome.failure());
+        return genome;
     }
     test::TempDir dir;
     RecordingConsole rec;
@@ -110,8 +118,8 @@ TEST_F(GenomeLoading, CodedGenomeIsCheckedByteByByte) {
 TEST_F(GenomeLoading, EmptyMissingAndUnreadableFilesAreReported) {
     EXPECT_FALSE(load("", GenomeLoadOptions{}));
     EXPECT_EQ(rec.text(), "\ngenome: empty file " + dir.file("g.txt"));
-    EXPECT_FALSE(loadGenome(rec.console(), dir.file("none.txt"), GenomeLoadOptions{}));
-    EXPECT_FALSE(loadGenome(rec.console(), dir.path().string(), GenomeLoadOptions{}));
+    EXPECT_FALSE(loadPath(dir.file("none.txt"), GenomeLoadOptions{}));
+    EXPECT_FALSE(loadPath(dir.path().string(), GenomeLoadOptions{}));
     EXPECT_EQ(rec.text(), "\ngenome: empty file " + dir.file("g.txt") + "\ni can't open " +
                               dir.file("none.txt") + "\ni can't open " + dir.path().string());
     EXPECT_EQ(rec.keyWaits(), 3);

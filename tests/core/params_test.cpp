@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 
 #include "core/console.h"
 #include "support/test_files.h"
@@ -18,33 +19,32 @@ TEST(ParameterTable, CrLfFileGivesTheSameNamesAndValuesAsLf) {
     for (const std::string& text : {lf, crlf}) {
         ParameterTable t = tableOf(text);
         EXPECT_EQ(t.size(), 2u);
-        EXPECT_EQ(t.lookup("pthGnm"), "/data/g.txt");
-        EXPECT_EQ(t.lookup("immutSz"), "20");
+        EXPECT_EQ(t.find("pthGnm"), "/data/g.txt");
+        EXPECT_EQ(t.find("immutSz"), "20");
     }
 }
 
 TEST(ParameterTable, LastRecordWinsAndValuesStayWhole) {
     ParameterTable t = tableOf(
         "a\nint\nrMinSz\n10\nb\nint\nrMinSz\n20\nc\nstr\nexperimentId\n  two\twords \n");
-    EXPECT_EQ(t.lookup("rMinSz"), "20");
-    EXPECT_EQ(t.lookup("experimentId"), "  two\twords ");
+    EXPECT_EQ(t.find("rMinSz"), "20");
+    EXPECT_EQ(t.find("experimentId"), "  two\twords ");
 }
 
-TEST(ParameterTable, MissingNameReadsEmptyAndIsRemembered) {
-    ParameterTable t = tableOf("");
+TEST(ParameterTable, MissingNameReadsEmptyAndIsNotAdded) {
+    const ParameterTable t = tableOf("");
+    EXPECT_EQ(t.find("diRes"), "");
+    EXPECT_FALSE(t.contains("diRes"));
     EXPECT_EQ(t.size(), 0u);
-    EXPECT_EQ(t.lookup("diRes"), "");
-    EXPECT_TRUE(t.contains("diRes"));
-    EXPECT_EQ(t.lookup("diRes"), "");
 }
 
 TEST(ParameterTable, RecordCutShortByTheEndIsStoredWithEmptyLines) {
     // Name present, value missing.
-    EXPECT_EQ(tableOf("c\nint\nmisNu").lookup("misNu"), "");
+    EXPECT_EQ(tableOf("c\nint\nmisNu").find("misNu"), "");
     EXPECT_TRUE(tableOf("c\nint\nmisNu").contains("misNu"));
     // Only a comment: a record with an empty name.
     ParameterTable onlyComment = tableOf("a\nint\nx\n1\nlonely comment\n");
-    EXPECT_EQ(onlyComment.lookup("x"), "1");
+    EXPECT_EQ(onlyComment.find("x"), "1");
     EXPECT_TRUE(onlyComment.contains(""));
     EXPECT_EQ(onlyComment.size(), 2u);
 }
@@ -53,55 +53,107 @@ TEST(ParameterTable, OverLongLineEndsTheReading) {
     const std::string longValue(500, 'x');
     ParameterTable t = tableOf("a\nint\nfirst\n1\nb\nstr\nsecond\n" + longValue +
                                "\nc\nint\nthird\n3\n");
-    EXPECT_EQ(t.lookup("first"), "1");
-    EXPECT_EQ(t.lookup("second"), "") << "an over-long value is not taken, not even cut";
+    EXPECT_EQ(t.find("first"), "1");
+    EXPECT_EQ(t.find("second"), "") << "an over-long value is not taken, not even cut";
     EXPECT_FALSE(t.contains("third"));
 
     const std::string fits(499, 'y');
-    EXPECT_EQ(tableOf("a\nstr\nv\n" + fits + "\n").lookup("v"), fits);
+    EXPECT_EQ(tableOf("a\nstr\nv\n" + fits + "\n").find("v"), fits);
 }
 
 TEST(ParameterTable, OnlyOneFinalCrOfNameAndValueIsDropped) {
     ParameterTable t = tableOf("c\r\nint\r\nname\r\nvalue\r\r\n");
-    EXPECT_EQ(t.lookup("name"), "value\r");
+    EXPECT_EQ(t.find("name"), "value\r");
 }
+
+// A description of two parameters, for the loading and reading tests.
+constexpr ParamSpec kDeclared[] = {
+    {"diRes", ParamType::Dir, "result directory", "?", {}},
+    {"experimentId", ParamType::Str, "experiment", "blank", {}},
+    {"immutSz", ParamType::Int, "size", "20", NumberRule{0, 30, "must not be negative", "the most", true}},
+    {"rMinSz", ParamType::Int, "size", "20", kNotNegative},
+};
+constexpr AnalysisInfo kDescribed = {"fDescribed", nullptr, "", ReadsForm::None, kDeclared, {}};
 
 TEST(ParameterFile, LoadingReportsWhatEndsItAndNamesTheLineOrParameter) {
     test::TempDir dir;
     const std::string path = dir.file("p.txt");
-    constexpr std::string_view kNames[] = {"diRes", "experimentId"};
     struct Case {
         std::string label;
         std::string content;  // empty: no file written
         std::string file;     // the path loaded
-        bool loaded;          // a table comes back
-        std::string immutSz;  // its value in the table
-        std::string console;
+        std::string immutSz;  // its value when loaded
+        std::string failure;  // the message when not
     };
     const std::string longLine(500, 'x');
     const Case cases[] = {
-        {"missing file", "", "/nonexistent/dir/params.txt", false, "",
-         "\ni can't open /nonexistent/dir/params.txt"},
-        {"a directory", "", dir.path().string(), false, "", "\ni can't open " + dir.path().string()},
-        {"good file", test::record("immutSz", "20", "int"), path, true, "20", ""},
-        {"long line", test::record("immutSz", "20") + test::record("diRes", longLine), path, false,
-         "", "\nparameter file " + path + ": line 8 is longer than 499 characters"},
-        {"NUL in a name read", test::record("experimentId", std::string("a\0b", 3)), path, false, "",
+        {"missing file", "", "/nonexistent/dir/params.txt", "", "\ni can't open /nonexistent/dir/params.txt"},
+        {"a directory", "", dir.path().string(), "", "\ni can't open " + dir.path().string()},
+        {"good file", test::record("immutSz", "20", "int"), path, "20", ""},
+        {"long line", test::record("immutSz", "20") + test::record("diRes", longLine), path, "",
+         "\nparameter file " + path + ": line 8 is longer than 499 characters"},
+        {"NUL in a declared name", test::record("experimentId", std::string("a\0b", 3)), path, "",
          "\nparameter experimentId holds a NUL byte"},
-        {"NUL elsewhere", test::record("other", std::string("a\0b", 3)) + test::record("immutSz", "7"),
-         path, true, "7", ""},
+        {"NUL elsewhere", test::record("other", std::string("a\0b", 3)) + test::record("immutSz", "7"), path, "7",
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         if (!c.content.empty()) test::writeFile(path, c.content);
-        RecordingConsole rec;
-        auto table = loadParameters(rec.console(), c.file, kNames);
-        EXPECT_EQ(table.has_value(), c.loaded);
-        if (table) {
-            EXPECT_EQ(table->lookup("immutSz"), c.immutSz);
+        const auto parameters = Parameters::load(c.file, kDescribed);
+        ASSERT_EQ(bool(parameters), c.failure.empty());
+        if (parameters) {
+            EXPECT_EQ(parameters->text("immutSz"), c.immutSz);
+        } else {
+            EXPECT_EQ(parameters.failure().message, c.failure);
+            EXPECT_TRUE(parameters.failure().waitsForKey);
         }
-        EXPECT_EQ(rec.text(), c.console);
-        EXPECT_EQ(rec.keyWaits(), c.console.empty() ? 0 : 1);
+    }
+}
+
+// Reading a name the description does not declare is a programming error.
+TEST(ParameterFile, AnUndeclaredNameIsRefusedAsAProgrammingError) {
+    const auto parameters = Parameters::parse(test::record("pthGnm", "g.txt"), "p.txt", kDescribed);
+    ASSERT_TRUE(parameters);
+    EXPECT_THROW((void)parameters->text("pthGnm"), std::logic_error);
+    EXPECT_EQ(parameters->text("diRes"), "");
+}
+
+// Every number is read by the rules of its description, with one style of
+// message; a text with trailing characters is read by its leading digits
+// and said, unless it names the results.
+TEST(ParameterFile, NumbersAreReadByTheRulesOfTheirDescription) {
+    struct Case {
+        const char* name;
+        const char* text;
+        std::int32_t value;  // when read
+        std::string console;
+    };
+    const Case cases[] = {
+        {"rMinSz", "20", 20, ""},
+        {"rMinSz", " 20 ", 20, ""},
+        {"rMinSz", "20abc", 20, "\nparameter rMinSz = \"20abc\" is read as 20"},
+        {"rMinSz", "-1", 0, "\nparameter rMinSz = -1 must not be negative"},
+        {"rMinSz", "abc", 0, "\nparameter rMinSz = \"abc\" is not a whole number"},
+        {"rMinSz", "3000000000", 0, "\nparameter rMinSz = \"3000000000\" is out of the 32-bit range"},
+        {"immutSz", "2e1", 0,
+         "\nparameter immutSz = \"2e1\" is not a plain decimal number (its text names the result files)"},
+        {"immutSz", "31", 0, "\nparameter immutSz = 31 is above 30, the most"},
+        {"immutSz", "+12", 12, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " = " + c.text);
+        const auto parameters = Parameters::parse(test::record(c.name, c.text), "p.txt", kDescribed);
+        ASSERT_TRUE(parameters);
+        RecordingConsole rec;
+        const auto value = parameters->number(rec.console(), c.name);
+        if (value) {
+            EXPECT_EQ(*value, c.value);
+            EXPECT_EQ(rec.text(), c.console);
+        } else {
+            EXPECT_EQ(value.failure().message, c.console);
+            EXPECT_EQ(rec.text(), "");
+        }
     }
 }
 
@@ -142,17 +194,6 @@ TEST(IntConversion, BehavesLikeDecimalStringToInt) {
             EXPECT_EQ(value, c.value) << '"' << c.text << '"';
         }
     }
-}
-
-TEST(IntConversion, FailureNamesTheParameterAndItsValue) {
-    RecordingConsole rec;
-    EXPECT_FALSE(intParameter(rec.console(), "immutSz", "abc"));
-    EXPECT_FALSE(intParameter(rec.console(), "misNu", "3000000000"));
-    EXPECT_EQ(intParameter(rec.console(), "mutTipSz", "6"), 6);
-    EXPECT_EQ(rec.text(),
-              "\nparameter immutSz = \"abc\" is not a whole number"
-              "\nparameter misNu = \"3000000000\" is out of the 32-bit range");
-    EXPECT_EQ(rec.keyWaits(), 2);
 }
 
 }  // namespace

@@ -59,30 +59,28 @@ TEST(ResultFiles, CommitThatCannotLandIsReportedAndLeavesNothing) {
     test::TempDir dir;
     fs::create_directory(dir.file("table.txt"));
     fs::create_directory(dir.file("table.txt/inside"));
-    RecordingConsole rec;
-    auto result = ResultFile::create(rec.console(), dir.file("table.txt"));
+    auto result = ResultFile::create(dir.file("table.txt"));
     ASSERT_TRUE(result);
     std::fputs("rows", result->get());
-    EXPECT_FALSE(result->commit(rec.console()));
-    EXPECT_EQ(rec.text(), "\ni can't write " + dir.file("table.txt"));
+    const auto committed = result->commit();
+    ASSERT_FALSE(committed);
+    EXPECT_EQ(committed.failure().message, "\ni can't write " + dir.file("table.txt"));
     EXPECT_EQ(dir.listing(), std::vector<std::string>{"table.txt"});
 }
 
 TEST(ResultFiles, UncommittedResultLeavesNoFileAndCommittedReplacesTheOld) {
     test::TempDir dir;
-    RecordingConsole rec;
     test::writeFile(dir.file("t.txt"), "old");
     {
-        auto result = ResultFile::create(rec.console(), dir.file("t.txt"));
+        auto result = ResultFile::create(dir.file("t.txt"));
         std::fputs("half", result->get());
     }
     EXPECT_EQ(test::readFile(dir.file("t.txt")), "old");
-    auto result = ResultFile::create(rec.console(), dir.file("t.txt"));
+    auto result = ResultFile::create(dir.file("t.txt"));
     std::fputs("new", result->get());
-    EXPECT_TRUE(result->commit(rec.console()));
+    EXPECT_TRUE(result->commit());
     EXPECT_EQ(test::readFile(dir.file("t.txt")), "new");
     EXPECT_EQ(dir.listing(), std::vector<std::string>{"t.txt"});
-    EXPECT_EQ(rec.text(), "");
 }
 
 }  // namespace

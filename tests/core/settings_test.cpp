@@ -2,23 +2,31 @@
 
 #include <gtest/gtest.h>
 
+#include "analyses.h"
+#include "core/entry.h"
 #include "core/platform.h"
-#include "rna/rna_analyses.h"
 #include "support/test_files.h"
 
 namespace ruz {
 namespace {
 
-// The parameters of two analyses: one with bounds, and the rating.
-constexpr auto& kBounded = kPartedParameters;
-constexpr auto& kRating = kPartedRateParameters;
+// The descriptions of two analyses: one with bounds, and the rating.
+const AnalysisInfo& kBounded = *findAnalysis(analysisTable(), "fMatchReadsT_VarSzParted");
+const AnalysisInfo& kRating = *findAnalysis(analysisTable(), "fMatchReadsT_VarSzPartedRate");
 
 class ArgumentSettingsTest : public ::testing::Test {
 protected:
-    std::string params(const std::string& records) {
-        test::writeFile(dir.file("p.txt"), records);
-        return dir.file("p.txt");
+    // The settings of `records` read through `analysis`; a failure is
+    // printed on `rec`.
+    Outcome<ArgumentSettings> loadArgumentSettings(Console& console, const std::string& records,
+                                                   const AnalysisInfo& analysis) {
+        const auto parameters = Parameters::parse(records, "p.txt", analysis);
+        if (!parameters) return parameters.failure();
+        auto settings = readArgumentSettings(console, *parameters);
+        if (!settings) console.report(settings.failure());
+        return settings;
     }
+    static const std::string& params(const std::string& records) { return records; }
     test::TempDir dir;
     RecordingConsole rec;
     Console& context = rec.console();

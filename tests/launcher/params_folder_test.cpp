@@ -3,6 +3,8 @@
 // function's template fills the grid with every name the analysis reads.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <optional>
 #include <string>
 
 #include "analyses.h"
@@ -30,8 +32,8 @@ TEST(ParamsFolder, CatalogueOffersEveryAnalysisOfTheEngineBesideTheLauncher) {
     EXPECT_TRUE(paramsFile(kAboutPackagesFileName).contains("Helixa"));
     QStringList offered = catalogue().functionsOf("Helixa");
     QStringList engine;
-    for (const ruz::AnalysisInfo& analysis : ruz::analysisTable()) {
-        engine.append(text(analysis.name));
+    for (const ruz::AnalysisInfo* analysis : ruz::analysisTable()) {
+        engine.append(text(analysis->name));
         const Module module = catalogue().moduleOf(engine.last());
         EXPECT_EQ(module.directory, kThisDirectory);
         EXPECT_EQ(moduleExecutable("/x/", module.text, engine.last(), ExecutableRule::Posix),
@@ -42,26 +44,34 @@ TEST(ParamsFolder, CatalogueOffersEveryAnalysisOfTheEngineBesideTheLauncher) {
     EXPECT_EQ(offered, engine);
 }
 
-TEST(ParamsFolder, EveryTemplateFillsTheGridWithEveryNameTheEngineReadsAndHasAnAboutText) {
+// The first line where a template differs from what its analysis's
+// description gives, or nothing.
+std::optional<QString> firstDifference(const QStringList& lines, const QStringList& described) {
+    for (qsizetype i = 0; i < std::max(lines.size(), described.size()); ++i) {
+        const QString have = i < lines.size() ? lines[i] : QStringLiteral("(the file ends)");
+        const QString want = i < described.size() ? described[i] : QStringLiteral("(the description ends)");
+        if (have != want)
+            return QStringLiteral("line %1 is \"%2\", the description gives \"%3\"").arg(i + 1).arg(have, want);
+    }
+    return std::nullopt;
+}
+
+// Each analysis's template is the one its description gives (comments,
+// types, names and defaults, in order) and fits the grid; each has an about
+// text.
+TEST(ParamsFolder, EveryTemplateIsTheOneItsDescriptionGivesAndHasAnAboutText) {
     const QStringList about = paramsFile(kAboutFunctionsFileName);
-    for (const QString& function : catalogue().functionsOf("Helixa")) {
-        SCOPED_TRACE(function);
+    for (const ruz::AnalysisInfo* analysis : ruz::analysisTable()) {
+        const QString function = text(analysis->name);
+        SCOPED_TRACE(function.toStdString());
         const QStringList lines = paramsFile(function + ".txt");
-        EXPECT_FALSE(lines.isEmpty());
-        EXPECT_EQ(lines.size() % ParamGrid::kColumns, 0) << "whole four-line records";
+        QStringList described = text(ruz::templateText(*analysis)).split(u'\n');
+        described.removeLast();  // after the last line's LF
+        const auto difference = firstDifference(lines, described);
+        EXPECT_FALSE(difference) << "params/" << function.toStdString() << ".txt: " << difference->toStdString();
         EXPECT_LE(lines.size(), ParamGrid::kRows * ParamGrid::kColumns) << "all shown in the grid";
-        QStringList names;
-        for (qsizetype i = 0; i + ParamGrid::kColumns <= lines.size(); i += ParamGrid::kColumns) {
-            EXPECT_FALSE(lines[i].isEmpty()) << "an empty comment ends the records written";
-            EXPECT_TRUE(kTypes.contains(lines[i + ParamGrid::Type])) << lines[i + ParamGrid::Type];
-            names.append(lines[i + ParamGrid::Name]);
-        }
-        const ruz::AnalysisInfo* analysis = ruz::findAnalysis(ruz::analysisTable(), function.toStdString());
-        ASSERT_NE(analysis, nullptr);
-        for (std::string_view name : analysis->parameters) {
-            EXPECT_TRUE(names.contains(text(name))) << name;
-        }
-        EXPECT_EQ(names.removeDuplicates(), 0) << "a name given twice";
+        for (qsizetype i = ParamGrid::Type; i < lines.size(); i += ParamGrid::kColumns)
+            EXPECT_TRUE(kTypes.contains(lines[i])) << lines[i];
         EXPECT_TRUE(about.contains(function)) << "else its about window shows the file's start";
         EXPECT_NO_THROW(aboutBlock(about, function, kAboutFunctionsFileName));
     }

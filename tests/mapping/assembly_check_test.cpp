@@ -27,7 +27,7 @@
 
 #include "core/context.h"
 #include "core/platform.h"
-#include "mapping/mapping_analyses.h"
+#include "support/run_analysis.h"
 #include "support/test_files.h"
 
 namespace ruz {
@@ -75,7 +75,7 @@ protected:
         rec = std::make_unique<RecordingConsole>();
         RunContext context(rec->console());
         context.threads = threads;
-        return fTestGenomeSborka(context, dir.file("params.txt"));
+        return test::runAnalysis(context, "fTestGenomeSborka", dir.file("params.txt"));
     }
     std::string log(const std::string& name) const {
         return test::readFile(prefix + "RepTest_" + name + "_Log.txt");

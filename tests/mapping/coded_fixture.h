@@ -11,6 +11,7 @@
 
 #include "core/context.h"
 #include "core/platform.h"
+#include "support/run_analysis.h"
 #include "support/test_files.h"
 
 namespace ruz::test {
@@ -73,12 +74,12 @@ public:
 
     // Writes the parameter file (diRes, pthReads, pthGnm, then `more`) and
     // runs the analysis.
-    bool run(bool (*analysis)(RunContext&, const std::string&), const std::string& more = {}) {
+    bool run(std::string_view analysis, const std::string& more = {}) {
         writeFile(path("params.txt"), record("diRes", path("res"), "dir") +
                                           record("pthReads", path("reads.bin"), "file") +
                                           record("pthGnm", path("genome.bin"), "file") + more);
         RunContext context(console.console());
-        return analysis(context, path("params.txt"));
+        return runAnalysis(context, analysis, path("params.txt"));
     }
 
     static std::string bounds(int rMinSz, int rMaxSz) {

@@ -15,7 +15,7 @@
 
 #include "core/context.h"
 #include "core/platform.h"
-#include "mapping/mapping_analyses.h"
+#include "support/run_analysis.h"
 #include "support/test_files.h"
 
 namespace ruz {
@@ -48,7 +48,7 @@ protected:
                                                     test::record("rMaxSz", "24", "int"));
         rec = std::make_unique<RecordingConsole>();
         RunContext context(rec->console());
-        return fGetReadsThatOutOfSeq(context, dir.file("params.txt"));
+        return test::runAnalysis(context, "fGetReadsThatOutOfSeq", dir.file("params.txt"));
     }
     std::string log(int input, int defective, int out) const {
         return "program= Ruzovizu::fGetReadsThatOutOfSeq\ngenome= " + genomePath +

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "mapping/coded_fixture.h"
-#include "mapping/mapping_analyses.h"
+#include "support/run_analysis.h"
 
 namespace ruz {
 namespace {
@@ -46,7 +46,7 @@ TEST_F(MapOneInSeq, ReadsFoundOnceFormClustersAndReadsFoundTwiceGoToMany) {
         kGenome.substr(285) + kD.substr(0, 20),  // 286..295 and 1..20: once at 286
         D(100, 30),                          // once at 100 again
     }));
-    ASSERT_TRUE(run.run(fMapReadsOneInSeq));
+    ASSERT_TRUE(run.run("fMapReadsOneInSeq"));
     EXPECT_EQ(test::readFile(run.path("readsMany.bin")), codedLines({D(205, 30)}));
     EXPECT_EQ(clusters(), kHeader +
                               "\n60\t75\t16"
@@ -62,7 +62,7 @@ TEST_F(MapOneInSeq, ReadsFoundOnceFormClustersAndReadsFoundTwiceGoToMany) {
 
 TEST_F(MapOneInSeq, NoReadFoundOnceLeavesTheHeaderOnly) {
     run.reads(codedLines({D(210, 20), D(210, 20), "ACGT"}));
-    ASSERT_TRUE(run.run(fMapReadsOneInSeq));
+    ASSERT_TRUE(run.run("fMapReadsOneInSeq"));
     EXPECT_EQ(clusters(), kHeader);
     EXPECT_EQ(test::readFile(run.path("readsMany.bin")), codedLines({D(210, 20), D(210, 20)}));
     EXPECT_EQ(test::readFile(run.result("reads[One]genome_Log.txt")),
@@ -75,7 +75,7 @@ TEST_F(MapOneInSeq, ManyFileThatCannotBeWrittenEndsTheRunWithoutReports) {
     std::filesystem::create_directory(run.path("in.d"));
     test::writeFile(run.path("in.d/reads"), codedLines({D(100, 30)}));
     std::filesystem::create_directory(run.path("in.d/readsMany.bin"));  // in the way
-    EXPECT_FALSE(run.run(fMapReadsOneInSeq, test::record("pthReads", run.path("in.d/reads"))));
+    EXPECT_FALSE(run.run("fMapReadsOneInSeq", test::record("pthReads", run.path("in.d/reads"))));
     EXPECT_EQ(run.console.text(), "\nsaving the result\ni can't write " + run.path("in.d/readsMany.bin"));
     EXPECT_EQ(run.console.keyWaits(), 1);
     EXPECT_TRUE(std::filesystem::is_empty(run.path("res"))) << "no log, no cluster report";

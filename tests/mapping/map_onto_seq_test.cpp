@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "mapping/coded_fixture.h"
-#include "mapping/mapping_analyses.h"
+#include "support/run_analysis.h"
 
 namespace ruz {
 namespace {
@@ -54,7 +54,7 @@ TEST_F(MapOntoSeq, LongestPieceOfEitherOrientationAsItStandsOnTheUpperStrand) {
         "GGG" + D(220, 30) + "\r",                    // a carriage return ends the piece
     });
     run.reads(reads);
-    ASSERT_TRUE(run.run(fMapReadsOnToSeq, test::CodedRun::bounds(20, 32)));
+    ASSERT_TRUE(run.run("fMapReadsOnToSeq", test::CodedRun::bounds(20, 32)));
 
     // The lower piece of read 4 is T's text from the place of comp(D[184]):
     // 256 + 5 = 261, that is the reverse complement of D[154..184].
@@ -71,7 +71,7 @@ TEST_F(MapOntoSeq, LongestPieceOfEitherOrientationAsItStandsOnTheUpperStrand) {
 
 TEST_F(MapOntoSeq, EmptyReadsFileGivesZeroCountsAndAnEmptyPieceFile) {
     run.reads("");
-    ASSERT_TRUE(run.run(fMapReadsOnToSeq, test::CodedRun::bounds(20, 32)));
+    ASSERT_TRUE(run.run("fMapReadsOnToSeq", test::CodedRun::bounds(20, 32)));
     EXPECT_EQ(test::readFile(run.path("reads_In.bin")), "");
     EXPECT_EQ(test::readFile(run.result("reads_In[20-32]genome_Log.txt")),
               log("\ninput reads= 0\nout of genome= 0\ninto genome= 0\nsum length=0\nreadSz\tcases"));
@@ -79,7 +79,7 @@ TEST_F(MapOntoSeq, EmptyReadsFileGivesZeroCountsAndAnEmptyPieceFile) {
 
 TEST_F(MapOntoSeq, LongLineEndsTheReadingAndTheRunFailsAfterItsReport) {
     run.reads(codedLines({"GGG" + D(10, 30), std::string(5120, 'A'), "GGG" + D(60, 30)}));
-    EXPECT_FALSE(run.run(fMapReadsOnToSeq, test::CodedRun::bounds(20, 32)));
+    EXPECT_FALSE(run.run("fMapReadsOnToSeq", test::CodedRun::bounds(20, 32)));
     EXPECT_EQ(test::readFile(run.path("reads_In.bin")), codedLines({D(10, 30)}));
     EXPECT_EQ(test::readFile(run.result("reads_In[20-32]genome_Log.txt")),
               log("\ninput reads= 1\nout of genome= 0\ninto genome= 1\nsum length=30"
@@ -92,7 +92,7 @@ TEST_F(MapOntoSeq, LongLineEndsTheReadingAndTheRunFailsAfterItsReport) {
 TEST_F(MapOntoSeq, PieceFileThatWouldReplaceAnInputEndsTheRunWithoutLog) {
     test::writeFile(run.path("reads_In.bin"), test::codes(kGenome));
     run.reads(codedLines({"GGG" + D(10, 30)}));
-    EXPECT_FALSE(run.run(fMapReadsOnToSeq, test::CodedRun::bounds(20, 32) +
+    EXPECT_FALSE(run.run("fMapReadsOnToSeq", test::CodedRun::bounds(20, 32) +
                                                test::record("pthGnm", run.path("reads_In.bin"))));
     EXPECT_EQ(run.console.text(), "\nresult file " + run.path("reads_In.bin") + " is an input of this run");
     EXPECT_EQ(test::readFile(run.path("reads_In.bin")), test::codes(kGenome));
@@ -101,7 +101,7 @@ TEST_F(MapOntoSeq, PieceFileThatWouldReplaceAnInputEndsTheRunWithoutLog) {
 
 TEST_F(MapOntoSeq, AResultFolderThatCannotTakeTheLogEndsTheRunWithoutACompanion) {
     run.reads(codedLines({"GGG" + D(10, 30)}));
-    EXPECT_FALSE(run.run(fMapReadsOnToSeq, test::CodedRun::bounds(20, 32) +
+    EXPECT_FALSE(run.run("fMapReadsOnToSeq", test::CodedRun::bounds(20, 32) +
                                                test::record("diRes", run.path("none"))));
     EXPECT_EQ(run.console.text(), "\ni can't open " + run.path("none") + platform::kPathSeparator +
                                       "reads_In[20-32]genome_Log.txt");

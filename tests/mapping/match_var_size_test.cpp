@@ -7,7 +7,7 @@
 #include <string>
 
 #include "mapping/coded_fixture.h"
-#include "mapping/mapping_analyses.h"
+#include "support/run_analysis.h"
 
 namespace ruz {
 namespace {
@@ -69,7 +69,7 @@ TEST_F(MatchVarSize, ReadsOfSixteenAndMoreOnBothStrandsWeightedByTheirPlaces) {
         std::string(19, 'G'),                           // above rMaxSz
         genome.substr(176, 8) + genome.substr(0, 9),    // 177..184 and 1..9: across the end
     }));
-    ASSERT_TRUE(run.run(fMatchReadsT_VarSzO, test::CodedRun::bounds(16, 18)));
+    ASSERT_TRUE(run.run("fMatchReadsT_VarSzO", test::CodedRun::bounds(16, 18)));
 
     // At 41 the sizes 16 (1/4) and 17 (1/1) add up.
     EXPECT_EQ(test::readFile(run.result("reads[16-18]genome_Up1.txt")),
@@ -100,7 +100,7 @@ TEST_F(MatchVarSize, ShortReadsOnBothStrandsOfATinyCircularGenome) {
         "ACGTACGTAC",  // above rMaxSz
         "GG",          // nowhere, nor CC
     }));
-    ASSERT_TRUE(run.run(fMatchReadsT_VarSzO, test::CodedRun::bounds(0, 9)));
+    ASSERT_TRUE(run.run("fMatchReadsT_VarSzO", test::CodedRun::bounds(0, 9)));
     EXPECT_EQ(test::readFile(run.result("reads[0-9]genome_Up1.txt")),
               "1\t1.25\n2\t0.25\n3\t0.50\n4\t1.00\n5\t0.00\n6\t1.00\n7\t1.25\n8\t0.50\n");
     EXPECT_EQ(test::readFile(run.result("reads[0-9]genome_Lw1.txt")),
@@ -123,7 +123,7 @@ TEST_F(MatchVarSize, LargeGenomeSplitsEachStrandIntoFilesOfAMillionPositions) {
     genome.replace(2'400'000, marker.size(), marker);
     run.genome(genome);
     run.reads(codedLines({marker}));
-    ASSERT_TRUE(run.run(fMatchReadsT_VarSzO, test::CodedRun::bounds(16, 20)));
+    ASSERT_TRUE(run.run("fMatchReadsT_VarSzO", test::CodedRun::bounds(16, 20)));
 
     const std::uintmax_t sizes[] = {11'888'896, 13'000'000, 6'500'000};
     const std::string stem = run.result("reads[16-20]genome_");
@@ -147,7 +147,7 @@ TEST_F(MatchVarSize, AResultFolderThatCannotTakeFilesEndsTheRunBeforeTheReads) {
     run.genome("AACGTCAG");
     run.reads(codedLines({"CG"}));
     const std::string missing = run.path("none") + platform::kPathSeparator + "reads[1-9]genome_";
-    EXPECT_FALSE(run.run(fMatchReadsT_VarSzO,
+    EXPECT_FALSE(run.run("fMatchReadsT_VarSzO",
                          test::CodedRun::bounds(1, 9) + test::record("diRes", run.path("none"))));
     EXPECT_EQ(run.console.text(), "\ni can't open " + missing + "Log.txt");
     EXPECT_EQ(run.console.keyWaits(), 1);

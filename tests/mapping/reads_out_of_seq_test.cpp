@@ -16,7 +16,7 @@
 
 #include "core/context.h"
 #include "core/platform.h"
-#include "mapping/mapping_analyses.h"
+#include "support/run_analysis.h"
 #include "support/test_files.h"
 
 namespace ruz {
@@ -47,7 +47,7 @@ protected:
                                                     test::record("rMaxSz", "24", "int"));
         RunContext context(rec.console());
         context.threads = threads;
-        return fReadsOutOfSeq(context, dir.file("params.txt"));
+        return test::runAnalysis(context, "fReadsOutOfSeq", dir.file("params.txt"));
     }
     std::string log(int input, int out) const {
         return "program= Ruzovizu::fReadsOutOfSeq\ngenome= " + genomePath +

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/context.h"
-#include "prep/prep_analyses.h"
+#include "support/run_analysis.h"
 #include "support/test_files.h"
 
 namespace ruz {
@@ -25,7 +25,7 @@ struct CodingRun {
         for (const auto& [name, value] : s) params += test::record(name, value);
         test::writeFile(dir.file("params.txt"), params);
         RunContext context(rec.console());
-        return fLettersToCodes(context, dir.file("params.txt"));
+        return test::runAnalysis(context, "fLettersToCodes", dir.file("params.txt"));
     }
     std::string echo(const Settings& s, const std::string& coded) const {
         return "procedure  fLettersToCodes\nletter " + std::string(s.at("fileKind") == "genome" ? "genome " : "reads  ") +

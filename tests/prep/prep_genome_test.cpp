@@ -11,7 +11,7 @@
 #include "core/context.h"
 #include "core/nucleotide.h"
 #include "core/platform.h"
-#include "prep/prep_analyses.h"
+#include "support/run_analysis.h"
 #include "support/test_files.h"
 #include "gzip_bytes.h"
 
@@ -35,7 +35,7 @@ struct GenomeRun {
         for (const auto& [name, value] : settings) params += test::record(name, value);
         test::writeFile(dir.file("params.txt"), params);
         RunContext context(rec.console());
-        return fPrepGenome(context, dir.file("params.txt"));
+        return test::runAnalysis(context, "fPrepGenome", dir.file("params.txt"));
     }
     std::string out(const std::string& name) const { return dir.file(name); }
     // The parameters as the run shows them before it waits for its key.

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/context.h"
-#include "prep/prep_analyses.h"
+#include "support/run_analysis.h"
 #include "support/test_files.h"
 #include "gzip_bytes.h"
 
@@ -49,7 +49,7 @@ struct ReadsRun {
         for (const auto& [name, value] : settings) params += test::record(name, value);
         test::writeFile(dir.file("params.txt"), params);
         RunContext context(rec.console());
-        return fPrepReads(context, dir.file("params.txt"));
+        return test::runAnalysis(context, "fPrepReads", dir.file("params.txt"));
     }
     std::string out(const std::string& name) const { return dir.file(name); }
     // What the run shows before its key wait, for outputs named after `stem`.

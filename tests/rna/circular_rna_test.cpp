@@ -29,7 +29,7 @@
 
 #include "core/context.h"
 #include "core/platform.h"
-#include "rna/rna_analyses.h"
+#include "support/run_analysis.h"
 #include "support/test_files.h"
 
 namespace ruz {
@@ -73,7 +73,7 @@ protected:
                                                     test::record("rMinSz", minSz, "int") +
                                                     test::record("rMaxSz", maxSz, "int"));
         RunContext context(rec.console());
-        return fIdentifyCircularRna(context, dir.file("params.txt"));
+        return test::runAnalysis(context, "fIdentifyCircularRna", dir.file("params.txt"));
     }
     std::string header(const std::string& bounds, const Counts& c) const {
         const auto n = [](long v) { return std::to_string(v); };
@@ -231,7 +231,7 @@ TEST_F(CircularRnaRun, FailuresLeaveNoReportAndKeepAnEarlierOne) {
                             test::record("pthReads", reads) + test::record("rMinSz", c.minSz) +
                             test::record("rMaxSz", "60"));
         RunContext context(fresh.console());
-        EXPECT_FALSE(fIdentifyCircularRna(context, own.file("params.txt")));
+        EXPECT_FALSE(test::runAnalysis(context, "fIdentifyCircularRna", own.file("params.txt")));
         const std::string shownEcho = "procedure  fIdentifyCircularRna\ngenome        " + genome +
                                       "\nreads         " + reads + "\nexecuting...";
         EXPECT_EQ(fresh.text(),

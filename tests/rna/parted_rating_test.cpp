@@ -19,7 +19,7 @@
 
 #include "core/context.h"
 #include "core/platform.h"
-#include "rna/rna_analyses.h"
+#include "support/run_analysis.h"
 #include "support/test_files.h"
 
 namespace ruz {
@@ -68,7 +68,7 @@ protected:
                             test::record("rMinSz", minSz, "int") +
                             test::record("rMaxSz", "50", "int"));
         RunContext context(console);
-        return fMatchReadsT_VarSzPartedRate(context, dir.file("params.txt"));
+        return test::runAnalysis(context, "fMatchReadsT_VarSzPartedRate", dir.file("params.txt"));
     }
     std::string head() const {
         return "program= fMatchReadsT_VarSzParted1Rate\ndir of reads= " + readsDir +

@@ -24,7 +24,7 @@
 
 #include "core/context.h"
 #include "core/platform.h"
-#include "rna/rna_analyses.h"
+#include "support/run_analysis.h"
 #include "support/test_files.h"
 
 namespace ruz {
@@ -68,7 +68,7 @@ protected:
                                                      test::record("rMinSz", "10", "int") +
                                                      test::record("rMaxSz", maxSz, "int"));
         RunContext context(rec.console());
-        return fMatchReadsT_VarSzParted(context, dir.file(parameterName));
+        return test::runAnalysis(context, "fMatchReadsT_VarSzParted", dir.file(parameterName));
     }
     std::string log(long input, long processed, long upper, long lower) const {
         return "program= Ruzovizu::fMatchReadsT_VarSzParted1\ngenome= " + genomePath() +
@@ -206,7 +206,7 @@ TEST_F(PartedReadsRun, GenomeAndReadsFailuresLeaveNoFile) {
                                                     test::record("rMaxSz", "60"));
         RecordingConsole fresh;
         RunContext context(fresh.console());
-        EXPECT_FALSE(fMatchReadsT_VarSzParted(context, dir.file("params.txt")));
+        EXPECT_FALSE(test::runAnalysis(context, "fMatchReadsT_VarSzParted", dir.file("params.txt")));
         std::string expected = c.console;
         if (const auto at = expected.find('@'); at != std::string::npos)
             expected.replace(at, 1, folder);

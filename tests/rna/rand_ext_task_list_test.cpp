@@ -11,7 +11,7 @@
 
 #include "core/context.h"
 #include "core/platform.h"
-#include "rna/rna_analyses.h"
+#include "support/run_analysis.h"
 #include "support/test_files.h"
 
 namespace ruz {
@@ -47,7 +47,7 @@ protected:
                             test::record("diRes", dir.path().string(), "dir") +
                             test::record("pthTaskList", dir.file("tasks.txt"), "file"));
         RunContext context(console);
-        return RandExtTaskList(context, dir.file("params.txt"));
+        return test::runAnalysis(context, "RandExtTaskList", dir.file("params.txt"));
     }
     std::string echo(const std::string& id) const {
         return "procedure  RandExtTaskList\ngenome        " + dir.file("genome.txt") +
@@ -133,7 +133,7 @@ TEST_F(TaskListRun, BadTaskLinesEndTheList) {
     const std::string tooLong = "12\t4\t1" + std::string(94, ' ');  // 100 characters
     test::writeFile(dir.file("tasks.txt"), kHead + "e\nheading\n" + tooLong + "\n");
     RunContext context(fresh.console());
-    EXPECT_FALSE(RandExtTaskList(context, dir.file("params.txt")));
+    EXPECT_FALSE(test::runAnalysis(context, "RandExtTaskList", dir.file("params.txt")));
     EXPECT_EQ(fresh.text(), echo("e") + "\n" + tooLong + "\nbad task line: " + tooLong);
 }
 
@@ -162,7 +162,7 @@ TEST_F(TaskListRun, MissingTaskListEndsBeforeTheGenome) {
     test::writeFile(dir.file("params.txt"), test::record("diRes", dir.path().string()) +
                                                 test::record("pthTaskList", "/no/tasks.txt"));
     RunContext context(rec.console());
-    EXPECT_FALSE(RandExtTaskList(context, dir.file("params.txt")));
+    EXPECT_FALSE(test::runAnalysis(context, "RandExtTaskList", dir.file("params.txt")));
     EXPECT_EQ(rec.text(), "\ni can't open\n/no/tasks.txt");
 }
 
@@ -211,7 +211,7 @@ TEST(TaskListAgainstRandExt, EveryTaskGivesWhatItGivesAlone) {
                                            test::record("pthTaskList", dir.file("list.txt")));
     RunContext listRun(rec.console());
     listRun.threads = 3;
-    ASSERT_TRUE(RandExtTaskList(listRun, dir.file("p.txt"))) << rec.text();
+    ASSERT_TRUE(test::runAnalysis(listRun, "RandExtTaskList", dir.file("p.txt"))) << rec.text();
 
     const auto afterFirstLine = [](const std::string& text) { return text.substr(text.find('\n')); };
     for (const auto& t : tasks) {
@@ -224,7 +224,7 @@ TEST(TaskListAgainstRandExt, EveryTaskGivesWhatItGivesAlone) {
                             test::record("immutSz", t[0]) + test::record("mutTipSz", t[1]) +
                             test::record("misNu", t[2]));
         RunContext aloneRun(alone.console());
-        ASSERT_TRUE(RandExt(aloneRun, dir.file("a.txt"))) << alone.text();
+        ASSERT_TRUE(test::runAnalysis(aloneRun, "RandExt", dir.file("a.txt"))) << alone.text();
         const std::string table = test::readFile(aloneDir + "/" + name + ".txt");
         EXPECT_GT(table.size(), 200u) << "the task places reads";
         EXPECT_EQ(test::readFile(listDir + "/" + name + ".txt"), table);

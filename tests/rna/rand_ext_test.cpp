@@ -15,7 +15,7 @@
 
 #include "core/context.h"
 #include "core/platform.h"
-#include "rna/rna_analyses.h"
+#include "support/run_analysis.h"
 #include "support/test_files.h"
 
 namespace ruz {
@@ -45,7 +45,7 @@ protected:
                             test::record("immutSz", immut, "int") +
                             test::record("mutTipSz", tip, "int") + test::record("misNu", mis, "int"));
         RunContext context(rec.console());
-        return RandExt(context, dir.file("params.txt"));
+        return test::runAnalysis(context, "RandExt", dir.file("params.txt"));
     }
     std::string log(const std::string& counts, const std::string& statistics) const {
         return "proc=Ruzovizu::fCutRnaWithReplacedEnd\ngenome=" + genomePath() +
@@ -161,7 +161,7 @@ TEST_F(RandExtRun, MissingReadsFileEndsTheRunWithoutTemporaryFiles) {
                         test::record("experimentId", "e") + test::record("immutSz", "12") +
                         test::record("mutTipSz", "4") + test::record("misNu", "1"));
     RunContext context(rec.console());
-    EXPECT_FALSE(RandExt(context, dir.file("params.txt")));
+    EXPECT_FALSE(test::runAnalysis(context, "RandExt", dir.file("params.txt")));
     EXPECT_EQ(rec.text().substr(rec.text().size() - 27), "\ni can't open\n/no/reads.txt");
     EXPECT_EQ(dir.listing(), (std::vector<std::string>{"genome.txt", "params.txt"}));
 }
@@ -173,7 +173,7 @@ TEST_F(RandExtRun, EmptyResultDirectoryIsRefusedRatherThanTheRoot) {
                         test::record("immutSz", "12") + test::record("mutTipSz", "4") +
                         test::record("misNu", "1"));
     RunContext context(rec.console());
-    EXPECT_FALSE(RandExt(context, dir.file("params.txt")));
+    EXPECT_FALSE(test::runAnalysis(context, "RandExt", dir.file("params.txt")));
     EXPECT_EQ(rec.text(), "\nparameter diRes is empty: no result directory is given");
     EXPECT_FALSE(test::exists(std::string(1, platform::kPathSeparator) + "e_12!4!1!.txt"));
 }
@@ -219,7 +219,7 @@ TEST_F(RandExtRun, SizesTheReadModelCannotHoldAreRefusedBeforeAnyFile) {
                             test::record("experimentId", "e") + test::record("immutSz", c.immut) +
                             test::record("mutTipSz", c.tip) + test::record("misNu", c.mis));
         RunContext context(fresh.console());
-        EXPECT_FALSE(RandExt(context, dir.file("params.txt")));
+        EXPECT_FALSE(test::runAnalysis(context, "RandExt", dir.file("params.txt")));
         EXPECT_EQ(fresh.text(), c.message);
         EXPECT_EQ(dir.listing(), (std::vector<std::string>{"genome.txt", "params.txt"}));
     }
