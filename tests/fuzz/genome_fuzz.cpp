@@ -84,8 +84,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     load.frontMargin = front;
     fuzz::writeFileBytes(path, data, size);
 
+    const auto genome = loadGenome(path, load);
+    // What the console would say: the failure's message, printed once.
     RecordingConsole console;
-    const auto genome = loadGenome(console.console(), path, load);
+    if (!genome) console.console().report(genome.failure());
     if (size == 0) {
         FUZZ_CHECK(!genome && console.text() == "\ngenome: empty file " + path, "an empty genome: " + console.text());
         return 0;
@@ -106,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         upper[i] = letters ? "ACGT"[code] : static_cast<char>(code);
         lower[size - 1 - i] = letters ? "ACGT"[pair] : static_cast<char>(pair);
     }
-    FUZZ_CHECK(genome.has_value(), "a genome of bases only was refused: " + console.text());
+    FUZZ_CHECK(bool(genome), "a genome of bases only was refused: " + console.text());
     FUZZ_CHECK(console.text().empty(), "loading a good genome printed " + console.text());
     FUZZ_CHECK(genome->length == static_cast<std::int32_t>(size), "the genome length is not the file size");
     checkStrand(genome->upper, upper, front, back, "upper strand");

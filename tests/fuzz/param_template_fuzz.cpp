@@ -72,7 +72,7 @@ void checkEngineReading(const QByteArray& written, const QStringList& lines) {
     for (qsizetype r = 0; r < lines.size(); r += ParamGrid::kColumns)
         lastValue[lineOf(lines, r + ParamGrid::Name)] = lineOf(lines, r + ParamGrid::Value);
     for (const auto& [name, value] : lastValue)
-        FUZZ_CHECK(table.lookup(name) == value, "the engine reads " + name + " = \"" + table.lookup(name) +
+        FUZZ_CHECK(table.find(name) == value, "the engine reads " + name + " = \"" + table.find(name) +
                                                     "\", the launcher wrote \"" + value + "\"");
 }
 

@@ -1,9 +1,9 @@
 // The parameter-file loader and the integer conversion.
 //
 // The input is a parameter file. It is parsed in memory and loaded from a
-// file as an analysis loads it (with every parameter name an analysis
-// reads), its values are converted as numeric parameters are, and the
-// settings of the argument-driven analyses are read from it. The
+// file through the description of every analysis, its numbers are read by
+// their rules, and the settings of the argument-driven analyses are read
+// from it. The
 // conversion is checked against a plain reference, the loaded table against
 // the parsed one.
 #include <cstdint>
@@ -16,22 +16,13 @@
 #include "analyses.h"
 #include "core/console.h"
 #include "core/params.h"
+#include "core/entry.h"
 #include "core/settings.h"
-#include "rna/rna_analyses.h"
 #include "support/fuzz_support.h"
 
 namespace {
 
 using namespace ruz;
-
-// Every name a parameter file is read for: the analyses' lists and the
-// engine's own `threads`.
-std::vector<std::string_view> allParameterNames() {
-    std::set<std::string_view> names{"threads"};
-    for (const AnalysisInfo& a : analysisTable())
-        for (const std::string_view n : a.parameters) names.insert(n);
-    return {names.begin(), names.end()};
-}
 
 // What toInt32 promises, computed another way: blanks, a sign, then digits.
 IntConversion referenceInt32(std::string_view text, std::int64_t& value) {
@@ -65,49 +56,59 @@ void checkConversion(std::string_view text) {
     }
 }
 
+// The file loaded through one analysis's description, checked against the
+// parsed table.
+void checkLoading(const std::string& path, const ParameterTable& parsed, const AnalysisInfo& analysis) {
+    const auto loaded = Parameters::load(path, analysis);
+    if (parsed.longLine() > 0) {
+        FUZZ_CHECK(!loaded, "a parameter file with an over-long line was accepted");
+        return;
+    }
+    if (!loaded) {
+        // Only a NUL byte in a value the analysis declares refuses a whole file.
+        bool nul = false;
+        for (const ParamSpec& p : analysis.parameters) nul = nul || parsed.find(p.name).find('\0') != std::string::npos;
+        FUZZ_CHECK(nul, "loading refused a file parsing accepts: " + loaded.failure().message);
+        return;
+    }
+    RecordingConsole notes;
+    for (const ParamSpec& p : analysis.parameters) {
+        const std::string& value = loaded->text(p.name);
+        FUZZ_CHECK(value == parsed.find(p.name), "the loaded value of " + std::string(p.name) + " differs");
+        if (p.type != ParamType::Int) continue;
+        checkConversion(value);
+        const auto number = loaded->number(notes.console(), p.name);
+        if (number) {
+            FUZZ_CHECK(*number >= p.number.least && *number <= p.number.most,
+                       std::string(p.name) + " was read outside its rule");
+            FUZZ_CHECK(!p.number.namesResults || isPlainNumber(value),
+                       std::string(p.name) + " names results but was not a plain number");
+        } else {
+            FUZZ_CHECK(number.failure().message.starts_with("\nparameter " + std::string(p.name) + " "),
+                       "a refused number is not named: " + number.failure().message);
+        }
+    }
+    FUZZ_CHECK(notes.keyWaits() == 0, "reading a number waited for a key");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::vector<std::string_view> names = allParameterNames();
     static const std::string path = fuzz::scratchPath("params.txt");
     const std::string_view text(reinterpret_cast<const char*>(data), size);
 
     // The conversion on the raw bytes, as a value line would hold them.
     checkConversion(text.substr(0, 64));
 
-    ParameterTable parsed = ParameterTable::parse(text);
+    const ParameterTable parsed = ParameterTable::parse(text);
     fuzz::writeFileBytes(path, text);
-    RecordingConsole console;
-    auto loaded = loadParameters(console.console(), path, names);
-    if (parsed.longLine() > 0) {
-        FUZZ_CHECK(!loaded, "a parameter file with an over-long line was accepted");
-        FUZZ_CHECK(console.keyWaits() == 1, "the over-long line was not reported once");
-        return 0;
-    }
-    if (!loaded) {
-        // Only a NUL byte in a value the analyses read refuses a whole file.
-        bool nul = false;
-        for (const std::string_view n : names)
-            nul = nul || parsed.lookup(std::string(n)).find('\0') != std::string::npos;
-        FUZZ_CHECK(nul, "loading refused a file parsing accepts: " + console.text());
-        return 0;
-    }
-    RecordingConsole conversions;
-    for (const std::string_view n : names) {
-        const std::string name(n);
-        FUZZ_CHECK(loaded->lookup(name) == parsed.lookup(name), "the loaded value of " + name + " differs");
-        const std::string& value = loaded->lookup(name);
-        checkConversion(value);
-        const int waits = conversions.keyWaits();
-        const auto number = intParameter(conversions.console(), name, value);
-        FUZZ_CHECK(number.has_value() == (conversions.keyWaits() == waits),
-                   "intParameter failed silently or spoke on success");
-    }
-    FUZZ_CHECK(loaded->size() == parsed.size(), "the loaded table holds other names than the parsed one");
+    for (const AnalysisInfo* analysis : analysisTable()) checkLoading(path, parsed, *analysis);
 
     // The settings of the argument-driven analyses, as the rating reads them.
+    const auto rating = Parameters::load(path, *findAnalysis(analysisTable(), "fMatchReadsT_VarSzPartedRate"));
+    if (!rating) return 0;
     RecordingConsole settingsConsole;
-    const auto settings = loadArgumentSettings(settingsConsole.console(), path, kPartedRateParameters);
+    const auto settings = readArgumentSettings(settingsConsole.console(), *rating);
     if (settings) {
         FUZZ_CHECK(settings->rMinSz >= 0 && settings->rMaxSz >= settings->rMinSz,
                    "settings accepted bounds the analyses cannot use");

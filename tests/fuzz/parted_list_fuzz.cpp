@@ -33,6 +33,18 @@ namespace {
 
 using namespace ruz;
 using parted_rating::ListEnd;
+
+// How the reading of a list ends, failures included; a failure's message
+// goes to the console, as the entry prints it.
+enum class Ending { Complete, Cut, Failed };
+
+Ending endingOf(const Outcome<ListEnd>& end, Console& console) {
+    if (!end) {
+        console.report(end.failure());
+        return Ending::Failed;
+    }
+    return *end == ListEnd::Cut ? Ending::Cut : Ending::Complete;
+}
 using parted_rating::Ratings;
 namespace fs = std::filesystem;
 
@@ -70,18 +82,19 @@ public:
         settings_.genomePath = examples + "/genome.bin";
         settings_.rMinSz = kMinSize;
         settings_.rMaxSz = kMaxSize;
-        RecordingConsole console;
-        genome_ = parted::loadKeyedGenome(console.console(), settings_.genomePath, GenomeCheck::Coded, kMaxSize, 1);
-        FUZZ_CHECK(genome_ != nullptr, "the example genome does not load: " + console.text());
+        auto genome = parted::loadKeyedGenome(settings_.genomePath, GenomeCheck::Coded, kMaxSize, 1);
+        FUZZ_CHECK(bool(genome), "the example genome does not load: " + (genome ? std::string() : genome.failure().message));
+        genome_ = std::move(*genome);
         search_ = std::make_unique<parted::PartedSearch>(genome_->genome.upper, *genome_->index);
         for (const char* name : {"parted_reads1.bin", "parted_reads2.bin", "empty.bin", "long.bin"}) {
             fuzz::writeFileBytes(listPath_, std::string(name) + "\n");
             Ratings ratings(length());
             RecordingConsole quiet;
             RunContext context(quiet.console());
-            const ListEnd end = parted_rating::rateListedFiles(context, settings_, logPath_, *search_, ratings);
+            const Ending end =
+                endingOf(parted_rating::rateListedFiles(context, settings_, logPath_, *search_, ratings), quiet.console());
             KnownFile& known = known_[fs::canonical(readsDir_ + name).string()];
-            known.cut = end == ListEnd::Cut;
+            known.cut = end == Ending::Cut;
             for (const auto& r : ratings.rated()) known.positions.push_back(r.position);
         }
         for (const char* name : {"parted_reads1.bin", "parted_reads2.bin"})
@@ -178,7 +191,7 @@ std::vector<std::string> namesOf(const fuzz::EngineLines& list) {
 
 // What reading the list must do, worked out from its lines.
 struct Expected {
-    ListEnd end = ListEnd::Complete;
+    Ending end = Ending::Complete;
     int filesRated = 0;
     bool predictable = true;  // every rated file is a known one
     std::map<std::int32_t, std::int64_t> ratings;
@@ -188,7 +201,7 @@ Expected expectedReading(NameTable& table, const std::vector<std::string>& names
     Expected e;
     for (const std::string& name : names) {
         if (!table[name].readable) {
-            e.end = ListEnd::Failed;
+            e.end = Ending::Failed;
             return e;
         }
         ++e.filesRated;
@@ -201,11 +214,11 @@ Expected expectedReading(NameTable& table, const std::vector<std::string>& names
         }
         for (const std::int32_t p : known->positions) ++e.ratings[p];
         if (known->cut) {
-            e.end = ListEnd::Cut;
+            e.end = Ending::Cut;
             return e;
         }
     }
-    if (endsAtLongLine) e.end = ListEnd::Cut;
+    if (endsAtLongLine) e.end = Ending::Cut;
     return e;
 }
 
@@ -251,8 +264,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RecordingConsole console;
     RunContext context(console.console());
     Ratings ratings(setting.length());
-    const ListEnd end =
-        parted_rating::rateListedFiles(context, setting.settings(), setting.logPath(), setting.search(), ratings);
+    const Ending end = endingOf(
+        parted_rating::rateListedFiles(context, setting.settings(), setting.logPath(), setting.search(), ratings),
+        console.console());
 
     const Expected expected = expectedReading(table, names, list.endsAtLongLine);
     const std::string said = console.text();
@@ -276,6 +290,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::map<std::int32_t, std::int64_t> got;
     for (const auto& r : ratings.rated()) got[r.position] = r.rating;
     FUZZ_CHECK(got == expected.ratings, "the ratings differ from the listed files' placements");
-    if (end != ListEnd::Complete) FUZZ_CHECK(console.keyWaits() >= 1, "a list that stopped early said nothing");
+    if (end != Ending::Complete) FUZZ_CHECK(console.keyWaits() >= 1, "a list that stopped early said nothing");
     return 0;
 }

@@ -26,7 +26,8 @@
 #include "core/console.h"
 #include "core/context.h"
 #include "core/nucleotide.h"
-#include "prep/prep_analyses.h"
+#include "analyses.h"
+#include "core/entry.h"
 #include "prep/prep_common.h"
 #include "prep/sequence_reader.h"
 #include "prep/gzip_bytes.h"
@@ -56,9 +57,9 @@ struct Reading {
 
 // Reads every record of the file, checking what each status promises.
 Reading readAll(const std::string& path) {
-    RecordingConsole console;
-    auto reader = SequenceReader::open(console.console(), path);
-    FUZZ_CHECK(reader != nullptr, "an existing file was refused: " + console.text());
+    auto opened = SequenceReader::open(path);
+    FUZZ_CHECK(bool(opened), "an existing file was refused: " + (opened ? std::string() : opened.failure().message));
+    auto& reader = *opened;
     Reading r;
     for (;;) {
         const auto status = reader->next();
@@ -79,10 +80,10 @@ Reading readAll(const std::string& path) {
     if (r.end == SequenceReader::Status::Failed) {
         FUZZ_CHECK(r.problem.starts_with("\n") && r.problem.find(path) != std::string::npos,
                    "a failure without the file's name: " + r.problem);
-        FUZZ_CHECK(!reader->reportEnd(console.console()) && console.text() == r.problem,
-                   "reportEnd did not print the problem");
+        const auto end = reader->reportEnd();
+        FUZZ_CHECK(!end && end.failure().message == r.problem, "reportEnd did not give the problem");
     } else {
-        FUZZ_CHECK(r.problem.empty() && reader->reportEnd(console.console()), "a problem after a whole reading");
+        FUZZ_CHECK(r.problem.empty() && reader->reportEnd(), "a problem after a whole reading");
         FUZZ_CHECK(!r.records.empty(), "a file without records was read to its end");
     }
     return r;
@@ -208,7 +209,7 @@ void runPrep(const std::string& input, std::string_view bytes, bool reads, int v
 
     RecordingConsole console;
     RunContext context(console.console());
-    const bool ok = reads ? fPrepReads(context, run.parameterFile) : fPrepGenome(context, run.parameterFile);
+    const bool ok = runNamedAnalysis(context, analysisTable(), reads ? "fPrepReads" : "fPrepGenome", run.parameterFile);
     if (!ok) {
         for (const std::string& out : run.outputs)
             FUZZ_CHECK(!std::filesystem::exists(out), "a failed run left the result " + out + ": " + console.text());

@@ -58,37 +58,41 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto list = readTaskList(context, path);
     const TaskList expected = expectedList(text);
     if (expected.experimentId.find('\0') != std::string::npos) {
-        FUZZ_CHECK(!list, "an experiment identifier holding a NUL byte was taken");
-        FUZZ_CHECK(console.keyWaits() == 1, "the NUL byte was not reported once");
+        FUZZ_CHECK(!list && list.failure().message.ends_with("(the experiment identifier) holds a NUL byte"),
+                   "an experiment identifier holding a NUL byte was taken");
         return 0;
     }
-    FUZZ_CHECK(list.has_value(), "a readable task list was refused: " + console.text());
+    FUZZ_CHECK(bool(list), "a readable task list was refused: " + (list ? std::string() : list.failure().message));
     FUZZ_CHECK(list->experimentId == expected.experimentId, "experiment identifier \"" + list->experimentId + "\"");
     FUZZ_CHECK(list->lines == expected.lines, "the task lines differ from the file's");
     FUZZ_CHECK(list->endsAtLongLine == expected.endsAtLongLine, "the stop at a long line was missed");
 
     // The tasks the analysis runs: its lines in order, empty ones skipped,
     // up to the first that does not split or convert.
-    const std::int32_t margin = marginFor(*list);
+    const std::vector<TaskLine> tasks = taskLines(console.console(), *list);
+    FUZZ_CHECK(console.keyWaits() == 0, "taking the task lines apart waited for a key");
+    const std::int32_t margin = marginFor(tasks);
     FUZZ_CHECK(margin >= 11, "a margin of " + std::to_string(margin) + " is below the index keys' 11");
-    for (const std::string& line : list->lines) {
-        if (line.empty()) continue;
-        std::string problem;
-        const auto texts = splitTaskLine(line, &problem);
-        if (!texts) break;
-        RecordingConsole quiet;
-        const auto sizes = convertSizes(quiet.console(), *texts);
-        if (!sizes) {
-            FUZZ_CHECK(quiet.keyWaits() == 1, "a refused task was not reported once");
+    for (const TaskLine& task : tasks) {
+        const std::string& line = task.line;
+        FUZZ_CHECK(!line.empty(), "an empty line became a task");
+        if (!task.texts) {
+            FUZZ_CHECK(task.texts.failure().message.starts_with("\nbad task line: "), "a bad line not named");
             break;
         }
+        const auto& sizes = task.sizes;
+        if (!sizes) {
+            FUZZ_CHECK(sizes.failure().message.starts_with("\n"), "a refused task without a message");
+            break;
+        }
+        const SizeTexts& texts = *task.texts;
         FUZZ_CHECK(sizes->immutSz >= 0 && sizes->mutTipSz >= 0 && sizes->mutTipSz <= 16,
                    "sizes the read model cannot hold were accepted");
         FUZZ_CHECK(sizes->readSize() >= 12 && static_cast<std::size_t>(sizes->readSize()) < kLineLimit,
                    "read size " + std::to_string(sizes->readSize()) + " was accepted");
         FUZZ_CHECK(sizes->readSize() - 1 <= margin,
                    "task \"" + line + "\" reads past the margin " + std::to_string(margin));
-        const std::string stem = resultStem(prefix, list->experimentId, *texts);
+        const std::string stem = resultStem(prefix, list->experimentId, texts);
         FUZZ_CHECK(stem.starts_with(prefix) && stem.find('\0') == std::string::npos,
                    "output name \"" + stem + "\"");
     }
