@@ -85,41 +85,18 @@ max() { echo $(($1 > $2 ? $1 : $2)); }
 declare -A OUR_S OUR_C OUR_M PEER_S PEER_C PEER_M PEER_NAME RUN_S RUN_C RUN_M
 
 # --- our analyses -----------------------------------------------------------
-# params FUNCTION NAME=VALUE...: the parameter file of one run.
-params() {
-    local file=$WORK/params/$1.txt pair
-    shift
-    : >"$file"
-    for pair in "$@"; do
-        printf '%s\n%s\n%s\n%s\n' "bench/compare.sh" "str" "${pair%%=*}" "${pair#*=}" >>"$file"
+# Every analysis the engine lists (Ruzovizu --list), its parameter file its
+# template with the values of bench/compare/parameter_values.txt: an
+# analysis added to the engine is timed too, once it has its values there.
+VALUES=$ROOT/bench/compare/parameter_values.txt
+mapfile -t ANALYSES < <("$ENGINE" --list | cut -f1)
+write_params() {
+    local fn
+    for fn in "${ANALYSES[@]}"; do
+        "$ROOT/scripts/fill-params.sh" "$ENGINE" "$fn" "$VALUES" "$DATA" "$WORK/params/$fn.txt" "$WORK/out" ||
+            die "no parameter file for $fn: give its values in $VALUES"
     done
 }
-
-write_params() {
-    local d=$DATA out=$WORK/out
-    local coded=(pthReads="$d/reads.bin" pthGnm="$d/genome.bin")
-    params fMapReadsOnToSeq diRes="$out" "${coded[@]}" rMinSz=50 rMaxSz=50
-    params fMatchReadsT_VarSzO diRes="$out" "${coded[@]}" rMinSz=50 rMaxSz=50
-    params fMapReadsOneInSeq diRes="$out" "${coded[@]}"
-    params fReadsOutOfSeq diRes="$out" "${coded[@]}" rMinSz=50 rMaxSz=50
-    params fGetReadsThatOutOfSeq diRes="$out" pthReads="$d/reads.txt" pthGnm="$d/genome.txt" rMinSz=50 rMaxSz=50
-    params fTestGenomeSborka diRes="$out" "${coded[@]}"
-    params RandExt pthGnm="$d/genome.txt" pthReads="$d/tips.txt" diRes="$out" experimentId=bench \
-        immutSz=44 mutTipSz=6 misNu=2
-    params RandExtTaskList pthGnm="$d/genome.txt" pthReads="$d/tips.txt" diRes="$out" pthTaskList="$d/tasks.txt"
-    params fIdentifyCircularRna diRes="$out" pthReads="$d/circ.txt" pthGnm="$d/genome.txt" rMinSz=50 rMaxSz=50
-    params fMatchReadsT_VarSzParted diRes="$out" pthReads="$d/circ.bin" pthGnm="$d/genome.bin" rMinSz=50 rMaxSz=50
-    params fMatchReadsT_VarSzPartedRate diRes="$out" diReads="$d" pthList="$d/list.txt" pthGnm="$d/genome.bin" \
-        rMinSz=50 rMaxSz=50
-    params fPrepGenome pthFasta="$d/genome.fa" seqName=blank diRes="$out" outName=blank outForm=both nonAcgt=refuse
-    params fPrepReads pthFastq="$d/reads.fq" diRes="$out" outName=blank outForm=both rMinSz=1 rMaxSz=5119 \
-        trimHeadSz=0 trimTailSz=0 readsWithN=drop
-    params fLettersToCodes pthLetters="$d/reads.txt" fileKind=reads diRes="$out" outName=blank
-}
-
-ANALYSES=(fMapReadsOnToSeq fMatchReadsT_VarSzO fMapReadsOneInSeq fReadsOutOfSeq fGetReadsThatOutOfSeq
-    fTestGenomeSborka RandExt RandExtTaskList fIdentifyCircularRna fMatchReadsT_VarSzParted
-    fMatchReadsT_VarSzPartedRate fPrepGenome fPrepReads fLettersToCodes)
 # Reads each analysis scans (the rating reads two files).
 declare -A SCANNED=([fPrepGenome]=0 [fMatchReadsT_VarSzPartedRate]=$((2 * READS)))
 

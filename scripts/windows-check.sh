@@ -665,13 +665,34 @@ interrupt lin
 interrupt win
 
 # ---------------------------------------------------------------------------
+# Every analysis of the engine's table (Ruzovizu --list), with its template
+# filled from tests/data/parameter_values.txt over inputs of the names that
+# file uses, so that an analysis added to the engine is compared here too.
+
+section "every analysis of the table"
+cp "$in/genome.txt" "$in/g.txt"
+cp "$in/genome.bin" "$in/g.bin"
+cp "$in/reads.txt" "$in/r.txt"
+cp "$in/parted_reads1.bin" "$in/r.bin"
+cp "$in/TaskList.txt" "$in/tasks.txt"
+printf 'r.bin\n' >"$in/list.txt"
+{ echo ">g genome"; fold -w 70 "$in/genome.txt"; echo; } >"$in/g.fa"
+awk '{ print "@r" NR; print; print "+"; gsub(/./, "I"); print }' "$in/r.txt" >"$in/r.fq"
+while IFS=$'\t' read -r function _; do
+    filled=$check/table-$function.txt
+    scripts/fill-params.sh "$linux_engine" "$function" tests/data/parameter_values.txt @in "$filled" @res
+    awk 'NR % 4 == 3 { name = $0 } NR % 4 == 0 { print name "=" $0 }' "$filled" |
+        run_case "table-$function" "$function" "+r.bin +r.txt"
+done < <("$linux_engine" --list)
+
+# ---------------------------------------------------------------------------
 # The bundled example: every parameter file of examples/ named after a
 # function, run from a copy of the repository's layout as its README says
 # (the preparation functions first: RandExt in examples/fastq reads what
 # they write). The Windows command line names the file with backslashes.
 
 section "bundled example"
-functions=$("$linux_engine" --help | awk '/^functions:/ {f = 1; next} f && NF {print $1}')
+functions=$("$linux_engine" --list | cut -f1)
 example_files=()
 for pass_kind in prep other; do
     for f in examples/*.txt examples/*/*.txt; do

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "analyses.h"
 #include "support/test_files.h"
 
 namespace ruz {
@@ -98,37 +99,22 @@ void writeInputs(const fs::path& dir, const Inputs& in) {
     fs::create_directory(dir / "res");
 }
 
-struct AnalysisRun {
-    const char* function;
-    std::map<std::string, std::string> parameters;
-};
+// The FASTA and FASTQ forms of the inputs, for the preparation functions.
+void writeSequenceFiles(const fs::path& dir, const Inputs& in) {
+    std::string fasta = ">g test genome\n", fastq;
+    for (std::size_t i = 0; i < in.genome.size(); i += 70) fasta += in.genome.substr(i, 70) + "\n";
+    for (std::size_t i = 0; i < in.reads.size(); ++i)
+        fastq += "@r" + std::to_string(i) + "\n" + in.reads[i] + "\n+\n" + std::string(in.reads[i].size(), 'I') + "\n";
+    test::writeFile((dir / "g.fa").string(), fasta);
+    test::writeFile((dir / "r.fq").string(), fastq);
+}
 
-// Paths are relative to the run's folder, so the logs that name them are
-// alike in every folder.
-const std::vector<AnalysisRun> kRuns = {
-    {"RandExt",
-     {{"pthGnm", "g.txt"}, {"pthReads", "r.txt"}, {"diRes", "res"}, {"experimentId", "e"},
-      {"immutSz", "14"}, {"mutTipSz", "6"}, {"misNu", "1"}}},
-    {"RandExtTaskList",
-     {{"pthGnm", "g.txt"}, {"pthReads", "r.txt"}, {"diRes", "res"}, {"pthTaskList", "tasks.txt"}}},
-    {"fIdentifyCircularRna",
-     {{"pthGnm", "g.txt"}, {"pthReads", "r.txt"}, {"diRes", "res"}, {"rMinSz", "16"}, {"rMaxSz", "60"}}},
-    {"fMatchReadsT_VarSzParted",
-     {{"pthGnm", "g.bin"}, {"pthReads", "r.bin"}, {"diRes", "res"}, {"rMinSz", "16"}, {"rMaxSz", "60"}}},
-    {"fMatchReadsT_VarSzPartedRate",
-     {{"pthGnm", "g.bin"}, {"diReads", "."}, {"pthList", "list.txt"}, {"diRes", "res"},
-      {"rMinSz", "16"}, {"rMaxSz", "60"}}},
-    {"fMapReadsOnToSeq",
-     {{"pthGnm", "g.bin"}, {"pthReads", "r.bin"}, {"diRes", "res"}, {"rMinSz", "16"}, {"rMaxSz", "60"}}},
-    {"fMatchReadsT_VarSzO",
-     {{"pthGnm", "g.bin"}, {"pthReads", "r.bin"}, {"diRes", "res"}, {"rMinSz", "5"}, {"rMaxSz", "40"}}},
-    {"fMapReadsOneInSeq", {{"pthGnm", "g.bin"}, {"pthReads", "r.bin"}, {"diRes", "res"}}},
-    {"fReadsOutOfSeq",
-     {{"pthGnm", "g.bin"}, {"pthReads", "r.bin"}, {"diRes", "res"}, {"rMinSz", "10"}, {"rMaxSz", "60"}}},
-    {"fGetReadsThatOutOfSeq",
-     {{"pthGnm", "g.txt"}, {"pthReads", "r.txt"}, {"diRes", "res"}, {"rMinSz", "10"}, {"rMaxSz", "60"}}},
-    {"fTestGenomeSborka", {{"pthGnm", "g.bin"}, {"pthReads", "r.bin"}, {"diRes", "res"}}},
-};
+// Every analysis of the engine's table.
+std::vector<std::string> everyAnalysis() {
+    std::vector<std::string> names;
+    for (const AnalysisInfo* a : analysisTable()) names.emplace_back(a->name);
+    return names;
+}
 
 // Every file of a folder and its subfolders, by relative path.
 std::map<std::string, std::string> filesOf(const fs::path& dir) {
@@ -139,49 +125,52 @@ std::map<std::string, std::string> filesOf(const fs::path& dir) {
     return files;
 }
 
-// One test an analysis, so that each takes seconds on a quiet machine.
-class Threads : public ::testing::TestWithParam<AnalysisRun> {};
+// One test an analysis, so that each takes seconds on a quiet machine. Its
+// parameter file is its template with the values of the test inputs put
+// in (tests/data/parameter_values.txt), paths relative to the run's
+// folder, so the logs that name them are alike in every folder.
+class Threads : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Threads, SameOutputsOnOneTwoAndThreeThreads) {
     static const Inputs inputs = makeInputs();
+    const std::string& function = GetParam();
     test::TempDir scratch;
-    {
-        const AnalysisRun& run = GetParam();
-        std::map<std::string, std::string> firstFiles;
-        std::string firstConsole;
-        for (const int threads : {1, 2, 3}) {
-            test::TempDir dir;
-            writeInputs(dir.path(), inputs);
-            std::string params;
-            for (const auto& [name, value] : run.parameters) params += test::record(name, value);
-            test::writeFile(dir.file("p.txt"), params);
-            const auto r = test::runCommand("cd " + shellQuoted(dir.path().string()) + " && " +
-                                                shellQuoted(RUZ_ENGINE_EXE) + " --threads " +
-                                                std::to_string(threads) + " p.txt " + run.function,
-                                            scratch);
-            EXPECT_EQ(r.exitCode, 0) << r.out;
-            EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
-            const auto files = filesOf(dir.path());
-            if (threads == 1) {
-                firstFiles = files;
-                firstConsole = r.out;
-                EXPECT_GT(filesOf(dir.path() / "res").size(), 0u) << "the run writes results";
-                continue;
-            }
-            EXPECT_EQ(r.out, firstConsole) << threads << " threads";
-            ASSERT_EQ(files.size(), firstFiles.size()) << threads << " threads";
-            for (const auto& [name, content] : firstFiles) {
-                ASSERT_TRUE(files.count(name)) << name;
-                EXPECT_TRUE(files.at(name) == content) << name << " differs on " << threads << " threads";
-            }
+    std::map<std::string, std::string> firstFiles;
+    std::string firstConsole;
+    for (const int threads : {1, 2, 3}) {
+        test::TempDir dir;
+        writeInputs(dir.path(), inputs);
+        writeSequenceFiles(dir.path(), inputs);
+        const auto filled = test::runCommand(
+            shellQuoted(RUZ_SOURCE_DIR "/scripts/fill-params.sh") + " " + shellQuoted(RUZ_ENGINE_EXE) + " " +
+                function + " " + shellQuoted(RUZ_SOURCE_DIR "/tests/data/parameter_values.txt") + " . " +
+                shellQuoted(dir.file("p.txt")),
+            scratch);
+        ASSERT_EQ(filled.exitCode, 0) << filled.err;
+        const auto r = test::runCommand("cd " + shellQuoted(dir.path().string()) + " && " +
+                                            shellQuoted(RUZ_ENGINE_EXE) + " --threads " + std::to_string(threads) +
+                                            " p.txt " + function,
+                                        scratch);
+        EXPECT_EQ(r.exitCode, 0) << r.out;
+        EXPECT_EQ(r.err.find("Sanitizer"), std::string::npos) << r.err;
+        const auto files = filesOf(dir.path());
+        if (threads == 1) {
+            firstFiles = files;
+            firstConsole = r.out;
+            EXPECT_GT(filesOf(dir.path() / "res").size(), 0u) << "the run writes results";
+            continue;
+        }
+        EXPECT_EQ(r.out, firstConsole) << threads << " threads";
+        ASSERT_EQ(files.size(), firstFiles.size()) << threads << " threads";
+        for (const auto& [name, content] : firstFiles) {
+            ASSERT_TRUE(files.count(name)) << name;
+            EXPECT_TRUE(files.at(name) == content) << name << " differs on " << threads << " threads";
         }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryAnalysis, Threads, ::testing::ValuesIn(kRuns),
-                         [](const ::testing::TestParamInfo<AnalysisRun>& info) {
-                             return std::string(info.param.function);
-                         });
+INSTANTIATE_TEST_SUITE_P(EveryAnalysis, Threads, ::testing::ValuesIn(everyAnalysis()),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
 }  // namespace
 }  // namespace ruz

@@ -7,14 +7,11 @@ in by name. Nothing here runs the engine; the Snakefile does.
 
 import os
 import re
+import subprocess
 
-# Functions that read letter genome and reads files; the others read coded ones.
-LETTER_FUNCTIONS = {"RandExt", "RandExtTaskList", "fIdentifyCircularRna", "fGetReadsThatOutOfSeq"}
-
-# The rating reads a list of reads files: one job over all samples.
-ALL_SAMPLES_FUNCTIONS = {"fMatchReadsT_VarSzPartedRate"}
-
-PREP_FUNCTIONS = {"fPrepGenome", "fPrepReads", "fLettersToCodes"}
+# The forms of reads (Ruzovizu --list) of the preparation functions, which
+# the workflow runs by itself.
+PREP_FORMS = {"sequences", "none"}
 
 # Inputs that fPrepReads turns into reads files; anything else is taken as a
 # prepared letter (.txt) or coded (.bin) reads file.
@@ -23,6 +20,23 @@ SEQUENCE_SUFFIXES = (".fq", ".fastq", ".fa", ".fasta", ".fna", ".fas")
 
 class WorkflowError(Exception):
     pass
+
+
+def engine_functions(engine):
+    """{function: the form of the reads it reads} as the engine lists its
+    functions (Ruzovizu --list): letters, codes, sequences or none."""
+    try:
+        listed = subprocess.run([engine, "--list"], stdin=subprocess.DEVNULL, capture_output=True,
+                                text=True, check=True).stdout
+    except (OSError, subprocess.CalledProcessError) as e:
+        raise WorkflowError(f"the engine {engine} does not list its functions: {e}") from None
+    return {fields[0]: fields[1] for fields in (line.split("\t") for line in listed.splitlines()) if len(fields) > 1}
+
+
+def reads_a_list(template):
+    """True when the function reads a list of reads files (a pthList
+    record): one job then rates all samples."""
+    return any(record[2] == "pthList" for record in read_template(template))
 
 
 def read_template(path):
@@ -93,13 +107,16 @@ def read_task_list(path):
     return tasks
 
 
-def analysis_tasks(analysis, base_dir="."):
+def analysis_tasks(analysis, functions, base_dir="."):
     """(function each job runs, {task name: parameter values}) from the
-    config's analysis section. Without tasks there is one task, "run"."""
+    config's analysis section; `functions` as engine_functions gives them.
+    Without tasks there is one task, "run"."""
     function = analysis.get("function")
     if not function:
         raise WorkflowError("the config names no analysis function (analysis: function:)")
-    if function in PREP_FUNCTIONS:
+    if function not in functions:
+        raise WorkflowError(f"the engine has no function {function} (Ruzovizu --list names them)")
+    if functions[function] in PREP_FORMS:
         raise WorkflowError(f"{function} is a preparation the workflow runs by itself")
     params = {k: str(v) for k, v in (analysis.get("params") or {}).items()}
     if analysis.get("task_list"):

@@ -50,13 +50,14 @@ void printUsage(std::ostream& out, AnalysisTable table) {
     out << "usage: Ruzovizu [-t N]                      run the analysis named in " << kCallFileName
         << " beside the executable\n"
         << "       Ruzovizu [-t N] PARAMFILE FUNCTION   run FUNCTION with the parameter file PARAMFILE\n"
-        << "       Ruzovizu --help | --list | --version\n\n"
+        << "       Ruzovizu --help | --list | --template FUNCTION | --version\n\n"
         << "options:\n"
         << "  -t N, --threads N   work on N threads, 0 for every processor available ("
         << availableThreads() << ");\n"
         << "                      default: the parameter file's `threads` record, else every\n"
         << "                      processor. The results do not depend on it.\n"
-        << "  --list              one line a function: name, reads form, result files\n\n"
+        << "  --list              one line a function: name, reads form, result files\n"
+        << "  --template FUNCTION the function's parameter file with its defaults\n\n"
         << "functions:\n";
     for (const AnalysisInfo* a : table) {
         const std::size_t pad = a->name.size() < kNameColumn ? kNameColumn - a->name.size() : 2;
@@ -215,6 +216,7 @@ struct CommandLine {
     bool help = false;
     bool list = false;
     bool version = false;
+    std::string templateOf;  // --template NAME
     int threads = 0;
     std::vector<std::string> words;
     std::string problem;  // empty when the line is understood
@@ -228,6 +230,12 @@ CommandLine parseCommandLine(int argc, char** argv) {
             line.help = true;
         } else if (arg == "--list") {
             line.list = true;
+        } else if (arg == "--template") {
+            if (i + 1 >= argc) {
+                line.problem = "--template needs the name of a function";
+                return line;
+            }
+            line.templateOf = argv[++i];
         } else if (arg == "--version") {
             line.version = true;
         } else if (arg == "--threads" || arg == "-t") {
@@ -254,7 +262,8 @@ CommandLine parseCommandLine(int argc, char** argv) {
             line.words.emplace_back(arg);
         }
     }
-    if (!line.help && !line.list && !line.version && line.words.size() != 0 && line.words.size() != 2)
+    if (!line.help && !line.list && !line.version && line.templateOf.empty() && line.words.size() != 0 &&
+        line.words.size() != 2)
         line.problem = "give both the parameter file and the function, or neither";
     return line;
 }
@@ -296,6 +305,16 @@ int runEngine(int argc, char** argv, Console& console, AnalysisTable table) {
     }
     if (line.list) {
         printList(std::cout, table);
+        return 0;
+    }
+    if (!line.templateOf.empty()) {
+        const AnalysisInfo* analysis = findAnalysis(table, line.templateOf);
+        if (!analysis) {
+            std::cerr << "Ruzovizu: no analysis is named \"" << shownText(line.templateOf)
+                      << "\" (Ruzovizu --help lists the names)\n";
+            return 2;
+        }
+        std::cout << templateText(*analysis);
         return 0;
     }
     if (line.version) {
