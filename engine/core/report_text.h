@@ -1,6 +1,8 @@
 // Texts shared by the reports and logs of the analyses.
 #pragma once
 
+#include <charconv>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -39,6 +41,30 @@ inline std::string shownByte(unsigned char byte) {
     static constexpr char kHex[] = "0123456789abcdef";
     if (byte > 0x20 && byte < 0x7f) return std::string(1, static_cast<char>(byte));
     return std::string("\\x") + kHex[byte >> 4] + kHex[byte & 15];
+}
+
+// Appends the decimal text of `value`, as "%d" prints it.
+inline void appendNumber(std::string& text, std::int64_t value) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    text.append(digits, end);
+}
+
+// Appends `label` and the decimal text of `value`: one field of a log.
+inline void appendField(std::string& text, std::string_view label, std::int64_t value) {
+    text.append(label);
+    appendNumber(text, value);
+}
+
+// The size bounds as report names and logs hold them: "[least-most]" (with
+// `between` "-") or "[least,most]" (with ",").
+inline std::string boundsText(std::int64_t least, std::int64_t most, char between = '-') {
+    std::string text;
+    appendField(text, "[", least);
+    text += between;
+    appendNumber(text, most);
+    text += ']';
+    return text;
 }
 
 // The head of the logs that name their program, genome and reads:

@@ -48,9 +48,4 @@ inline bool codedKey(const std::uint8_t* window, int k, KmerCode& code) {
 // directory name is not an extension ("d.x/s1" gives "d.x/s1_In.bin").
 std::string companionPath(std::string_view readsPath, std::string_view suffix);
 
-// Appends `label` and the decimal text of `value`: one field of a log.
-inline void appendField(std::string& text, std::string_view label, std::int64_t value) {
-    text.append(label).append(std::to_string(value));
-}
-
 }  // namespace ruz::coded_mapping

@@ -18,6 +18,7 @@
 
 #include "core/files.h"
 #include "core/read_codes.h"
+#include "core/report_text.h"
 #include "core/settings.h"
 #include "mapping/exact_occurrence.h"
 
@@ -38,18 +39,11 @@ Judgement judgeLetterRead(SizeBounds bounds, char* line, std::size_t rawLength) 
 }
 
 std::string logText(const ArgumentSettings& s, const SiftCounts& counts) {
-    std::string text = "program= Ruzovizu::fGetReadsThatOutOfSeq\ngenome= ";
-    text.append(s.genomePath)
-        .append("\ninput reads= ")
-        .append(std::to_string(counts.input))
-        .append("\ndfective= ")
-        .append(std::to_string(counts.defective))
-        .append("\nread size scope (parameters by user)=[")
-        .append(std::to_string(s.rMinSz))
-        .append(",")
-        .append(std::to_string(s.rMaxSz))
-        .append("]\nresult:\nreads out of genome= ")
-        .append(std::to_string(counts.outOfGenome));
+    std::string text = "program= Ruzovizu::fGetReadsThatOutOfSeq\ngenome= " + s.genomePath;
+    appendField(text, "\ninput reads= ", counts.input);
+    appendField(text, "\ndfective= ", counts.defective);
+    text += "\nread size scope (parameters by user)=" + boundsText(s.rMinSz, s.rMaxSz, ',');
+    appendField(text, "\nresult:\nreads out of genome= ", counts.outOfGenome);
     return text;
 }
 

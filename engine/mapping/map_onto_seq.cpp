@@ -154,8 +154,8 @@ std::string logText(const ArgumentSettings& s, const std::string& outputPath, co
 }
 
 std::string logPath(const ArgumentSettings& s, const std::string& outputPath) {
-    return s.resultDirectory + baseName(outputPath) + "[" + std::to_string(s.rMinSz) + "-" +
-           std::to_string(s.rMaxSz) + "]" + baseName(s.genomePath) + "_Log.txt";
+    return s.resultDirectory + baseName(outputPath) + boundsText(s.rMinSz, s.rMaxSz) + baseName(s.genomePath) +
+           "_Log.txt";
 }
 
 constexpr ParamSpec kParameters[] = {

@@ -222,9 +222,8 @@ Outcome<Indexes> buildIndexes(const Genome& genome, const ArgumentSettings& s, i
 
 std::string logText(const ArgumentSettings& s, const Counters& c) {
     std::string text = programHead("fMatchReadsT_VarSzO", s.genomePath, s.readsPath);
-    appendField(text, "\nuser size scope=[", s.rMinSz);
-    appendField(text, ",", s.rMaxSz);
-    appendField(text, "]\ninput reads= ", c.input);
+    text += "\nuser size scope=" + boundsText(s.rMinSz, s.rMaxSz, ',');
+    appendField(text, "\ninput reads= ", c.input);
     appendField(text, "\nout of user size scope= ", c.outOfScope);
     appendField(text, "\nprocessed= ", c.processed());
     appendField(text, " \nout of genome= ", c.outOfGenome());
@@ -330,8 +329,8 @@ void replaceEarlierReports(const std::string& stem, std::int32_t length, ResultS
 }
 
 std::string reportStem(const ArgumentSettings& s) {
-    return s.resultDirectory + baseName(s.readsPath) + "[" + std::to_string(s.rMinSz) + "-" +
-           std::to_string(s.rMaxSz) + "]" + baseName(s.genomePath) + "_";
+    return s.resultDirectory + baseName(s.readsPath) + boundsText(s.rMinSz, s.rMaxSz) + baseName(s.genomePath) +
+           "_";
 }
 
 constexpr ParamSpec kParameters[] = {

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "core/files.h"
+#include "core/report_text.h"
 #include "core/settings.h"
 #include "mapping/exact_occurrence.h"
 
@@ -28,18 +29,12 @@ Judgement judgeCodedRead(SizeBounds bounds, std::size_t length) {
 }
 
 std::string logText(const ArgumentSettings& s, const SiftCounts& counts) {
-    std::string scope = "[";
-    scope.append(std::to_string(s.rMinSz)).append(",").append(std::to_string(s.rMaxSz)).append("]");
-    std::string text = "program= Ruzovizu::fReadsOutOfSeq\ngenome= ";
-    text.append(s.genomePath)
-        .append("\ninput reads= ")
-        .append(std::to_string(counts.input))
-        .append("\nread size scope=")
-        .append(scope)
-        .append("\nresult:\nreads nout of genome= ")
-        .append(std::to_string(counts.outOfGenome))
-        .append("\nOutOfSeq reads size by user =")
-        .append(scope);
+    const std::string scope = boundsText(s.rMinSz, s.rMaxSz, ',');
+    std::string text = "program= Ruzovizu::fReadsOutOfSeq\ngenome= " + s.genomePath;
+    appendField(text, "\ninput reads= ", counts.input);
+    text.append("\nread size scope=").append(scope);
+    appendField(text, "\nresult:\nreads nout of genome= ", counts.outOfGenome);
+    text.append("\nOutOfSeq reads size by user =").append(scope);
     return text;
 }
 

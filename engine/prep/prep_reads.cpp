@@ -24,6 +24,7 @@
 #include "core/context.h"
 #include "core/files.h"
 #include "core/params.h"
+#include "core/report_text.h"
 #include "prep_common.h"
 #include "sequence_reader.h"
 
@@ -179,11 +180,7 @@ Outcome<ReadsSettings> readSettings(Console& console, const Parameters& paramete
     return s;
 }
 
-std::string boundsText(const ReadRules& r) {
-    std::string text = "[";
-    text.append(std::to_string(r.minSize)).append(",").append(std::to_string(r.maxSize)).append("]");
-    return text;
-}
+std::string boundsText(const ReadRules& r) { return ruz::boundsText(r.minSize, r.maxSize, ','); }
 
 void echo(Console& console, const ReadsSettings& s) {
     const ReadRules& r = s.rules;
@@ -195,9 +192,13 @@ void echo(Console& console, const ReadsSettings& s) {
 }
 
 std::string countsText(const ReadCounts& c, bool keepWithN) {
-    return "\ninput=" + std::to_string(c.input) + "\nwritten=" + std::to_string(c.written) +
-           "\ntoo short=" + std::to_string(c.tooShort) + "\ntoo long=" + std::to_string(c.tooLong) +
-           "\nwith N=" + std::to_string(c.withN) + (keepWithN ? " (kept)" : " (dropped)");
+    std::string text;
+    appendField(text, "\ninput=", c.input);
+    appendField(text, "\nwritten=", c.written);
+    appendField(text, "\ntoo short=", c.tooShort);
+    appendField(text, "\ntoo long=", c.tooLong);
+    appendField(text, "\nwith N=", c.withN);
+    return text + (keepWithN ? " (kept)" : " (dropped)");
 }
 
 std::string logText(const ReadsSettings& s, const ReadCounts& c) {

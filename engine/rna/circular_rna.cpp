@@ -164,30 +164,17 @@ Outcome<ScanEnd> scanReads(RunContext& context, const ArgumentSettings& s, const
 
 std::string headerText(const ArgumentSettings& s, const CircularCounts& c, std::int64_t upper,
                        std::int64_t lower) {
-    using parted::appendNumber;
     std::string h = programHead("Ruzovizu::fIdentifyCircularRna", s.genomePath, s.readsPath);
-    h += "\nreads size scope by user=[";
-    appendNumber(h, s.rMinSz);
-    h += ',';
-    appendNumber(h, s.rMaxSz);
-    h += "]\nReads::input=";
-    appendNumber(h, c.input);
-    h += "\twirhin scope size=";
-    appendNumber(h, c.withinScope);
-    h += "\ndefective=";
-    appendNumber(h, c.defective);
-    h += "\tin genome=";
-    appendNumber(h, c.inGenome);
-    h += "\tanalized=";
-    appendNumber(h, c.analysed());
-    h += "\ncircular on (+) strand=";
-    appendNumber(h, upper);
-    h += "; ncircular on (-) strand=";
-    appendNumber(h, lower);
-    h += "; circulars in total=";
-    appendNumber(h, upper + lower);
-    h += ";\npossible cycled Rna";
-    return h;
+    h += "\nreads size scope by user=" + boundsText(s.rMinSz, s.rMaxSz, ',');
+    appendField(h, "\nReads::input=", c.input);
+    appendField(h, "\twirhin scope size=", c.withinScope);
+    appendField(h, "\ndefective=", c.defective);
+    appendField(h, "\tin genome=", c.inGenome);
+    appendField(h, "\tanalized=", c.analysed());
+    appendField(h, "\ncircular on (+) strand=", upper);
+    appendField(h, "; ncircular on (-) strand=", lower);
+    appendField(h, "; circulars in total=", upper + lower);
+    return h + ";\npossible cycled Rna";
 }
 
 // Writes one list: "\n+start\tsegment" for the first record of each start,
@@ -199,7 +186,7 @@ void writeRecords(std::FILE* report, char sign, const std::vector<SegmentRecord>
         line.assign(1, '\n');
         line += sign;
         if (r > 0 && records[r].start == records[r - 1].start) line += '\t';
-        parted::appendNumber(line, records[r].start);
+        appendNumber(line, records[r].start);
         line += '\t';
         parted::appendSegmentText(line, genome, records[r]);
         std::fwrite(line.data(), 1, line.size(), report);

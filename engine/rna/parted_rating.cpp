@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/report_text.h"
 #include "core/files.h"
 #include "core/parallel.h"
 #include "core/reads.h"
@@ -25,7 +26,6 @@ namespace ruz {
 
 namespace {
 
-using parted::appendNumber;
 using parted::BatchPlacements;
 using parted::PartedPlacements;
 using parted::PartedSearch;

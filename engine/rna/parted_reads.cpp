@@ -27,7 +27,6 @@ namespace ruz {
 
 namespace {
 
-using parted::appendNumber;
 using parted::BatchPlacements;
 using parted::PartedPlacements;
 using parted::PartedSearch;
@@ -121,27 +120,16 @@ Outcome<void> scanReads(RunContext& context, const ArgumentSettings& s, const Pa
 }
 
 std::string stemOf(const ArgumentSettings& s) {
-    std::string stem = s.resultDirectory + baseName(s.readsPath) + "[";
-    appendNumber(stem, s.rMinSz);
-    stem += '-';
-    appendNumber(stem, s.rMaxSz);
-    return stem + "]" + baseName(s.genomePath);
+    return s.resultDirectory + baseName(s.readsPath) + boundsText(s.rMinSz, s.rMaxSz) + baseName(s.genomePath);
 }
 
 std::string logText(const ArgumentSettings& s, const PartedResults& r) {
     std::string t = programHead("Ruzovizu::fMatchReadsT_VarSzParted1", s.genomePath, s.readsPath);
-    t += "\nuser reads size scope=[";
-    appendNumber(t, s.rMinSz);
-    t += ',';
-    appendNumber(t, s.rMaxSz);
-    t += "]\ninput reads= ";
-    appendNumber(t, r.input);
-    t += "\nprocessed= ";
-    appendNumber(t, r.processed);
-    t += "\nreads on upper strand= ";
-    appendNumber(t, static_cast<std::int64_t>(r.upper.size()));
-    t += "\nreads on lower strand= ";
-    appendNumber(t, static_cast<std::int64_t>(r.lower.size()));
+    t += "\nuser reads size scope=" + boundsText(s.rMinSz, s.rMaxSz, ',');
+    appendField(t, "\ninput reads= ", r.input);
+    appendField(t, "\nprocessed= ", r.processed);
+    appendField(t, "\nreads on upper strand= ", static_cast<std::int64_t>(r.upper.size()));
+    appendField(t, "\nreads on lower strand= ", static_cast<std::int64_t>(r.lower.size()));
     return t;
 }
 

@@ -77,10 +77,4 @@ void appendSegmentText(std::string& out, const Strand& genome, const SegmentReco
     appendBases(out, segment + record.beforeKey + kKeyLength, record.afterKey, "acgt");
 }
 
-void appendNumber(std::string& out, std::int64_t value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    out.append(digits, end);
-}
-
 }  // namespace ruz::parted

@@ -201,7 +201,4 @@ void sortSegments(std::vector<SegmentRecord>& records);
 // in lower case.
 void appendSegmentText(std::string& out, const Strand& genome, const SegmentRecord& record);
 
-// Appends a number in decimal, as "%d" prints it.
-void appendNumber(std::string& out, std::int64_t value);
-
 }  // namespace ruz::parted
