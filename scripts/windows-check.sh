@@ -681,8 +681,8 @@ awk '{ print "@r" NR; print; print "+"; gsub(/./, "I"); print }' "$in/r.txt" >"$
 while IFS=$'\t' read -r function _; do
     filled=$check/table-$function.txt
     scripts/fill-params.sh "$linux_engine" "$function" tests/data/parameter_values.txt @in "$filled" @res
-    awk 'NR % 4 == 3 { name = $0 } NR % 4 == 0 { print name "=" $0 }' "$filled" |
-        run_case "table-$function" "$function" "+r.bin +r.txt"
+    run_case "table-$function" "$function" "+r.bin +r.txt" \
+        < <(awk 'NR % 4 == 3 { name = $0 } NR % 4 == 0 { print name "=" $0 }' "$filled")
 done < <("$linux_engine" --list)
 
 # ---------------------------------------------------------------------------

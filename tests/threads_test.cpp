@@ -63,9 +63,10 @@ Inputs makeInputs() {
             const std::size_t at = (rng() % 50) * 397;
             read = window(at, 20 + rng() % 3 * 10);
             if (rng() & 1) read = reverseComplement(read);
-        } else if (kind < 8) {  // a copy with a replaced tip
-            read = window(anywhere() % 200 * 97, 20);
-            for (std::size_t j = 14; j < read.size(); ++j) read[j] = base();
+        } else if (kind < 8) {  // a copy with a replaced tip, of 20 and of 26 letters
+            const std::size_t immutable = kind == 6 ? 14 : 20;
+            read = window(anywhere() % 200 * 97, immutable + 6);
+            for (std::size_t j = immutable; j < read.size(); ++j) read[j] = base();
         } else if (kind == 8) {  // short or random
             read.resize(5 + rng() % 40);
             for (char& c : read) c = base();
