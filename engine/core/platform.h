@@ -1,7 +1,9 @@
 // The only place that knows the operating system: the console key wait,
 // the directory separator, the program's own path, opening, exclusive
 // creation and replacing renames of files, the names a system refuses, and
-// the clean-up of temporary files when the process is interrupted.
+// the clean-up of temporary files when the process is interrupted. One
+// source a system (platform_posix.cpp, platform_windows.cpp); the watch of
+// temporary files they share is temporary_watch.cpp.
 //
 // Paths are narrow texts throughout the engine. On Windows they are in the
 // process's code page, which the program's manifest sets to UTF-8, so that
