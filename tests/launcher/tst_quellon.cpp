@@ -2,6 +2,10 @@
 // messages, with the small windows it opens answered as a user would; the
 // keyboard, the windows' places on the screen and what the window keeps
 // between sessions.
+#include "support/quellon_test.h"
+#include "support/window_test.h"
+#include "ui/digital.h"
+#include "ui/dirstart.h"
 #include <QDebug>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -12,54 +16,8 @@
 #include <QScreen>
 #include <QSignalSpy>
 
-#include "support/window_test.h"
-#include "ui/digital.h"
-#include "ui/dirstart.h"
-
 using namespace quellon;
 using namespace quellon::test_support;
-
-namespace {
-
-const QString kFixed = QStringLiteral("black \u2713 fixed");
-const QString kNotFixed = QStringLiteral("red \u2717 not fixed");
-const QString kNotWhole = QStringLiteral("\" is not a whole number: digits only, a sign may lead");
-
-QString native(const QString& path) { return QDir::toNativeSeparators(path); }
-
-QStringList items(const LauncherUnderTest& launcher, const char* name) {
-    const auto* box = launcher.fm->findChild<QComboBox*>(name);
-    QStringList texts;
-    for (int i = 0; i < box->count(); ++i) texts.append(box->itemText(i));
-    return texts;
-}
-
-bool gridIsEmpty(const LauncherUnderTest& launcher) {
-    return launcher.grid()->findItems(".", Qt::MatchRegularExpression).isEmpty();
-}
-
-// Answers the value box: notes its title and the value it shows as
-// "title|value", types `text` and presses "take" (or "cancel"). A refusal
-// is noted after a further "|", and the box is then cancelled.
-void answerValueBox(QObject* context, const QString& text, bool take, QString& seen) {
-    whenModal<TFmDigit>(context, [&seen, text, take](TFmDigit* box) {
-        auto* edit = box->findChild<QLineEdit*>("BxParamVal");
-        seen = box->findChild<QLabel*>("TitParam")->text() + '|' + edit->text();
-        edit->setText(text);
-        QTest::mouseClick(box->findChild<QPushButton*>(take ? "BxParamTake" : "BxPatamCancel"),
-                          Qt::LeftButton);
-        if (!box->isVisible()) return;
-        seen += '|' + box->findChild<QLabel*>("LblProblem")->text();
-        QTest::mouseClick(box->findChild<QPushButton*>("BxPatamCancel"), Qt::LeftButton);
-    });
-}
-
-bool activate(QWidget* window) {
-    window->activateWindow();
-    return QTest::qWaitForWindowActive(window);
-}
-
-}  // namespace
 
 class tst_quellon : public QObject {
     Q_OBJECT
@@ -70,17 +28,13 @@ private slots:
     void activationTakesTheBoxesOnce();
     void messages_data();
     void messages();
-    void aboutWindowsAndChoices();
     void rowClicksOpenTheirEditor_data();
     void rowClicksOpenTheirEditor();
-    void valueBoxTakesWholeNumbersOnlyForIntRows_data();
-    void valueBoxTakesWholeNumbersOnlyForIntRows();
     void keysOpenRowEditorsAndTabLeavesTheGrid_data();
     void keysOpenRowEditorsAndTabLeavesTheGrid();
     void everyButtonHasATooltipAndItsShortcutPressesIt();
     void unfixedEditsGoOnlyWhenTheUserSaysSo_data();
     void unfixedEditsGoOnlyWhenTheUserSaysSo();
-    void smallWindowsStayOnTheScreenClearOfTheGrid();
     void gridStretchesAndShowsCutTextsWhole();
     void functionsTheEngineLacksAreMarked();
     void placeSizeAndLastFolderAreRemembered();
@@ -228,58 +182,6 @@ void tst_quellon::messages() {
     QCOMPARE(launcher.messages.size(), 1);
 }
 
-// The about buttons toggle their windows, sized to the text; a choice in the
-// box below a button hides its window, empties the grid and unfixes.
-void tst_quellon::aboutWindowsAndChoices() {
-    LauncherUnderTest launcher;
-    launcher.dir.writeParam("List_FuncModulePack.txt",
-                            "fTestGenomeSborka\n*Ruzovizu\n>this\n#Checks\n"
-                            "RandExtTaskList\nRandExt\n*Ruzovizu\n>this\n#Helixa\n");
-    launcher.dir.writeParam("AboutFuncs.txt", "RandExt\none\ntwo\nthree\n*\n");
-    launcher.dir.writeParam("AboutPacks.txt", "Helixa\none\n*\n");
-    QVERIFY(launcher.open());
-    QCOMPARE(items(launcher, "BxPacks"), (QStringList{"Checks", "Helixa"}));
-    QCOMPARE(launcher.boxText("BxPacks"), QString("Helixa"));
-    const struct {
-        const char* button;
-        const char* window;
-        QString caption;
-        QString text;
-        int height;  // 22 pixels a line and 40 more
-        const char* box;
-        QString choice;
-        QStringList functions;  // offered after the choice; a package's first becomes current
-    } steps[] = {
-        {"BtnAboutFunc", "FmAboutFunc", "RandExt", "one\ntwo\nthree", 106, "BxFuncs",
-         "RandExtTaskList", {"RandExt", "RandExtTaskList"}},
-        {"BtnAboutPackage", "FmAboutPackage", "Helixa", "one", 62, "BxPacks", "Checks",
-         {"fTestGenomeSborka"}},
-    };
-    for (const auto& s : steps) {
-        launcher.click(s.button);
-        QWidget* about = launcher.fm->findChild<QWidget*>(s.window);
-        QVERIFY(about->isVisible());
-        QCOMPARE(about->windowTitle(), s.caption);
-        QCOMPARE(about->findChild<QLabel*>("Lbl")->text(), s.text);
-        QCOMPARE(about->height(), s.height);
-        launcher.click(s.button);
-        QVERIFY(!about->isVisible());
-
-        for (const char* name : {"BtnShowParams", "BtnFixParams", s.button}) launcher.click(name);
-        QVERIFY(about->isVisible());
-        QCOMPARE(launcher.fixState(), kFixed);
-        launcher.choose(s.box, s.choice);
-        QCOMPARE(items(launcher, "BxFuncs"), s.functions);
-        const QString function = s.functions.contains(s.choice) ? s.choice : s.functions.first();
-        QCOMPARE(launcher.boxText("BxFuncs"), function);
-        QCOMPARE(launcher.fm->session().currentFunction(), function);
-        QVERIFY(gridIsEmpty(launcher));
-        QVERIFY(!about->isVisible());
-        QCOMPARE(launcher.fixState(), kNotFixed);
-    }
-    QVERIFY(launcher.messages.isEmpty());
-}
-
 // `answer`: how the window is left (take, cancel, escape or close: the
 // title bar's button) after typing a text in the value box, selecting a file
 // in the file dialog, or in the directory chooser clicking an item (twice
@@ -394,46 +296,6 @@ void tst_quellon::rowClicksOpenTheirEditor() {
     QVERIFY(launcher.messages.isEmpty());
 }
 
-// `seen`: the box's title and the value it shows, then its refusal.
-void tst_quellon::valueBoxTakesWholeNumbersOnlyForIntRows_data() {
-    QTest::addColumn<int>("row");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("seen");
-    QTest::addColumn<QString>("value");
-    const QString refused = "immutSz|20|immutSz: ";
-    QTest::newRow("whole number") << 4 << "24" << "immutSz|20" << "24";
-    QTest::newRow("letter O for a zero") << 4 << "2O" << refused + "\"2O" + kNotWhole << "20";
-    QTest::newRow("blank inside") << 4 << "2 0" << refused + "\"2 0" + kNotWhole << "20";
-    QTest::newRow("nothing") << 4 << "" << refused + "a whole number is needed" << "20";
-    QTest::newRow("above 32 bits")
-        << 4 << "2147483648" << refused + "2147483648 lies outside -2147483648 to 2147483647"
-        << "20";
-    QTest::newRow("lowest 32-bit number") << 4 << "-2147483648" << "immutSz|20" << "-2147483648";
-    QTest::newRow("a text row takes any text") << 3 << "2O" << "experimentId|blank" << "2O";
-}
-
-// The box shows the row's own value under the row's name, not what was
-// typed last into another row.
-void tst_quellon::valueBoxTakesWholeNumbersOnlyForIntRows() {
-    QFETCH(int, row);
-    QFETCH(QString, typed);
-    QFETCH(QString, seen);
-    QFETCH(QString, value);
-    LauncherUnderTest launcher;
-    QVERIFY(launcher.open());
-    launcher.click("BtnShowParams");
-    QString shown;
-    QObject context;
-    answerValueBox(&context, "7", true, shown);
-    launcher.clickRow(5);
-    QCOMPARE(launcher.cell(5), QString("7"));
-    answerValueBox(&context, typed, true, shown);
-    launcher.clickRow(row);
-    QCOMPARE(shown, seen);
-    QCOMPARE(launcher.cell(row), value);
-    QVERIFY(launcher.messages.isEmpty());
-}
-
 void tst_quellon::keysOpenRowEditorsAndTabLeavesTheGrid_data() {
     QTest::addColumn<int>("key");
     QTest::newRow("Return") << int(Qt::Key_Return);
@@ -537,41 +399,6 @@ void tst_quellon::unfixedEditsGoOnlyWhenTheUserSaysSo() {
     QCOMPARE(launcher.boxText("BxFuncs"), function);
     QCOMPARE(launcher.fm->session().currentFunction(), function);
     QCOMPARE(launcher.cell(4), value);
-}
-
-// The about windows, the directory chooser and the value box lie inside the
-// screen's free area, and the about windows leave the grid's first rows in
-// sight; a text taller than the room below the window scrolls. Run on a
-// 1280 x 1024 screen and on 1280 x 800 at 125 %.
-void tst_quellon::smallWindowsStayOnTheScreenClearOfTheGrid() {
-    LauncherUnderTest launcher;
-    const QByteArray line = "a line of the about text\n";
-    launcher.dir.writeParam("AboutFuncs.txt", "RandExt\n" + line.repeated(30) + "*\n");
-    QVERIFY(launcher.open());
-    const QRect screen = launcher.fm->screen()->availableGeometry();
-    QWidget* viewport = launcher.grid()->viewport();
-    const QRect firstRows(viewport->mapToGlobal(QPoint(0, 0)), QSize(viewport->width(), 3 * 24));
-    for (const char* name : {"BtnAboutFunc", "BtnAboutPackage"}) {
-        launcher.click(name);
-        const char* window = QByteArray(name) == "BtnAboutFunc" ? "FmAboutFunc" : "FmAboutPackage";
-        const QRect place = launcher.fm->findChild<QWidget*>(window)->frameGeometry();
-        QVERIFY2(screen.contains(place), name);
-        QVERIFY2(!place.intersects(firstRows), name);
-    }
-    launcher.click("BtnShowParams");
-    QStringList outside;
-    QObject context;
-    for (int row : {2, 4}) {  // the directory chooser, the value box
-        whenModal<QDialog>(&context, [&](QDialog* dialog) {
-            if (!screen.contains(dialog->frameGeometry())) {
-                outside.append(dialog->objectName() + QDebug::toString(dialog->frameGeometry()));
-            }
-            dialog->done(QDialog::Rejected);
-        });
-        launcher.clickRow(row);
-    }
-    QCOMPARE(outside, QStringList());
-    QVERIFY(launcher.messages.isEmpty());
 }
 
 // The value column takes what the window gives, the type column shows its
