@@ -63,12 +63,6 @@ std::string randomBases(std::size_t n, unsigned seed) {
     return s;
 }
 
-std::string codesOf(const std::string& letters) {
-    std::string codes;
-    for (const char c : letters) codes.push_back(static_cast<char>(std::string("ACGT").find(c)));
-    return codes;
-}
-
 // The files under `root`, with their paths relative to it, folders too.
 std::vector<std::string> tree(const fs::path& root) {
     std::vector<std::string> names;
@@ -117,7 +111,7 @@ protected:
         fs::create_directory(res);
         test::writeFile(dir.file("g.txt"), kGenome);
         test::writeFile(dir.file("r.txt"), kTwoReads);
-        test::writeFile(dir.file("g.bin"), codesOf(kGenome));
+        test::writeFile(dir.file("g.bin"), test::coded(kGenome));
     }
 
     // Writes a parameter file of `values` (name, value) and returns its path.
@@ -246,7 +240,7 @@ TEST_F(FullDisk, AFailedRunLeavesTheWholeEarlierSet) {
     std::string fastq;
     for (int i = 0; i < 6000; ++i) fastq += "@r\n" + genome.substr(i * 40, 50) + "\n+\n" + std::string(50, 'I') + "\n";
     test::writeFile(dir.file("reads.fq"), fastq);
-    const std::string big = codesOf(genome.substr(0, 60000));
+    const std::string big = test::coded(genome.substr(0, 60000));
     test::writeFile(dir.file("big.bin"), big);
     std::string oneEach;  // distinct places, every 31 bases: many clusters
     for (std::size_t p = 0; p + 20 <= big.size(); p += 31) oneEach += big.substr(p, 20) + "\n";
@@ -425,7 +419,7 @@ TEST_F(Integrity, AFifoWhereAFileBelongsIsRefusedAtOnce) {
 // The result folder is looked at before any read: a folder that cannot
 // take files ends the run before the reads, and nothing lands beside them.
 TEST_F(Integrity, AResultFolderThatCannotTakeFilesIsFoundFirst) {
-    test::writeFile(dir.file("reads.bin"), codesOf(kGenome.substr(0, 30)) + "\n");
+    test::writeFile(dir.file("reads.bin"), test::coded(kGenome.substr(0, 30)) + "\n");
     test::writeFile(dir.file("list.txt"), "reads.bin\n");
     const std::string none = dir.file("none");
     struct Case {
@@ -457,7 +451,7 @@ TEST_F(Integrity, AResultFolderThatCannotTakeFilesIsFoundFirst) {
 // A committed set replaces the earlier set of its stem whole: numbered
 // reports of a longer genome go, those of other stems stay.
 TEST_F(Integrity, NumberedReportsOfALongerGenomeGo) {
-    test::writeFile(dir.file("reads.bin"), codesOf(kGenome.substr(3, 16)) + "\n");
+    test::writeFile(dir.file("reads.bin"), test::coded(kGenome.substr(3, 16)) + "\n");
     for (const std::string name : {"Up1", "Up2", "Lw1", "Lw2", "Up12", "Lw02", "Up2x"})
         test::writeFile(res + "/reads[16-16]g_" + name + ".txt", "earlier");
     test::writeFile(res + "/other[16-16]g_Up2.txt", "another stem");
@@ -473,7 +467,7 @@ TEST_F(Integrity, NumberedReportsOfALongerGenomeGo) {
 // Every read found: the batches have nothing to write (the sanitizer
 // build watches the empty write).
 TEST_F(Integrity, EveryReadFoundWritesAnEmptyOutput) {
-    test::writeFile(dir.file("reads.bin"), codesOf(kGenome.substr(0, 20)) + "\n" + codesOf(kGenome.substr(5, 30)) + "\n");
+    test::writeFile(dir.file("reads.bin"), test::coded(kGenome.substr(0, 20)) + "\n" + test::coded(kGenome.substr(5, 30)) + "\n");
     params(codedValues(dir.file("reads.bin"), dir.file("g.bin")));
     const auto r = run(dir.file("p.txt"), "fReadsOutOfSeq");
     EXPECT_EQ(r.exitCode, 0) << r.out;

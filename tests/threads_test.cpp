@@ -23,18 +23,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::shellQuoted;
 
-std::string reverseComplement(const std::string& s) {
-    std::string rc(s.rbegin(), s.rend());
-    for (char& c : rc) c = c == 'A' ? 'T' : c == 'C' ? 'G' : c == 'G' ? 'C' : c == 'T' ? 'A' : c;
-    return rc;
-}
-
-std::string codesOf(const std::string& letters) {
-    std::string codes;
-    for (const char c : letters) codes.push_back(static_cast<char>(std::string("ACGT").find(c)));
-    return codes;
-}
-
 // The inputs, letters and codes, written into every run's folder.
 struct Inputs {
     std::string genome;
@@ -62,7 +50,7 @@ Inputs makeInputs() {
         } else if (kind < 6) {  // a copy, from a few sites, either strand
             const std::size_t at = (rng() % 50) * 397;
             read = window(at, 20 + rng() % 3 * 10);
-            if (rng() & 1) read = reverseComplement(read);
+            if (rng() & 1) read = test::reverseComplement(read);
         } else if (kind < 8) {  // a copy with a replaced tip, of 20 and of 26 letters
             const std::size_t immutable = kind == 6 ? 14 : 20;
             read = window(anywhere() % 200 * 97, immutable + 6);
@@ -85,11 +73,11 @@ void writeInputs(const fs::path& dir, const Inputs& in) {
         const std::string& r = in.reads[i];
         letters += r + (i % 11 == 0 ? "\r\n" : "\n");
         if (r.find('N') != std::string::npos) continue;
-        (i % 2 ? coded2 : coded) += codesOf(r) + "\n";
+        (i % 2 ? coded2 : coded) += test::coded(r) + "\n";
         if (i % 3 == 0) letters2 += r + "\n";
     }
     test::writeFile((dir / "g.txt").string(), in.genome);
-    test::writeFile((dir / "g.bin").string(), codesOf(in.genome));
+    test::writeFile((dir / "g.bin").string(), test::coded(in.genome));
     test::writeFile((dir / "r.txt").string(), letters);
     test::writeFile((dir / "r.bin").string(), coded);
     test::writeFile((dir / "r2.bin").string(), coded2);

@@ -36,19 +36,13 @@ namespace {
 const std::string kHead = "code\tsqSize\treMax\trepNu/sqSize";
 
 // Letters A, C, G, T as coded bytes 0..3.
-std::string coded(const std::string& letters) {
-    std::string codes = letters;
-    for (char& c : codes) c = static_cast<char>(std::string("ACGT").find(c));
-    return codes;
-}
-
 std::string run(char base, int length) {
     return std::string(static_cast<std::size_t>(length), base);
 }
 
 std::string codedLines(const std::vector<std::string>& reads) {
     std::string text;
-    for (const std::string& r : reads) text += coded(r) + "\n";
+    for (const std::string& r : reads) text += test::coded(r) + "\n";
     return text;
 }
 
@@ -111,7 +105,7 @@ TEST_F(AssemblyCheck, RepeatLinesOfHandExamplesAndAnEmptySecondFile) {
          "\ntwin\t46\t34\t 0.087"},
     };
     for (const Case& c : cases) {
-        EXPECT_TRUE(runOn(c.name, coded(c.genome), "")) << c.name;
+        EXPECT_TRUE(runOn(c.name, test::coded(c.genome), "")) << c.name;
         EXPECT_EQ(log(c.name), kHead + c.repeatLine + readLines(0, 0)) << c.name;
         EXPECT_EQ(test::readFile(prefix + "RepTest_" + c.name + ".txt"), "") << c.name;
         EXPECT_EQ(rec->text(), kConsole) << c.name;
@@ -121,7 +115,7 @@ TEST_F(AssemblyCheck, RepeatLinesOfHandExamplesAndAnEmptySecondFile) {
 TEST_F(AssemblyCheck, ReadsOnTheRunsGenome) {
     const std::string genome = run('A', 17) + run('C', 19) + run('G', 26) + run('T', 10);
     // 4 is no code: read as T (as a key would take it) this read would lie at 65.
-    const std::string notACode = std::string(1, '\x04') + coded(run('T', 7) + run('A', 8));
+    const std::string notACode = std::string(1, '\x04') + test::coded(run('T', 7) + run('A', 8));
     const std::string reads = codedLines({
                                   run('A', 17) + "C",         // only at 1, kept repeat 16 < 18: counts
                                   run('C', 19) + "G",         // only at 18, kept repeat 18 < 20: counts
@@ -134,8 +128,8 @@ TEST_F(AssemblyCheck, ReadsOnTheRunsGenome) {
                               }) +
                               notACode + "\n" +  // lies nowhere
                               "\n" +             // empty line
-                              coded(run('C', 19) + "G");  // 18 again, no line feed: counts
-    EXPECT_TRUE(runOn("runs", coded(genome), reads));
+                              test::coded(run('C', 19) + "G");  // 18 again, no line feed: counts
+    EXPECT_TRUE(runOn("runs", test::coded(genome), reads));
     EXPECT_EQ(log("runs"), kHead + "\nruns\t72\t25\t 0.111" + readLines(11, 5));
     EXPECT_EQ(rec->text(), kConsole);
     EXPECT_EQ(rec->keyWaits(), 0);
@@ -151,7 +145,7 @@ TEST_F(AssemblyCheck, ReadsOnTheTwinGenome) {
             run('C', 12),  // at 35 and 11, kept repeats of 34 = its length
         run('C', 12) + run('A', 10) + run('C', 13),  // only at 11: 34 < 35 counts
     });
-    EXPECT_TRUE(runOn("twin", coded(genome), reads));
+    EXPECT_TRUE(runOn("twin", test::coded(genome), reads));
     EXPECT_EQ(log("twin"), kHead + "\ntwin\t46\t34\t 0.087" + readLines(5, 2));
     EXPECT_EQ(rec->text(), kConsole);
 }
@@ -170,16 +164,16 @@ TEST_F(AssemblyCheck, ReadsLyingInHundredsOfPlacesOnSeveralThreads) {
     // Thousands of copies of A^16 after them fill several batches: each
     // finds 285 marked and counts.
     std::string many;
-    for (int i = 0; i < 9000; ++i) many += coded(run('A', 16)) + "\n";
+    for (int i = 0; i < 9000; ++i) many += test::coded(run('A', 16)) + "\n";
     for (const int threads : {1, 3}) {
-        EXPECT_TRUE(runOn("long", coded(genome), reads + many, threads)) << threads;
+        EXPECT_TRUE(runOn("long", test::coded(genome), reads + many, threads)) << threads;
         EXPECT_EQ(log("long"), kHead + "\nlong\t360\t299\t 0.022" + readLines(9004, 9003))
             << threads;
     }
 }
 
 TEST_F(AssemblyCheck, AReadsFileThatCannotBeReadLeavesTheRepeatLinesOnly) {
-    test::writeFile(dir.file("example.cod"), coded("ACGTTGCAAC"));
+    test::writeFile(dir.file("example.cod"), test::coded("ACGTTGCAAC"));
     genomePath = dir.file("example.cod");
     EXPECT_FALSE(runWith(dir.file("missing.bin")));
     EXPECT_EQ(log("example"), kHead + "\nexample\t10\t2\t 0.800");
@@ -191,15 +185,15 @@ TEST_F(AssemblyCheck, AReadsFileThatCannotBeReadLeavesTheRepeatLinesOnly) {
 TEST_F(AssemblyCheck, ALineTooLongEndsTheReadsWithTheCountsBeforeIt) {
     const std::string genome = run('A', 17) + run('C', 19) + run('G', 26) + run('T', 10);
     const std::string reads = codedLines({run('C', 19) + "G", run('A', 16)}) +
-                              std::string(5120, '\x01') + "\n" + coded(run('A', 17) + "C") + "\n";
-    EXPECT_FALSE(runOn("runs", coded(genome), reads));
+                              std::string(5120, '\x01') + "\n" + test::coded(run('A', 17) + "C") + "\n";
+    EXPECT_FALSE(runOn("runs", test::coded(genome), reads));
     EXPECT_EQ(log("runs"), kHead + "\nruns\t72\t25\t 0.111" + readLines(2, 1));
     EXPECT_EQ(rec->text(), std::string(kConsole) + "\nline 3 of " + dir.file("reads.bin") +
                                " is longer than 5119 characters: the reading stopped there");
 }
 
 TEST_F(AssemblyCheck, AGenomeThatIsNotCodedStopsTheRunBeforeAnyFile) {
-    EXPECT_FALSE(runOn("letters", "ACGT", coded(run('A', 16)) + "\n"));
+    EXPECT_FALSE(runOn("letters", "ACGT", test::coded(run('A', 16)) + "\n"));
     EXPECT_EQ(rec->text(), "\ngenome: position = 1 non-code byte = 65");
     EXPECT_EQ(rec->keyWaits(), 1);
     EXPECT_EQ(dir.listing(), (std::vector<std::string>{"letters.cod", "params.txt", "reads.bin"}));

@@ -16,28 +16,11 @@
 
 namespace ruz::test {
 
-// Letters A, C, G, T become their codes; other bytes (a carriage return)
-// stay as they are.
-inline std::string codes(std::string_view letters) {
-    std::string out(letters);
-    for (char& c : out) {
-        const auto code = std::string_view("ACGT").find(c);
-        if (code != std::string_view::npos) c = static_cast<char>(code);
-    }
-    return out;
-}
-
-inline std::string reverseComplement(std::string_view letters) {
-    std::string out(letters.rbegin(), letters.rend());
-    for (char& c : out) c = "TGCA"[std::string_view("ACGT").find(c)];
-    return out;
-}
-
 // A coded reads file (or a coded output of reads): each read's codes and the
 // byte 10.
 inline std::string codedLines(std::initializer_list<std::string_view> reads) {
     std::string out;
-    for (const std::string_view read : reads) out += codes(read) + "\n";
+    for (const std::string_view read : reads) out += coded(read) + "\n";
     return out;
 }
 
@@ -69,7 +52,7 @@ public:
         return dir.file("res") + platform::kPathSeparator + name;
     }
 
-    void genome(std::string_view letters) const { writeFile(path("genome.bin"), codes(letters)); }
+    void genome(std::string_view letters) const { writeFile(path("genome.bin"), coded(letters)); }
     void reads(const std::string& bytes) const { writeFile(path("reads.bin"), bytes); }
 
     // Writes the parameter file (diRes, pthReads, pthGnm, then `more`) and

@@ -24,13 +24,6 @@ namespace {
 const std::string kGenome = "gattacaggcTTCAAGTCCGATGGCATTACGGATCCTAGC";
 
 // Letters of either case as coded bytes 0..3.
-std::string coded(const std::string& letters) {
-    std::string codes = letters;
-    for (char& c : codes)
-        c = static_cast<char>(std::string("ACGT").find(static_cast<char>(std::toupper(c))));
-    return codes;
-}
-
 class GetReadsOutOfSeqRun : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -79,8 +72,8 @@ TEST_F(GetReadsOutOfSeqRun, LfAndCrLfReadsGiveTheSameCodedOutputAndCounts) {
                                   "CCCCCCCCCCCCCCCCC" + lastEnd;  // nowhere
         ASSERT_TRUE(run(reads)) << "line end " << eol.size();
         EXPECT_EQ(test::readFile(prefix + "s1_Outchr.txt"),
-                  coded("AAAAAAAAAAAAAAAAAAAA") + "\n" + coded("ttacaggcttca") + "\n" +
-                      coded("TTACAGGCTTCAAGTCCGAA") + "\n" + coded("CCCCCCCCCCCCCCCCC") + "\n")
+                  test::coded("AAAAAAAAAAAAAAAAAAAA") + "\n" + test::coded("ttacaggcttca") + "\n" +
+                      test::coded("TTACAGGCTTCAAGTCCGAA") + "\n" + test::coded("CCCCCCCCCCCCCCCCC") + "\n")
             << "line end " << eol.size();
         EXPECT_EQ(test::readFile(prefix + "s1_Outchr_Log.txt"), log(11, 2, 4))
             << "line end " << eol.size();

@@ -18,7 +18,7 @@ namespace ruz {
 namespace {
 
 using test::codedLines;
-using test::codes;
+using test::coded;
 using test::reverseComplement;
 
 const std::string kD = test::shiftRegisterLetters(255);
@@ -90,12 +90,12 @@ TEST_F(MapOntoSeq, LongLineEndsTheReadingAndTheRunFailsAfterItsReport) {
 }
 
 TEST_F(MapOntoSeq, PieceFileThatWouldReplaceAnInputEndsTheRunWithoutLog) {
-    test::writeFile(run.path("reads_In.bin"), test::codes(kGenome));
+    test::writeFile(run.path("reads_In.bin"), test::coded(kGenome));
     run.reads(codedLines({"GGG" + D(10, 30)}));
     EXPECT_FALSE(run.run("fMapReadsOnToSeq", test::CodedRun::bounds(20, 32) +
                                                test::record("pthGnm", run.path("reads_In.bin"))));
     EXPECT_EQ(run.console.text(), "\nresult file " + run.path("reads_In.bin") + " is an input of this run");
-    EXPECT_EQ(test::readFile(run.path("reads_In.bin")), test::codes(kGenome));
+    EXPECT_EQ(test::readFile(run.path("reads_In.bin")), test::coded(kGenome));
     EXPECT_TRUE(std::filesystem::is_empty(run.path("res")));
 }
 

@@ -24,19 +24,13 @@ namespace {
 
 const std::string kGenome = "GATTACAGGCTTCAAGTCCGATGGCATTACGGATCCTAGC";
 
-std::string coded(const std::string& letters) {
-    std::string codes = letters;
-    for (char& c : codes) c = static_cast<char>(std::string("ACGT").find(c));
-    return codes;
-}
-
 class ReadsOutOfSeqRun : public ::testing::Test {
 protected:
     void SetUp() override {
         prefix = dir.path().string() + platform::kPathSeparator;
         genomePath = dir.file("genome.cod");
         readsPath = dir.file("reads.bin");
-        test::writeFile(genomePath, coded(kGenome));
+        test::writeFile(genomePath, test::coded(kGenome));
     }
     bool run(const std::string& reads, int threads = 1) {
         test::writeFile(readsPath, reads);
@@ -65,25 +59,25 @@ protected:
 
 TEST_F(ReadsOutOfSeqRun, WritesTheReadsOfTheBoundsFoundOnNeitherStrand) {
     const std::string notACode(1, '\x07');
-    const std::string reads = coded("TTACAGGCTTCAAGTCCGAT") + "\n" +        // upper 3
-                              coded("TAATGCCATCGGACTTGAAG") + "\n" +        // lower strand only
-                              coded("GGATCCTAGCGATTACAG") + "\n" +          // across the end
-                              coded("AAAAAAAAAAAAAAAAAAAA") + "\n" +        // nowhere: written
-                              coded("TTACAGGCTTCA") + "\n" +                // 12 < 16: written
-                              coded("TTACAGGCT") + "\n" +                   // 9: below the bounds
-                              coded("TTACAGGCTTCAAGTCCGATGGCAT") + "\n" +   // 25: above them
-                              coded("CAAGTCCGATGGCATT") + "\n" +            // 16 at 13
-                              coded("ATTACAGGCTTCAAGTCCGATGGC") + "\n" +    // 24 at 2
-                              coded("TTACAGGCTTCAAGTCCGAA") + "\n" +        // last differs: written
-                              notACode + coded("TACAGGCTTCAAGTCCGAT") + "\n" +  // 7: written as is
+    const std::string reads = test::coded("TTACAGGCTTCAAGTCCGAT") + "\n" +        // upper 3
+                              test::coded("TAATGCCATCGGACTTGAAG") + "\n" +        // lower strand only
+                              test::coded("GGATCCTAGCGATTACAG") + "\n" +          // across the end
+                              test::coded("AAAAAAAAAAAAAAAAAAAA") + "\n" +        // nowhere: written
+                              test::coded("TTACAGGCTTCA") + "\n" +                // 12 < 16: written
+                              test::coded("TTACAGGCT") + "\n" +                   // 9: below the bounds
+                              test::coded("TTACAGGCTTCAAGTCCGATGGCAT") + "\n" +   // 25: above them
+                              test::coded("CAAGTCCGATGGCATT") + "\n" +            // 16 at 13
+                              test::coded("ATTACAGGCTTCAAGTCCGATGGC") + "\n" +    // 24 at 2
+                              test::coded("TTACAGGCTTCAAGTCCGAA") + "\n" +        // last differs: written
+                              notACode + test::coded("TACAGGCTTCAAGTCCGAT") + "\n" +  // 7: written as is
                               "\n" +                                        // empty
-                              coded("GATTACAGGC") + "\n" +                  // 10 < 16: written
-                              coded("CCCCCCCCCCCCCCCCC");                   // nowhere, no line feed
+                              test::coded("GATTACAGGC") + "\n" +                  // 10 < 16: written
+                              test::coded("CCCCCCCCCCCCCCCCC");                   // nowhere, no line feed
     ASSERT_TRUE(run(reads));
-    EXPECT_EQ(output(), coded("AAAAAAAAAAAAAAAAAAAA") + "\n" + coded("TTACAGGCTTCA") + "\n" +
-                            coded("TTACAGGCTTCAAGTCCGAA") + "\n" + notACode +
-                            coded("TACAGGCTTCAAGTCCGAT") + "\n" + coded("GATTACAGGC") + "\n" +
-                            coded("CCCCCCCCCCCCCCCCC") + "\n");
+    EXPECT_EQ(output(), test::coded("AAAAAAAAAAAAAAAAAAAA") + "\n" + test::coded("TTACAGGCTTCA") + "\n" +
+                            test::coded("TTACAGGCTTCAAGTCCGAA") + "\n" + notACode +
+                            test::coded("TACAGGCTTCAAGTCCGAT") + "\n" + test::coded("GATTACAGGC") + "\n" +
+                            test::coded("CCCCCCCCCCCCCCCCC") + "\n");
     EXPECT_EQ(logFile(), log(14, 6));
     EXPECT_EQ(rec.text(), "\nsaving the result");
     EXPECT_EQ(rec.keyWaits(), 0);
@@ -106,9 +100,9 @@ TEST_F(ReadsOutOfSeqRun, ManyReadsOnSeveralThreadsKeepTheirOrder) {
         } else if (i % 3 == 2) {
             read[static_cast<std::size_t>(i % 7)] = read[static_cast<std::size_t>(i % 7) + 1] =
                 read[static_cast<std::size_t>(i % 7) + 2] = 'A';
-            absent += coded(read) + "\n";
+            absent += test::coded(read) + "\n";
         }
-        reads += coded(read) + "\n";
+        reads += test::coded(read) + "\n";
     }
     for (const int threads : {1, 3}) {
         ASSERT_TRUE(run(reads, threads)) << threads;
@@ -124,11 +118,11 @@ TEST_F(ReadsOutOfSeqRun, AnEmptyReadsFileGivesAnEmptyOutput) {
 }
 
 TEST_F(ReadsOutOfSeqRun, ALineTooLongEndsTheReadsWithTheResultsBeforeIt) {
-    const std::string reads = coded("AAAAAAAAAAAAAAAAAAAA") + "\n" + coded("TTACAGGCTTCAAGTCCGAT") +
-                              "\n" + std::string(5120, '\x02') + "\n" + coded("CCCCCCCCCCCCCCCCC") +
+    const std::string reads = test::coded("AAAAAAAAAAAAAAAAAAAA") + "\n" + test::coded("TTACAGGCTTCAAGTCCGAT") +
+                              "\n" + std::string(5120, '\x02') + "\n" + test::coded("CCCCCCCCCCCCCCCCC") +
                               "\n";
     EXPECT_FALSE(run(reads));
-    EXPECT_EQ(output(), coded("AAAAAAAAAAAAAAAAAAAA") + "\n");
+    EXPECT_EQ(output(), test::coded("AAAAAAAAAAAAAAAAAAAA") + "\n");
     EXPECT_EQ(logFile(), log(2, 1));
     EXPECT_EQ(rec.text(), "\nline 3 of " + readsPath +
                               " is longer than 5119 characters: the reading stopped there"
@@ -137,7 +131,7 @@ TEST_F(ReadsOutOfSeqRun, ALineTooLongEndsTheReadsWithTheResultsBeforeIt) {
 
 TEST_F(ReadsOutOfSeqRun, ALogThatCannotLandKeepsTheOutputFromLandingAlone) {
     std::filesystem::create_directory(prefix + "reads_Outgenome_Log.txt");
-    EXPECT_FALSE(run(coded("AAAAAAAAAAAAAAAAAAAA") + "\n"));
+    EXPECT_FALSE(run(test::coded("AAAAAAAAAAAAAAAAAAAA") + "\n"));
     EXPECT_FALSE(test::exists(prefix + "reads_Out.bin"));
     EXPECT_EQ(rec.text(),
               "\nsaving the result\ni can't write " + prefix + "reads_Outgenome_Log.txt");

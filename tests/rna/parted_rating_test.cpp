@@ -25,25 +25,19 @@
 namespace ruz {
 namespace {
 
-std::string coded(const std::string& letters) {
-    std::string bytes;
-    for (const char c : letters) bytes += static_cast<char>(std::string("ACGT").find(c));
-    return bytes;
-}
-
 const std::string kGenome =
     "TTAGTTGTGCCGCAGCGAAGTAGTGCTTGAAATATGCGACCCCTAAGTAGGAGCGTATGCGCCCAGTAACCAATGCCTGTTGAGATGCCA"
     "GACGCGTAAC";
-const std::string P20 = coded("CCCTAAGTAGGAGCGTATGCGCCCAGTAACTAGTGCTTGAAATATGCGAC") + "\n";
-const std::string P4 = coded("GCTTGAAATATGCGACCCCTAAGTAGGAGCGTATGCGCCCAGTAACTAGT") + "\n";
-const std::string PS = coded("TTAGTTGTGCCGCAGCGAAGTAGTCGTAAC") + "\n";
-const std::string PL = coded("TGGGCGCATACGCTAACAGGCATTGGTTAC") + "\n";
-const std::string W = coded("TTAGTTGTGCCGCAGCGAAGTAGTGCTTGA") + "\n";
+const std::string P20 = test::coded("CCCTAAGTAGGAGCGTATGCGCCCAGTAACTAGTGCTTGAAATATGCGAC") + "\n";
+const std::string P4 = test::coded("GCTTGAAATATGCGACCCCTAAGTAGGAGCGTATGCGCCCAGTAACTAGT") + "\n";
+const std::string PS = test::coded("TTAGTTGTGCCGCAGCGAAGTAGTCGTAAC") + "\n";
+const std::string PL = test::coded("TGGGCGCATACGCTAACAGGCATTGGTTAC") + "\n";
+const std::string W = test::coded("TTAGTTGTGCCGCAGCGAAGTAGTGCTTGA") + "\n";
 
 class PartedRatingRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::writeFile(genomePath(), coded(kGenome));
+        test::writeFile(genomePath(), test::coded(kGenome));
         readsDir = dir.file("reads");
         std::filesystem::create_directory(readsDir);
         logPath = dir.path().string() + platform::kPathSeparator + "_RatingLog.txt";
@@ -88,7 +82,7 @@ TEST_F(PartedRatingRun, PositionsCountTheReadsFilesThatPlaceATailStartThere) {
     test::writeFile(readsFile("b.bin"), P20 + P4 + W);
     test::writeFile(readsFile("c.bin"), PS);
     test::writeFile(readsFile("d.bin"),
-                    W + coded("TTAGTTGTGCCGCAG") + "\n");  // 15 bases: below rMinSz
+                    W + test::coded("TTAGTTGTGCCGCAG") + "\n");  // 15 bases: below rMinSz
     test::writeFile(readsFile("e.bin"), P4 + PL);
     // CR LF and LF lines, empty lines (with and without CR) skipped without a number.
     ASSERT_TRUE(run("a.bin\r\n\r\nb.bin\n\nc.bin\r\nd.bin\ne.bin"));

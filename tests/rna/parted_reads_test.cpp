@@ -31,21 +31,15 @@ namespace ruz {
 namespace {
 
 // Letters to the bytes of a coded file (A = 0, C = 1, G = 2, T = 3).
-std::string coded(const std::string& letters) {
-    std::string bytes;
-    for (const char c : letters) bytes += static_cast<char>(std::string("ACGT").find(c));
-    return bytes;
-}
-
 const std::string kGenome =
     "TTAGTTGTGCCGCAGCGAAGTAGTGCTTGAAATATGCGACCCCTAAGTAGGAGCGTATGCGCCCAGTAACCAATGCCTGTTGAGATGCCA"
     "GACGCGTAAC";
-const std::string P20 = coded("CCCTAAGTAGGAGCGTATGCGCCCAGTAACTAGTGCTTGAAATATGCGAC");
-const std::string P4 = coded("GCTTGAAATATGCGACCCCTAAGTAGGAGCGTATGCGCCCAGTAACTAGT");
-const std::string PS = coded("TTAGTTGTGCCGCAGCGAAGTAGTCGTAAC");
-const std::string PL = coded("TGGGCGCATACGCTAACAGGCATTGGTTAC");
-const std::string T3 = coded("TGCTTGAAATATGCGACCCCTAAGTAGTAG");
-const std::string W = coded("TTAGTTGTGCCGCAGCGAAGTAGTGCTTGA");
+const std::string P20 = test::coded("CCCTAAGTAGGAGCGTATGCGCCCAGTAACTAGTGCTTGAAATATGCGAC");
+const std::string P4 = test::coded("GCTTGAAATATGCGACCCCTAAGTAGGAGCGTATGCGCCCAGTAACTAGT");
+const std::string PS = test::coded("TTAGTTGTGCCGCAGCGAAGTAGTCGTAAC");
+const std::string PL = test::coded("TGGGCGCATACGCTAACAGGCATTGGTTAC");
+const std::string T3 = test::coded("TGCTTGAAATATGCGACCCCTAAGTAGTAG");
+const std::string W = test::coded("TTAGTTGTGCCGCAGCGAAGTAGTGCTTGA");
 // Segment texts: tail and head extension in lower case, key in upper case.
 const std::string kP20Text = "tagtgcttgaaatatgcgacCCCTAAGTAGGAgcgtatgcgcccagtaac";
 const std::string kPLText = "agcgtatgcgcccaGTAACCAATGCCtgtt";
@@ -53,7 +47,7 @@ const std::string kPLText = "agcgtatgcgcccaGTAACCAATGCCtgtt";
 class PartedReadsRun : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::writeFile(genomePath(), coded(kGenome));
+        test::writeFile(genomePath(), test::coded(kGenome));
         stem = dir.path().string() + platform::kPathSeparator + "reads[10-60]genome";
     }
     std::string genomePath() const { return dir.file("genome.bin"); }
@@ -95,8 +89,8 @@ TEST_F(PartedReadsRun, RecordsOnBothStrandsAcrossTheStartAndSeveralUnderOnePosit
     withNonCode[3] = 4;  // inside the key: never placed, although 4 would index like T
     const std::string reads = P20 + "\n" + P20 + "\n" + P4 + "\n" + PS + "\n" + PL + "\n" +
                               W + "\n" +
-                              coded("TTAGTTGTGCCGCA") + "\n" +  // 14 bases: processed, cannot part
-                              coded("TTAGTTGT") + "\n" +        // 8 bases: outside the bounds
+                              test::coded("TTAGTTGTGCCGCA") + "\n" +  // 14 bases: processed, cannot part
+                              test::coded("TTAGTTGT") + "\n" +        // 8 bases: outside the bounds
                               withNonCode + "\n" +
                               "\n" +                            // empty: outside the bounds
                               T3;                               // last line without line feed
@@ -132,8 +126,8 @@ TEST_F(PartedReadsRun, TailsAndExtensionsLongerThan127BasesKeepTheirLengths) {
         return text;
     };
     ASSERT_NE(span(351, 351), span(51, 51));
-    test::writeFile(genomePath(), coded(genome));
-    ASSERT_TRUE(run(coded(span(211, 350) + span(51, 210)), "params.txt", "300"));
+    test::writeFile(genomePath(), test::coded(genome));
+    ASSERT_TRUE(run(test::coded(span(211, 350) + span(51, 210)), "params.txt", "300"));
     EXPECT_EQ(test::readFile(dir.path().string() + platform::kPathSeparator +
                              "reads[10-300]genome_Parted.txt"),
               "upper strand\t1\n51\n" + lower(51, 210) + span(211, 222) + lower(223, 350) +
@@ -188,9 +182,9 @@ TEST_F(PartedReadsRun, GenomeAndReadsFailuresLeaveNoFile) {
         std::string console;  // @ is the test folder + separator
     };
     const Case cases[] = {
-        {"byte above 3 in the genome", coded("TTAGTT") + "\4" + coded("GTGCCGCAGCG"), true,
+        {"byte above 3 in the genome", test::coded("TTAGTT") + "\4" + test::coded("GTGCCGCAGCG"), true,
          "\ngenome: position = 7 non-code byte = 4"},
-        {"no reads file", coded(kGenome), false, "\ni can't open\n@reads.bin"},
+        {"no reads file", test::coded(kGenome), false, "\ni can't open\n@reads.bin"},
     };
     const std::string folder = dir.path().string() + platform::kPathSeparator;
     for (const Case& c : cases) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -52,6 +53,24 @@ bool exists(const std::string& path) { return fs::exists(path); }
 
 std::string record(const std::string& name, const std::string& value, const std::string& type) {
     return "comment of " + name + "\n" + type + "\n" + name + "\n" + value + "\n";
+}
+
+std::string coded(std::string_view letters) {
+    std::string codes(letters);
+    for (char& c : codes) {
+        const auto code = std::string_view("ACGT").find(static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+        if (code != std::string_view::npos) c = static_cast<char>(code);
+    }
+    return codes;
+}
+
+std::string reverseComplement(std::string_view letters) {
+    std::string rc(letters.rbegin(), letters.rend());
+    for (char& c : rc) {
+        const auto at = std::string_view("ACGT").find(c);
+        if (at != std::string_view::npos) c = "TGCA"[at];
+    }
+    return rc;
 }
 
 std::string shellQuoted(const std::string& text) {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace ruz::test {
@@ -33,6 +34,13 @@ bool exists(const std::string& path);
 // One four-line parameter record: comment, type, name, value.
 std::string record(const std::string& name, const std::string& value,
                    const std::string& type = "str");
+
+// The coded form of letters: A, C, G, T (either case) as the bytes 0 to 3;
+// any other byte stays as it is (a non-code byte of a coded file).
+std::string coded(std::string_view letters);
+
+// The reverse complement of letters A, C, G, T; other bytes are kept.
+std::string reverseComplement(std::string_view letters);
 
 struct ProcessResult {
     int exitCode = -1;
