@@ -1,6 +1,5 @@
-// Inputs and measurements shared by the benchmarks of the circular and
-// parted analyses: a random genome, reads with planted circular
-// permutations, a console that only counts, and the peak memory of a phase.
+// Inputs shared by the benchmarks of the circular and parted analyses: a
+// random genome and reads with planted circular permutations.
 #pragma once
 
 #include <algorithm>
@@ -18,9 +17,6 @@
 
 #include "support/bench_data.h"
 
-#if defined(__GLIBC__)
-#include <malloc.h>
-#endif
 
 namespace ruz::bench {
 
@@ -28,28 +24,6 @@ namespace ruz::bench {
 // at 1-based position `start`, cut after `cut` bases and written as
 // segment[cut..] + segment[..cut]; on the lower strand the read is the
 // reverse complement of that.
-// The folder of a benchmark's inputs and outputs: a fresh temporary folder
-// removed at the end, or, when `kept` names one, that folder, left in place
-// so that the engine's binary can be timed on the same inputs.
-class BenchFolder {
-public:
-    BenchFolder(const std::string& name, const std::string& kept) {
-        if (kept.empty()) {
-            scratch_.emplace(name);
-            path_ = scratch_->path();
-        } else {
-            path_ = kept;
-            std::filesystem::create_directories(path_);
-        }
-    }
-    const std::filesystem::path& path() const { return path_; }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::optional<ScratchDir> scratch_;
-    std::filesystem::path path_;
-};
-
 struct PlantedCircle {
     std::int64_t start;
     int cut;
@@ -116,15 +90,6 @@ inline void writeReads(const std::string& path, const std::vector<std::string>& 
     for (std::size_t r = from; r < to; ++r) out << (coded ? toCodes(reads[r]) : reads[r]) << '\n';
 }
 
-inline std::string readWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Processor time of this process in seconds: beside the wall time, it shows
-// what a phase costs when other work shares the machine.
-inline double processorSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
-
 // Best processor time of `rounds` runs of `work` over every line of `text`
 // (the line's bytes and length without its line feed).
 template <typename Work>
@@ -143,14 +108,6 @@ double bestTimeOverLines(const std::string& text, int rounds, Work work) {
     return best;
 }
 
-// A parameter file of four-line records.
-inline void writeParameters(const std::string& path,
-                            const std::vector<std::pair<std::string, std::string>>& records) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    for (const auto& [name, value] : records)
-        out << "bench\nstr\n" << name << '\n' << value << '\n';
-}
-
 // Share of the planted circles of one strand explained by a record whose
 // start lies within `slack` bases of the planted segment's start (a base
 // that happens to repeat across the cut shifts the start a little).
@@ -165,53 +122,6 @@ inline double shareFound(const std::vector<PlantedCircle>& circles, char strand,
         found += it != starts.end() && *it <= c.start + slack;
     }
     return planted ? 100.0 * static_cast<double>(found) / static_cast<double>(planted) : 100.0;
-}
-
-// An output stream that throws its text away and counts it: the console of
-// a benchmark run.
-class CountingStream : public std::ostream {
-public:
-    CountingStream() : std::ostream(&buffer_) {}
-    std::int64_t bytes() const { return buffer_.bytes; }
-
-private:
-    struct Buffer : std::streambuf {
-        std::int64_t bytes = 0;
-        int_type overflow(int_type c) override {
-            ++bytes;
-            return c;
-        }
-        std::streamsize xsputn(const char*, std::streamsize n) override {
-            bytes += n;
-            return n;
-        }
-    };
-    Buffer buffer_;
-};
-
-// Peak resident memory of one phase (Linux): resetPeakMemory() gives the
-// memory freed so far back to the system (the generated inputs) and lowers
-// the high-water mark to what the process holds then;
-// peakMemorySinceResetMiB() reads it. Elsewhere the process's whole peak is
-// given.
-inline void resetPeakMemory() {
-#if defined(__GLIBC__)
-    malloc_trim(0);
-#endif
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-inline long peakMemorySinceResetMiB() {
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    while (status >> word) {
-        if (word == "VmHWM:") {
-            long kib = 0;
-            status >> kib;
-            return kib / 1024;
-        }
-    }
-    return peakMemoryMiB();
 }
 
 }  // namespace ruz::bench

@@ -72,27 +72,10 @@ int main(int argc, char** argv) {
                                                  {"pthReads", readsPath},
                                                  {"rMinSz", "20"},
                                                  {"rMaxSz", "100"}});
-    CountingStream sink;
-    Console console(sink, nullptr);
-
-    resetPeakMemory();
-    auto t = Clock::now();
-    double cpu = processorSeconds();
-    auto loaded = parted::loadKeyedGenome(genomePath, GenomeCheck::KindA, 100);
-    const double loadSeconds = secondsSince(t);
-    const double loadCpu = processorSeconds() - cpu;
-    const long loadPeak = peakMemorySinceResetMiB();
-    if (!loaded) return 1;
-    loaded->reset();
-
-    resetPeakMemory();
-    RunContext context(console);
-    t = Clock::now();
-    cpu = processorSeconds();
-    const bool ok = runNamedAnalysis(context, analysisTable(), "fIdentifyCircularRna", scratch.file("params.txt"));
-    const double seconds = secondsSince(t);
-    const double runCpu = processorSeconds() - cpu;
-    const long peak = peakMemorySinceResetMiB();
+    const Phase load = measure([&] {
+        if (!parted::loadKeyedGenome(genomePath, GenomeCheck::KindA, 100)) std::exit(1);
+    });
+    const InProcessRun run = runInProcess("fIdentifyCircularRna", scratch.file("params.txt"));
 
     auto reloaded = parted::loadKeyedGenome(genomePath, GenomeCheck::KindA, 100);
     if (!reloaded) return 1;
@@ -115,16 +98,16 @@ int main(int argc, char** argv) {
         static_cast<long long>(length), static_cast<long long>(readCount),
         static_cast<long long>(circles.size()));
     std::printf("letter genome + 12-mer index alone:   %.3f s (processor %.3f s), peak %ld MiB\n",
-                loadSeconds, loadCpu, loadPeak);
+                load.seconds, load.processorSeconds, load.peakMiB);
     std::printf("per-read search alone, reads in memory: processor %.3f s (%.2f M reads/s)\n", searchSeconds,
                 static_cast<double>(readCount) / searchSeconds / 1e6);
     std::printf(
         "fIdentifyCircularRna end to end:      %.3f s (processor %.3f s, %s), peak %ld MiB, %.2f M "
         "reads/s\n",
-        seconds, runCpu, ok ? "ran to its end" : "failed", peak,
-        static_cast<double>(readCount) / seconds / 1e6);
+        run.phase.seconds, run.phase.processorSeconds, run.ranToEnd ? "ran to its end" : "failed", run.phase.peakMiB,
+        static_cast<double>(readCount) / run.phase.seconds / 1e6);
     std::printf("planted circles reported: (+) %.2f %%, (-) %.2f %%\n",
                 shareFound(circles, '+', report.upper), shareFound(circles, '-', report.lower));
     std::printf("report header:\n%s", report.header.c_str());
-    return ok ? 0 : 1;
+    return run.ranToEnd ? 0 : 1;
 }

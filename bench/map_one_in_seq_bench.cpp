@@ -23,6 +23,6 @@ int main(int argc, char** argv) {
     printEngineRun("fMapReadsOneInSeq", in, run, genomeAndIndexSeconds(dir));
     std::printf("  cluster report: %lld bytes\n  log:\n%s\n",
                 static_cast<long long>(std::filesystem::file_size(dir / "reads[One]genome_Clust.txt")),
-                fileText(dir / "reads[One]genome_Log.txt").c_str());
+                readWhole(dir / "reads[One]genome_Log.txt").c_str());
     return run.exitCode;
 }

@@ -23,6 +23,6 @@ int main(int argc, char** argv) {
     printEngineRun("fMapReadsOnToSeq", in, run, genomeAndIndexSeconds(dir));
     std::printf("  reads_In.bin: %lld bytes\n  log:\n%s\n",
                 static_cast<long long>(std::filesystem::file_size(dir / "reads_In.bin")),
-                fileText(dir / "reads_In[20-50]genome_Log.txt").c_str());
+                readWhole(dir / "reads_In[20-50]genome_Log.txt").c_str());
     return run.exitCode;
 }

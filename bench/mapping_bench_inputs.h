@@ -6,13 +6,8 @@
 // of the engine process alone).
 #pragma once
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -65,44 +60,6 @@ inline std::string writeMappingParameters(const std::filesystem::path& dir, cons
     return path;
 }
 
-struct EngineRun {
-    int exitCode = -1;
-    double seconds = 0.0;
-    double cpuSeconds = 0.0;  // user and system time of the engine
-    long peakMiB = 0;
-};
-
-// Runs `engine parameterFile function` with standard input and output
-// away from the terminal, as a script would.
-inline EngineRun runEngine(const std::string& engine, const std::string& parameterFile,
-                           const std::string& function, const std::filesystem::path& dir) {
-    EngineRun run;
-    const auto t = Clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        const int in = open("/dev/null", O_RDONLY);
-        const int out = open((dir / "console.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(in, 0);
-        dup2(out, 1);
-        execl(engine.c_str(), engine.c_str(), parameterFile.c_str(), function.c_str(), nullptr);
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    run.seconds = secondsSince(t);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.peakMiB = usage.ru_maxrss / 1024;
-    run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                     static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    return run;
-}
-
-// The engine beside the benchmark's executable.
-inline std::string engineBeside(const char* argv0) {
-    return (std::filesystem::absolute(argv0).parent_path() / "Ruzovizu").string();
-}
-
 // Time to load the coded genome with the margin the analyses use and to
 // build 16-Chain (and Root8 when asked), in this process.
 inline double genomeAndIndexSeconds(const std::filesystem::path& dir, bool withRoot8 = false) {
@@ -112,11 +69,6 @@ inline double genomeAndIndexSeconds(const std::filesystem::path& dir, bool withR
     const auto chain = build16Chain(genome->upper);
     if (withRoot8 && !buildRoot8(genome->upper)) return -1.0;
     return chain ? secondsSince(t) : -1.0;
-}
-
-inline std::string fileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // Prints the run's figures: wall time, peak memory, reads per second over

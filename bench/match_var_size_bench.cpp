@@ -36,6 +36,6 @@ int main(int argc, char** argv) {
     for (const auto& entry : std::filesystem::directory_iterator(dir))
         if (entry.path().filename().string().rfind(stem, 0) == 0) reportBytes += entry.file_size();
     std::printf("  reports and log: %.1f MB\n  log:\n%s\n", static_cast<double>(reportBytes) / 1e6,
-                fileText(dir / (stem + "Log.txt")).c_str());
+                readWhole(dir / (stem + "Log.txt")).c_str());
     return run.exitCode;
 }

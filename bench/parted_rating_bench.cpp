@@ -45,16 +45,7 @@ int main(int argc, char** argv) {
                                                  {"pthGnm", genomePath},
                                                  {"rMinSz", "20"},
                                                  {"rMaxSz", "100"}});
-    CountingStream sink;
-    Console console(sink, nullptr);
-    resetPeakMemory();
-    RunContext context(console);
-    const auto t = Clock::now();
-    const double cpu = processorSeconds();
-    const bool ok = runNamedAnalysis(context, analysisTable(), "fMatchReadsT_VarSzPartedRate", scratch.file("params.txt"));
-    const double seconds = secondsSince(t);
-    const double runCpu = processorSeconds() - cpu;
-    const long peak = peakMemorySinceResetMiB();
+    const InProcessRun run = runInProcess("fMatchReadsT_VarSzPartedRate", scratch.file("params.txt"));
 
     const std::string log = readWhole(scratch.file("_RatingLog.txt"));
     std::int64_t rated = 0;
@@ -66,7 +57,7 @@ int main(int argc, char** argv) {
     std::printf(
         "fMatchReadsT_VarSzPartedRate end to end: %.3f s (processor %.3f s, %s), peak %ld MiB, "
         "%.2f M reads/s, %lld rated positions\n",
-        seconds, runCpu, ok ? "ran to its end" : "failed", peak,
-        static_cast<double>(readCount) / seconds / 1e6, static_cast<long long>(rated));
-    return ok ? 0 : 1;
+        run.phase.seconds, run.phase.processorSeconds, run.ranToEnd ? "ran to its end" : "failed", run.phase.peakMiB,
+        static_cast<double>(readCount) / run.phase.seconds / 1e6, static_cast<long long>(rated));
+    return run.ranToEnd ? 0 : 1;
 }

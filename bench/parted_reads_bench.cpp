@@ -61,27 +61,10 @@ int main(int argc, char** argv) {
                                                  {"pthGnm", genomePath},
                                                  {"rMinSz", "20"},
                                                  {"rMaxSz", "100"}});
-    CountingStream sink;
-    Console console(sink, nullptr);
-
-    resetPeakMemory();
-    auto t = Clock::now();
-    double cpu = processorSeconds();
-    auto loaded = parted::loadKeyedGenome(genomePath, GenomeCheck::Coded, 100);
-    const double loadSeconds = secondsSince(t);
-    const double loadCpu = processorSeconds() - cpu;
-    const long loadPeak = peakMemorySinceResetMiB();
-    if (!loaded) return 1;
-    loaded->reset();
-
-    resetPeakMemory();
-    RunContext context(console);
-    t = Clock::now();
-    cpu = processorSeconds();
-    const bool ok = runNamedAnalysis(context, analysisTable(), "fMatchReadsT_VarSzParted", scratch.file("params.txt"));
-    const double seconds = secondsSince(t);
-    const double runCpu = processorSeconds() - cpu;
-    const long peak = peakMemorySinceResetMiB();
+    const Phase load = measure([&] {
+        if (!parted::loadKeyedGenome(genomePath, GenomeCheck::Coded, 100)) std::exit(1);
+    });
+    const InProcessRun run = runInProcess("fMatchReadsT_VarSzParted", scratch.file("params.txt"));
 
     auto reloaded = parted::loadKeyedGenome(genomePath, GenomeCheck::Coded, 100);
     if (!reloaded) return 1;
@@ -106,16 +89,16 @@ int main(int argc, char** argv) {
         static_cast<long long>(length), static_cast<long long>(readCount),
         static_cast<long long>(circles.size()));
     std::printf("coded genome + 12-mer index alone:    %.3f s (processor %.3f s), peak %ld MiB\n",
-                loadSeconds, loadCpu, loadPeak);
+                load.seconds, load.processorSeconds, load.peakMiB);
     std::printf("per-read search alone, reads in memory: processor %.3f s (%.2f M reads/s)\n", searchSeconds,
                 static_cast<double>(readCount) / searchSeconds / 1e6);
     std::printf(
         "fMatchReadsT_VarSzParted end to end:  %.3f s (processor %.3f s, %s), peak %ld MiB, %.2f M "
         "reads/s, %lld console bytes\n",
-        seconds, runCpu, ok ? "ran to its end" : "failed", peak,
-        static_cast<double>(readCount) / seconds / 1e6, static_cast<long long>(sink.bytes()));
+        run.phase.seconds, run.phase.processorSeconds, run.ranToEnd ? "ran to its end" : "failed", run.phase.peakMiB,
+        static_cast<double>(readCount) / run.phase.seconds / 1e6, static_cast<long long>(run.consoleBytes));
     std::printf("planted reads placed: upper %.2f %%, lower %.2f %%\n",
                 shareFound(circles, '+', upper), shareFound(circles, '-', lower));
     std::printf("log:\n%s\n", readWhole(stem + "_PartedLog.txt").c_str());
-    return ok ? 0 : 1;
+    return run.ranToEnd ? 0 : 1;
 }

@@ -79,14 +79,9 @@ double timeZcat(const std::string& path) {
 
 // Runs one preparation in this process with a silent console.
 double timeRun(std::string_view function, const std::string& params) {
-    std::ostringstream sink;
-    Console console(sink, nullptr);
-    RunContext context(console);
-    const auto t = Clock::now();
-    const bool ok = runNamedAnalysis(context, analysisTable(), function, params);
-    const double seconds = secondsSince(t);
-    if (!ok) std::cerr << "run failed:" << sink.str() << '\n';
-    return seconds;
+    const InProcessRun run = runInProcess(function, params);
+    if (!run.ranToEnd) std::cerr << function << " failed\n";
+    return run.phase.seconds;
 }
 
 void line(const char* what, double seconds, double items, const char* unit, double zcat) {

@@ -108,11 +108,8 @@ int main(int argc, char** argv) {
         << "g\nfile\npthGnm\n" << genomePath << "\nr\nfile\npthReads\n" << readsPath
         << "\nd\ndir\ndiRes\n" << dir.string()
         << "\ne\nstr\nexperimentId\nbench\ni\nint\nimmutSz\n20\nm\nint\nmutTipSz\n6\nn\nint\nmisNu\n2\n";
-    RunContext whole(console);
-    whole.threads = threads;
-    t = Clock::now();
-    const bool ok = runNamedAnalysis(whole, analysisTable(), "RandExt", (dir / "params.txt").string());
-    std::printf("RandExt end to end:                  %.3f s (%s); peak memory %ld MiB\n",
-                secondsSince(t), ok ? "ran to its end" : "failed", peakMemoryMiB());
-    return ok ? 0 : 1;
+    const InProcessRun run = runInProcess("RandExt", (dir / "params.txt").string(), threads);
+    std::printf("RandExt end to end:                  %.3f s (%s); peak memory %ld MiB\n", run.phase.seconds,
+                run.ranToEnd ? "ran to its end" : "failed", peakMemoryMiB());
+    return run.ranToEnd ? 0 : 1;
 }

@@ -38,10 +38,6 @@ constexpr std::size_t kReadLength = 50;
 
 // Processor time of this process, in seconds: on a shared machine the wall
 // time also counts the other processes' turns.
-double cpuSeconds() {
-    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
-}
-
 // Writes the genome and the reads; returns the expected output: the random
 // reads, each followed by byte 10.
 std::string writeInputs(const fs::path& dir, std::int64_t length, std::int64_t reads) {
@@ -97,16 +93,16 @@ int main(int argc, char** argv) {
         GenomeLoadOptions options;
         options.check = GenomeCheck::Coded;
         auto t = Clock::now();
-        double cpu = cpuSeconds();
+        double cpu = processorSeconds();
         const auto genome = out_of_genome::loadSearchGenome(genomePath, options, 50, 1);
         const double loadSeconds = secondsSince(t);
-        const double loadCpu = cpuSeconds() - cpu;
+        const double loadCpu = processorSeconds() - cpu;
         if (!genome) {
             std::cerr << genome.failure().message << '\n';
             return 1;
         }
         t = Clock::now();
-        cpu = cpuSeconds();
+        cpu = processorSeconds();
         ResultSet results;
         auto output = results.create((dir / "phase_Out.bin").string());
         if (!output) return 1;
@@ -116,7 +112,7 @@ int main(int argc, char** argv) {
             });
         if (!results.commit()) return 1;
         const double siftSeconds = secondsSince(t);
-        const double siftCpu = cpuSeconds() - cpu;
+        const double siftCpu = processorSeconds() - cpu;
         std::printf("genome %lld bases, %lld reads of %zu (30 %% absent)\n",
                     static_cast<long long>(length), static_cast<long long>(reads), kReadLength);
         std::printf("genome + 16-Chain:    %.3f s (processor %.3f s)\n", loadSeconds, loadCpu);
@@ -132,13 +128,10 @@ int main(int argc, char** argv) {
         << dir.string() << "\nr\nfile\npthReads\n"
         << readsPath << "\ng\nfile\npthGnm\n"
         << genomePath << "\nmin\nint\nrMinSz\n16\nmax\nint\nrMaxSz\n100\n";
-    RunContext whole(console);
-    whole.threads = threads;
-    const auto t = Clock::now();
-    const double cpu = cpuSeconds();
-    const bool ok = runNamedAnalysis(whole, analysisTable(), "fReadsOutOfSeq", (dir / "params.txt").string());
-    const double seconds = secondsSince(t);
-    const double wholeCpu = cpuSeconds() - cpu;
+    const InProcessRun run = runInProcess("fReadsOutOfSeq", (dir / "params.txt").string(), threads);
+    const bool ok = run.ranToEnd;
+    const double seconds = run.phase.seconds;
+    const double wholeCpu = run.phase.processorSeconds;
     std::ifstream in(dir / "reads_Out.bin", std::ios::binary);
     const std::string output((std::istreambuf_iterator<char>(in)),
                              std::istreambuf_iterator<char>());

@@ -1,32 +1,9 @@
 #include "bench_data.h"
 
-#include <sys/resource.h>
-#include <unistd.h>
-
 #include <fstream>
 #include <stdexcept>
 
 namespace ruz::bench {
-
-double secondsSince(Clock::time_point t) {
-    return std::chrono::duration<double>(Clock::now() - t).count();
-}
-
-long peakMemoryMiB() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss / 1024;
-}
-
-ScratchDir::ScratchDir(const std::string& name)
-    : path_(std::filesystem::temp_directory_path() / (name + "_" + std::to_string(::getpid()))) {
-    std::filesystem::create_directories(path_);
-}
-
-ScratchDir::~ScratchDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-}
 
 std::string randomLetters(std::size_t length, std::mt19937_64& rng) {
     static constexpr char kBases[] = "ACGT";
