@@ -22,12 +22,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::shellQuoted;
 
-const std::string kGenome = "GATTACAGGCTTCAAGTCCGATGGCATTACGGATCCTAGC";
-const std::string kTwoReads = "TTACAGGCTTCAACGT\nTTACAGGCTTCATTGA\n";
+const std::string kGenome(test::kTestGenome);
+const std::string kTwoReads(test::kTwoReads);
 const std::string kHeader = "posInSq\treadsAtPos\tentropy\tstrand\tread's text\ttipNu";
-const std::string kTwoReadsTable = kHeader +
-                                   "\n3\t2\t0.6931\t+\tTTACAGGCTTCAacgt\t1"
-                                   "\n3\t2\t0.6931\t+\tTTACAGGCTTCAttga\t1";
+const std::string kTwoReadsTable(test::kTwoReadsTable);
 
 class BadInput : public ::testing::Test {
 protected:

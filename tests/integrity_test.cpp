@@ -35,12 +35,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::shellQuoted;
 
-const std::string kGenome = "GATTACAGGCTTCAAGTCCGATGGCATTACGGATCCTAGC";
-const std::string kTwoReads = "TTACAGGCTTCAACGT\nTTACAGGCTTCATTGA\n";
-const std::string kTwoReadsTable =
-    "posInSq\treadsAtPos\tentropy\tstrand\tread's text\ttipNu"
-    "\n3\t2\t0.6931\t+\tTTACAGGCTTCAacgt\t1"
-    "\n3\t2\t0.6931\t+\tTTACAGGCTTCAttga\t1";
+using test::kTestGenome;
+using test::kTwoReadsTable;
 
 std::string engineExe() {
     const char* other = std::getenv("RUZ_TEST_ENGINE");
@@ -109,9 +105,9 @@ protected:
     void SetUp() override {
         res = dir.file("res");
         fs::create_directory(res);
-        test::writeFile(dir.file("g.txt"), kGenome);
-        test::writeFile(dir.file("r.txt"), kTwoReads);
-        test::writeFile(dir.file("g.bin"), test::coded(kGenome));
+        test::writeFile(dir.file("g.txt"), std::string(kTestGenome));
+        test::writeFile(dir.file("r.txt"), std::string(test::kTwoReads));
+        test::writeFile(dir.file("g.bin"), test::coded(kTestGenome));
     }
 
     // Writes a parameter file of `values` (name, value) and returns its path.
@@ -159,7 +155,7 @@ TEST_F(Integrity, AThreadCountBeyondTheLimitIsLoweredAndSaid) {
         EXPECT_TRUE(r.out.starts_with("\nthreads: " + asked + " asked for, " + std::to_string(threadLimit()) +
                                       " used (8 a processor at most)procedure  RandExt"))
             << r.out;
-        EXPECT_EQ(test::readFile(res + "/e_12!4!1!.txt"), kTwoReadsTable);
+        EXPECT_EQ(test::readFile(res + "/e_12!4!1!.txt"), std::string(kTwoReadsTable));
     }
 }
 
@@ -190,7 +186,7 @@ TEST_F(Integrity, ThreadsTheSystemCannotStartAreARunOnFewer) {
         GTEST_SKIP() << "the process limit leaves no room to start the engine: " << r.out << r.err;
     EXPECT_EQ(r.exitCode, 0) << r.out << r.err;
     EXPECT_NE(r.out.find(" threads; the run goes on with "), std::string::npos) << r.out;
-    EXPECT_EQ(test::readFile(res + "/e_12!4!1!.txt"), kTwoReadsTable);
+    EXPECT_EQ(test::readFile(res + "/e_12!4!1!.txt"), std::string(kTwoReadsTable));
     EXPECT_FALSE(anyTemporary(dir.path()));
 }
 
@@ -419,7 +415,7 @@ TEST_F(Integrity, AFifoWhereAFileBelongsIsRefusedAtOnce) {
 // The result folder is looked at before any read: a folder that cannot
 // take files ends the run before the reads, and nothing lands beside them.
 TEST_F(Integrity, AResultFolderThatCannotTakeFilesIsFoundFirst) {
-    test::writeFile(dir.file("reads.bin"), test::coded(kGenome.substr(0, 30)) + "\n");
+    test::writeFile(dir.file("reads.bin"), test::coded(kTestGenome.substr(0, 30)) + "\n");
     test::writeFile(dir.file("list.txt"), "reads.bin\n");
     const std::string none = dir.file("none");
     struct Case {
@@ -451,7 +447,7 @@ TEST_F(Integrity, AResultFolderThatCannotTakeFilesIsFoundFirst) {
 // A committed set replaces the earlier set of its stem whole: numbered
 // reports of a longer genome go, those of other stems stay.
 TEST_F(Integrity, NumberedReportsOfALongerGenomeGo) {
-    test::writeFile(dir.file("reads.bin"), test::coded(kGenome.substr(3, 16)) + "\n");
+    test::writeFile(dir.file("reads.bin"), test::coded(kTestGenome.substr(3, 16)) + "\n");
     for (const std::string name : {"Up1", "Up2", "Lw1", "Lw2", "Up12", "Lw02", "Up2x"})
         test::writeFile(res + "/reads[16-16]g_" + name + ".txt", "earlier");
     test::writeFile(res + "/other[16-16]g_Up2.txt", "another stem");
@@ -467,7 +463,7 @@ TEST_F(Integrity, NumberedReportsOfALongerGenomeGo) {
 // Every read found: the batches have nothing to write (the sanitizer
 // build watches the empty write).
 TEST_F(Integrity, EveryReadFoundWritesAnEmptyOutput) {
-    test::writeFile(dir.file("reads.bin"), test::coded(kGenome.substr(0, 20)) + "\n" + test::coded(kGenome.substr(5, 30)) + "\n");
+    test::writeFile(dir.file("reads.bin"), test::coded(kTestGenome.substr(0, 20)) + "\n" + test::coded(kTestGenome.substr(5, 30)) + "\n");
     params(codedValues(dir.file("reads.bin"), dir.file("g.bin")));
     const auto r = run(dir.file("p.txt"), "fReadsOutOfSeq");
     EXPECT_EQ(r.exitCode, 0) << r.out;

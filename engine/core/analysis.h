@@ -93,6 +93,19 @@ inline constexpr ParamSpec kThreadsParameter = {
     "threads", ParamType::Int, "threads to work on (0: every processor)", "0",
     NumberRule{0, std::numeric_limits<std::int32_t>::max(), "must be 0 (every processor) or more", {}, false}};
 
+// The inputs and the result folder most analyses read, as their templates
+// describe them.
+inline constexpr ParamSpec kResultDirectory = {"diRes", ParamType::Dir, "result directory", "?", {}};
+inline constexpr ParamSpec kCodedReads = {"pthReads", ParamType::File, "coded reads file: bytes 0-3, one read a line",
+                                          "?", {}};
+inline constexpr ParamSpec kCodedGenome = {"pthGnm", ParamType::File, "coded genome file: one byte 0-3 a base", "?", {}};
+inline constexpr ParamSpec kLetterGenome = {"pthGnm", ParamType::File, "genome file: letters ACGT only, no header",
+                                            "?", {}};
+inline constexpr ParamSpec kLetterReads = {"pthReads", ParamType::File, "reads file: letters, one read a line", "?",
+                                           {}};
+inline constexpr ParamSpec kLetterReadsCrLf = {"pthReads", ParamType::File,
+                                               "reads file: letters, one read a line (LF or CR LF)", "?", {}};
+
 // Marks the one description an analysis source exports:
 //   RUZ_ANALYSIS(kRandExt) = {"RandExt", run, "help", ...};
 // The build finds these lines and lists them in the dispatch table.

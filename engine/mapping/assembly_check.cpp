@@ -29,6 +29,7 @@
 #include "core/read_codes.h"
 #include "core/reads.h"
 #include "core/settings.h"
+#include "mapping/coded_mapping.h"
 #include "mapping/exact_occurrence.h"
 #include "mapping/maximal_repeats.h"
 
@@ -181,13 +182,6 @@ Outcome<TestEnd> testReads(RunContext& context, const Strand& upper, const std::
     return reads->reportEnd(console) ? TestEnd::Complete : TestEnd::Cut;
 }
 
-constexpr ParamSpec kParameters[] = {
-    {"diRes", ParamType::Dir, "result directory", "?", {}},
-    {"pthReads", ParamType::File, "coded reads file: bytes 0-3, one read a line", "?", {}},
-    {"pthGnm", ParamType::File, "coded genome file: one byte 0-3 a base", "?", {}},
-    kThreadsParameter,
-};
-
 constexpr OutputSpec kOutputs[] = {
     {"{diRes}/RepTest_{pthGnm:base}_Log.txt", true},
     {"{diRes}/RepTest_{pthGnm:base}.txt", false},
@@ -234,6 +228,6 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
 
 RUZ_ANALYSIS(kTestGenomeSborka) = {"fTestGenomeSborka", run,
                                    "measure the repeats of an assembly and the reads contradicting it",
-                                   ReadsForm::Codes, kParameters, kOutputs};
+                                   ReadsForm::Codes, coded_mapping::kCodedInputsParameters, kOutputs};
 
 }  // namespace ruz

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/analysis.h"
 #include "core/console.h"
 #include "core/context.h"
 #include "core/genome.h"
@@ -18,6 +19,10 @@ namespace ruz::coded_mapping {
 
 // The longest read a reads file can hold: a line of the line buffer.
 inline constexpr std::int32_t kLongestRead = static_cast<std::int32_t>(kLineLimit) - 1;
+
+// The parameters of the analyses that read only a coded reads file and a
+// coded genome.
+inline constexpr ParamSpec kCodedInputsParameters[] = {kResultDirectory, kCodedReads, kCodedGenome, kThreadsParameter};
 
 // Length of the keys looked up in 16-Chain.
 inline constexpr int kChainKey = 16;

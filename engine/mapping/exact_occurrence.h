@@ -24,6 +24,7 @@
 #include "core/kmer_index.h"
 #include "core/parallel.h"
 #include "core/reads.h"
+#include "core/settings.h"
 
 namespace ruz::out_of_genome {
 
@@ -202,5 +203,37 @@ RunOutcome commitSift(SiftFiles& files, const std::string& logText, bool readToE
 // genome's base name + "_Log.txt".
 std::string logPath(const std::string& resultDirectory, const std::string& readsPath,
                     const std::string& genomePath);
+
+// What a sifting analysis is made of beside the shared loop: its output's
+// name, the check of its genome file, its judge of a line and its log.
+template <typename Judge>
+struct SiftAnalysis {
+    std::string (*outputPath)(const ArgumentSettings&);
+    GenomeCheck check;
+    Judge (*judgeFor)(SizeBounds bounds);
+    std::string (*logText)(const ArgumentSettings&, const SiftCounts&);
+};
+
+// The whole run of a sifting analysis: its settings, the output and the log
+// created before the genome, the genome and its index, the reads loop, and
+// the set committed.
+template <typename Judge>
+RunOutcome runSift(RunContext& context, const Parameters& parameters, const SiftAnalysis<Judge>& analysis) {
+    const auto s = readArgumentSettings(context.console, parameters);
+    if (!s) return s.failure();
+    auto files = createSiftFiles(context.console, analysis.outputPath(*s),
+                                 logPath(s->resultDirectory, s->readsPath, s->genomePath),
+                                 {s->genomePath, s->readsPath, s->parameterFile});
+    if (!files) return files.failure();
+    GenomeLoadOptions options;
+    options.form = GenomeForm::Code;
+    options.check = analysis.check;
+    const auto genome = loadSearchGenome(s->genomePath, options, s->rMaxSz, context.threads);
+    if (!genome) return genome.failure();
+    const auto end = siftIntoFile(context, **genome, s->readsPath, *files->output,
+                                  analysis.judgeFor(SizeBounds{s->rMinSz, s->rMaxSz}));
+    if (!end) return end.failure();
+    return commitSift(*files, analysis.logText(*s, end->counts), end->readToEnd);
+}
 
 }  // namespace ruz::out_of_genome

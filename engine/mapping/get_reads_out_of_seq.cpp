@@ -48,9 +48,9 @@ std::string logText(const ArgumentSettings& s, const SiftCounts& counts) {
 }
 
 constexpr ParamSpec kParameters[] = {
-    {"diRes", ParamType::Dir, "result directory", "?", {}},
-    {"pthReads", ParamType::File, "reads file: letters, one read a line (LF or CR LF)", "?", {}},
-    {"pthGnm", ParamType::File, "genome file: letters ACGT only, no header", "?", {}},
+    kResultDirectory,
+    kLetterReadsCrLf,
+    kLetterGenome,
     {"rMinSz", ParamType::Int, "smallest read size (below 16: always out)", "16", kNotNegative},
     {"rMaxSz", ParamType::Int, "largest read size (a line holds 5119)", "100", {}},
     kThreadsParameter,
@@ -61,28 +61,20 @@ constexpr OutputSpec kOutputs[] = {
     {"{diRes}/{pthReads:base}_Out{pthGnm:base}_Log.txt", false},
 };
 
-RunOutcome run(RunContext& context, const Parameters& parameters) {
-    Console& console = context.console;
-    const auto s = readArgumentSettings(console, parameters);
-    if (!s) return s.failure();
-    std::string outputPath = s->resultDirectory;
-    outputPath.append(baseName(s->readsPath)).append("_Out").append(baseName(s->genomePath)).append(".txt");
-    auto files = createSiftFiles(console, outputPath, logPath(s->resultDirectory, s->readsPath, s->genomePath),
-                                 {s->genomePath, s->readsPath, s->parameterFile});
-    if (!files) return files.failure();
-    GenomeLoadOptions options;
-    options.form = GenomeForm::Code;
-    options.check = GenomeCheck::KindA;
-    const auto genome = loadSearchGenome(s->genomePath, options, s->rMaxSz, context.threads);
-    if (!genome) return genome.failure();
+std::string outputPath(const ArgumentSettings& s) {
+    return s.resultDirectory + baseName(s.readsPath) + "_Out" + baseName(s.genomePath) + ".txt";
+}
 
-    const SizeBounds bounds{s->rMinSz, s->rMaxSz};
-    const auto end = siftIntoFile(context, **genome, s->readsPath, *files->output,
-                                  [bounds](char* line, std::size_t rawLength) {
-                                      return judgeLetterRead(bounds, line, rawLength);
-                                  });
-    if (!end) return end.failure();
-    return commitSift(*files, logText(*s, end->counts), end->readToEnd);
+// A letter line is judged and coded in place.
+struct LetterJudge {
+    SizeBounds bounds;
+    Judgement operator()(char* line, std::size_t rawLength) const { return judgeLetterRead(bounds, line, rawLength); }
+};
+
+LetterJudge judgeFor(SizeBounds bounds) { return {bounds}; }
+
+RunOutcome run(RunContext& context, const Parameters& parameters) {
+    return runSift(context, parameters, SiftAnalysis<LetterJudge>{outputPath, GenomeCheck::KindA, judgeFor, logText});
 }
 
 }  // namespace

@@ -197,13 +197,6 @@ Outcome<OneInSeqFiles> createFiles(const ArgumentSettings& s) {
     return files;
 }
 
-constexpr ParamSpec kParameters[] = {
-    {"diRes", ParamType::Dir, "result directory", "?", {}},
-    {"pthReads", ParamType::File, "coded reads file: bytes 0-3, one read a line", "?", {}},
-    {"pthGnm", ParamType::File, "coded genome file: one byte 0-3 a base", "?", {}},
-    kThreadsParameter,
-};
-
 constexpr OutputSpec kOutputs[] = {
     {"{diRes}/{pthReads:base}[One]{pthGnm:base}_Clust.txt", true},
     {"{diRes}/{pthReads:base}[One]{pthGnm:base}_Log.txt", false},
@@ -253,6 +246,6 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
 
 RUZ_ANALYSIS(kMapReadsOneInSeq) = {"fMapReadsOneInSeq", run,
                                    "separate reads found once from reads found many times", ReadsForm::Codes,
-                                   kParameters, kOutputs};
+                                   coded_mapping::kCodedInputsParameters, kOutputs};
 
 }  // namespace ruz

@@ -159,9 +159,9 @@ std::string logPath(const ArgumentSettings& s, const std::string& outputPath) {
 }
 
 constexpr ParamSpec kParameters[] = {
-    {"diRes", ParamType::Dir, "result directory", "?", {}},
-    {"pthReads", ParamType::File, "coded reads file: bytes 0-3, one read a line", "?", {}},
-    {"pthGnm", ParamType::File, "coded genome file: one byte 0-3 a base", "?", {}},
+    kResultDirectory,
+    kCodedReads,
+    kCodedGenome,
     {"rMinSz", ParamType::Int, "smallest read size (only names the log)", "16", kNotNegative},
     {"rMaxSz", ParamType::Int, "longest length in the histogram (longer pieces are kept too)", "150", {}},
     kThreadsParameter,

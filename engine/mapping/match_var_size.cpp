@@ -334,9 +334,9 @@ std::string reportStem(const ArgumentSettings& s) {
 }
 
 constexpr ParamSpec kParameters[] = {
-    {"diRes", ParamType::Dir, "result directory", "?", {}},
-    {"pthReads", ParamType::File, "coded reads file: bytes 0-3, one read a line", "?", {}},
-    {"pthGnm", ParamType::File, "coded genome file: one byte 0-3 a base", "?", {}},
+    kResultDirectory,
+    kCodedReads,
+    kCodedGenome,
     {"rMinSz", ParamType::Int, "smallest read size analysed", "20", kNotNegative},
     {"rMaxSz", ParamType::Int, "largest read size analysed", "24", {}},
     kThreadsParameter,

@@ -39,9 +39,9 @@ std::string logText(const ArgumentSettings& s, const SiftCounts& counts) {
 }
 
 constexpr ParamSpec kParameters[] = {
-    {"diRes", ParamType::Dir, "result directory", "?", {}},
-    {"pthReads", ParamType::File, "coded reads file: bytes 0-3, one read a line", "?", {}},
-    {"pthGnm", ParamType::File, "coded genome file: one byte 0-3 a base", "?", {}},
+    kResultDirectory,
+    kCodedReads,
+    kCodedGenome,
     {"rMinSz", ParamType::Int, "smallest read size (below 16: always out)", "16", kNotNegative},
     {"rMaxSz", ParamType::Int, "largest read size (a line holds 5119)", "100", {}},
     kThreadsParameter,
@@ -52,26 +52,18 @@ constexpr OutputSpec kOutputs[] = {
     {"{diRes}/{pthReads:base}_Out{pthGnm:base}_Log.txt", false},
 };
 
-RunOutcome run(RunContext& context, const Parameters& parameters) {
-    Console& console = context.console;
-    const auto s = readArgumentSettings(console, parameters);
-    if (!s) return s.failure();
-    std::string outputPath = s->resultDirectory;
-    outputPath.append(baseName(s->readsPath)).append("_Out.bin");
-    auto files = createSiftFiles(console, outputPath, logPath(s->resultDirectory, s->readsPath, s->genomePath),
-                                 {s->genomePath, s->readsPath, s->parameterFile});
-    if (!files) return files.failure();
-    GenomeLoadOptions options;
-    options.form = GenomeForm::Code;
-    options.check = GenomeCheck::Coded;
-    const auto genome = loadSearchGenome(s->genomePath, options, s->rMaxSz, context.threads);
-    if (!genome) return genome.failure();
+std::string outputPath(const ArgumentSettings& s) { return s.resultDirectory + baseName(s.readsPath) + "_Out.bin"; }
 
-    const SizeBounds bounds{s->rMinSz, s->rMaxSz};
-    const auto end = siftIntoFile(context, **genome, s->readsPath, *files->output,
-                                  [bounds](const char*, std::size_t length) { return judgeCodedRead(bounds, length); });
-    if (!end) return end.failure();
-    return commitSift(*files, logText(*s, end->counts), end->readToEnd);
+// A coded line is judged by its length alone.
+struct CodedJudge {
+    SizeBounds bounds;
+    Judgement operator()(const char*, std::size_t length) const { return judgeCodedRead(bounds, length); }
+};
+
+CodedJudge judgeFor(SizeBounds bounds) { return {bounds}; }
+
+RunOutcome run(RunContext& context, const Parameters& parameters) {
+    return runSift(context, parameters, SiftAnalysis<CodedJudge>{outputPath, GenomeCheck::Coded, judgeFor, logText});
 }
 
 }  // namespace

@@ -114,7 +114,7 @@ RunOutcome codeReads(RunContext& context, const CodingSettings& s, ResultFile& o
 constexpr ParamSpec kParameters[] = {
     {"pthLetters", ParamType::File, "letter genome or letter reads file", "?", {}},
     {"fileKind", ParamType::Str, "kind of file: genome or reads", "genome", {}},
-    {"diRes", ParamType::Dir, "result directory", "?", {}},
+    kResultDirectory,
     {"outName", ParamType::Str, "output name (blank: the input's name)", "blank", {}},
     kThreadsParameter,
 };

@@ -119,7 +119,7 @@ Outcome<std::int64_t> checkBases(const SequenceReader& reader, std::span<char> b
 constexpr ParamSpec kParameters[] = {
     {"pthFasta", ParamType::File, "FASTA file of the genome (.fa or .fa.gz)", "?", {}},
     {"seqName", ParamType::Str, "record name (blank: the first record)", "blank", {}},
-    {"diRes", ParamType::Dir, "result directory", "?", {}},
+    kResultDirectory,
     {"outName", ParamType::Str, "output name (blank: the FASTA file's name)", "blank", {}},
     {"outForm", ParamType::Str, "files written: letter, coded or both", "both", {}},
     {"nonAcgt", ParamType::Str, "other letters (N...): refuse, or the base A/C/G/T put instead", "refuse", {}},

@@ -257,7 +257,7 @@ Outcome<void> convertReads(SequenceReader& reader, const ReadRules& rules, Reads
 
 constexpr ParamSpec kParameters[] = {
     {"pthFastq", ParamType::File, "reads file: FASTQ or FASTA, plain or .gz", "?", {}},
-    {"diRes", ParamType::Dir, "result directory", "?", {}},
+    kResultDirectory,
     {"outName", ParamType::Str, "output name (blank: the reads file's name)", "blank", {}},
     {"outForm", ParamType::Str, "files written: letter, coded or both", "both", {}},
     {"rMinSz", ParamType::Int, "shortest read kept, after trimming", "1", kNotNegative},

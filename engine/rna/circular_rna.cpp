@@ -28,9 +28,7 @@ namespace ruz {
 
 namespace {
 
-using circular::CircularOutcome;
-using circular::CircularSearch;
-using circular::ReadKind;
+using namespace circular;
 using parted::SegmentRecord;
 
 struct CircularCounts {
@@ -213,9 +211,9 @@ Outcome<void> writeReport(Console& console, const ArgumentSettings& s, const Cir
 }
 
 constexpr ParamSpec kParameters[] = {
-    {"diRes", ParamType::Dir, "result directory", "?", {}},
-    {"pthGnm", ParamType::File, "genome file: letters ACGT only, no header", "?", {}},
-    {"pthReads", ParamType::File, "reads file: letters, one read a line (LF or CR LF)", "?", {}},
+    kResultDirectory,
+    kLetterGenome,
+    kLetterReadsCrLf,
     {"rMinSz", ParamType::Int, "smallest read size analysed (12 or more to be searched)", "20", kNotNegative},
     {"rMaxSz", ParamType::Int, "largest read size analysed", "100", {}},
     kThreadsParameter,

@@ -26,13 +26,8 @@ namespace ruz {
 
 namespace {
 
-using parted::BatchPlacements;
-using parted::PartedPlacements;
-using parted::PartedSearch;
-using parted::SegmentRecord;
-using parted_rating::ListEnd;
-using parted_rating::RatedPosition;
-using parted_rating::Ratings;
+using namespace parted;
+using namespace parted_rating;
 
 enum class FileEnd {
     Read,  // read to its end
@@ -115,10 +110,10 @@ void writeLog(std::FILE* log, const ArgumentSettings& s, const Ratings& ratings)
 }
 
 constexpr ParamSpec kParameters[] = {
-    {"diRes", ParamType::Dir, "result directory", "?", {}},
+    kResultDirectory,
     {"diReads", ParamType::Dir, "directory of the listed reads files", "?", {}},
     {"pthList", ParamType::File, "list file: one reads file name a line (LF or CR LF)", "?", {}},
-    {"pthGnm", ParamType::File, "coded genome file: one byte 0-3 a base", "?", {}},
+    kCodedGenome,
     {"rMinSz", ParamType::Int, "smallest read size analysed (16 or more to be parted)", "20", kNotNegative},
     {"rMaxSz", ParamType::Int, "largest read size analysed", "100", {}},
     kThreadsParameter,

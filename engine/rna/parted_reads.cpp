@@ -27,10 +27,7 @@ namespace ruz {
 
 namespace {
 
-using parted::BatchPlacements;
-using parted::PartedPlacements;
-using parted::PartedSearch;
-using parted::SegmentRecord;
+using namespace parted;
 
 struct PartedResults {
     std::int64_t input = 0;
@@ -181,9 +178,9 @@ void writeReport(std::FILE* report, const PartedResults& results, const Strand& 
 }
 
 constexpr ParamSpec kParameters[] = {
-    {"diRes", ParamType::Dir, "result directory", "?", {}},
-    {"pthReads", ParamType::File, "coded reads file: bytes 0-3, one read a line", "?", {}},
-    {"pthGnm", ParamType::File, "coded genome file: one byte 0-3 a base", "?", {}},
+    kResultDirectory,
+    kCodedReads,
+    kCodedGenome,
     {"rMinSz", ParamType::Int, "smallest read size analysed (16 or more to be parted)", "20", kNotNegative},
     {"rMaxSz", ParamType::Int, "largest read size analysed", "100", {}},
     kThreadsParameter,

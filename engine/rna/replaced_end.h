@@ -48,13 +48,6 @@ inline constexpr ParamSpec kMisNu = {"misNu", ParamType::Int, "least mismatches 
                                      NumberRule{std::numeric_limits<std::int32_t>::min(),
                                                 std::numeric_limits<std::int32_t>::max(), {}, {}, true}};
 
-// The inputs both analyses read.
-inline constexpr ParamSpec kLetterGenome = {"pthGnm", ParamType::File, "genome file: letters ACGT only, no header",
-                                            "?", {}};
-inline constexpr ParamSpec kLetterReads = {"pthReads", ParamType::File, "reads file: letters, one read a line",
-                                           "?", {}};
-inline constexpr ParamSpec kResultDirectory = {"diRes", ParamType::Dir, "result directory", "?", {}};
-
 struct Sizes {
     std::int32_t immutSz = 0;
     std::int32_t mutTipSz = 0;

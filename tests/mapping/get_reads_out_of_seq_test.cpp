@@ -34,14 +34,11 @@ protected:
     }
     bool run(const std::string& reads) {
         test::writeFile(readsPath, reads);
-        test::writeFile(dir.file("params.txt"), test::record("diRes", dir.path().string(), "dir") +
-                                                    test::record("pthReads", readsPath, "file") +
-                                                    test::record("pthGnm", genomePath, "file") +
-                                                    test::record("rMinSz", "10", "int") +
-                                                    test::record("rMaxSz", "24", "int"));
         rec = std::make_unique<RecordingConsole>();
         RunContext context(rec->console());
-        return test::runAnalysis(context, "fGetReadsThatOutOfSeq", dir.file("params.txt"));
+        return test::runWithParameters(context, "fGetReadsThatOutOfSeq", dir.file("params.txt"),
+                                       {{"diRes", dir.path().string()}, {"pthReads", readsPath},
+                                        {"pthGnm", genomePath}, {"rMinSz", "10"}, {"rMaxSz", "24"}});
     }
     std::string log(int input, int defective, int out) const {
         return "program= Ruzovizu::fGetReadsThatOutOfSeq\ngenome= " + genomePath +

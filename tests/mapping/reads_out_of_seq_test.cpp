@@ -22,7 +22,7 @@
 namespace ruz {
 namespace {
 
-const std::string kGenome = "GATTACAGGCTTCAAGTCCGATGGCATTACGGATCCTAGC";
+const std::string kGenome(test::kTestGenome);
 
 class ReadsOutOfSeqRun : public ::testing::Test {
 protected:
@@ -34,14 +34,11 @@ protected:
     }
     bool run(const std::string& reads, int threads = 1) {
         test::writeFile(readsPath, reads);
-        test::writeFile(dir.file("params.txt"), test::record("diRes", dir.path().string(), "dir") +
-                                                    test::record("pthReads", readsPath, "file") +
-                                                    test::record("pthGnm", genomePath, "file") +
-                                                    test::record("rMinSz", "10", "int") +
-                                                    test::record("rMaxSz", "24", "int"));
         RunContext context(rec.console());
         context.threads = threads;
-        return test::runAnalysis(context, "fReadsOutOfSeq", dir.file("params.txt"));
+        return test::runWithParameters(context, "fReadsOutOfSeq", dir.file("params.txt"),
+                                       {{"diRes", dir.path().string()}, {"pthReads", readsPath},
+                                        {"pthGnm", genomePath}, {"rMinSz", "10"}, {"rMaxSz", "24"}});
     }
     std::string log(int input, int out) const {
         return "program= Ruzovizu::fReadsOutOfSeq\ngenome= " + genomePath +

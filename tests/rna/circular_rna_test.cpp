@@ -30,6 +30,7 @@
 #include "core/context.h"
 #include "core/platform.h"
 #include "support/run_analysis.h"
+#include "support/letter_run.h"
 #include "support/test_files.h"
 
 namespace ruz {
@@ -54,26 +55,18 @@ struct Counts {
     long input, within, defective, inGenome, upper, lower;
 };
 
-class CircularRnaRun : public ::testing::Test {
+class CircularRnaRun : public test::LetterRun {
 protected:
-    void SetUp() override {
-        test::writeFile(genomePath(), kGenome);
-        prefix = dir.path().string() + platform::kPathSeparator;
-    }
-    std::string genomePath() const { return dir.file("genome.txt"); }
-    std::string readsPath() const { return dir.file("reads.txt"); }
+    CircularRnaRun() : LetterRun(kGenome) {}
     std::string reportPath() const { return prefix + "reads_RCircular.txt"; }
 
     bool run(const std::string& reads, const std::string& minSz = "8",
              const std::string& maxSz = "60") {
         test::writeFile(readsPath(), reads);
-        test::writeFile(dir.file("params.txt"), test::record("diRes", dir.path().string(), "dir") +
-                                                    test::record("pthGnm", genomePath(), "file") +
-                                                    test::record("pthReads", readsPath(), "file") +
-                                                    test::record("rMinSz", minSz, "int") +
-                                                    test::record("rMaxSz", maxSz, "int"));
         RunContext context(rec.console());
-        return test::runAnalysis(context, "fIdentifyCircularRna", dir.file("params.txt"));
+        return test::runWithParameters(context, "fIdentifyCircularRna", dir.file("params.txt"),
+                                       {{"diRes", dir.path().string()}, {"pthGnm", genomePath()},
+                                        {"pthReads", readsPath()}, {"rMinSz", minSz}, {"rMaxSz", maxSz}});
     }
     std::string header(const std::string& bounds, const Counts& c) const {
         const auto n = [](long v) { return std::to_string(v); };
@@ -91,10 +84,6 @@ protected:
                "\nreads         " + readsPath() + "\nexecuting...";
     }
     static std::string scanned() { return "\nseaching permuted reads\nsorting...\nsaving..."; }
-
-    test::TempDir dir;
-    RecordingConsole rec;
-    std::string prefix;
 };
 
 TEST_F(CircularRnaRun, EveryKindOfReadOnBothStrandsAndAcrossTheStart) {
@@ -134,15 +123,10 @@ TEST_F(CircularRnaRun, FlanksLongerThan127BasesKeepTheirLengths) {
     // bases) is cut after 160 bases: the read is 211..350 + 51..210. The
     // bases around the segment differ from the read's continuation. Head seed
     // 211..222: right 128, left 160. Tail seed 199..210: left 148, right 140.
-    std::mt19937 rng(1);
-    std::string genome;
-    for (int i = 0; i < 400; ++i) genome += "ACGT"[rng() >> 30];
-    const auto span = [&genome](int a, int b) { return genome.substr(a - 1, b - a + 1); };
-    const auto lower = [&span](int a, int b) {
-        std::string text = span(a, b);
-        for (char& c : text) c = static_cast<char>(c - 'A' + 'a');
-        return text;
-    };
+    const test::FixedGenome fixed(400);
+    const std::string& genome = fixed.bases;
+    const auto span = [&fixed](int a, int b) { return fixed.span(a, b); };
+    const auto lower = [&fixed](int a, int b) { return fixed.lower(a, b); };
     ASSERT_NE(span(50, 50), span(350, 350));
     ASSERT_NE(span(351, 351), span(51, 51));
     test::writeFile(genomePath(), genome);

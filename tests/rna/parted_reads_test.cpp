@@ -116,15 +116,10 @@ TEST_F(PartedReadsRun, TailsAndExtensionsLongerThan127BasesKeepTheirLengths) {
     // A 400-base genome from a fixed generator; the read 211..350 + 51..210
     // has its key at 211, a head extension of 128 (pos 351 differs from pos
     // 51) and a tail of 160: record at 51.
-    std::mt19937 rng(1);
-    std::string genome;
-    for (int i = 0; i < 400; ++i) genome += "ACGT"[rng() >> 30];
-    const auto span = [&genome](int a, int b) { return genome.substr(a - 1, b - a + 1); };
-    const auto lower = [&span](int a, int b) {
-        std::string text = span(a, b);
-        for (char& c : text) c = static_cast<char>(c - 'A' + 'a');
-        return text;
-    };
+    const test::FixedGenome fixed(400);
+    const std::string& genome = fixed.bases;
+    const auto span = [&fixed](int a, int b) { return fixed.span(a, b); };
+    const auto lower = [&fixed](int a, int b) { return fixed.lower(a, b); };
     ASSERT_NE(span(351, 351), span(51, 51));
     test::writeFile(genomePath(), test::coded(genome));
     ASSERT_TRUE(run(test::coded(span(211, 350) + span(51, 210)), "params.txt", "300"));

@@ -16,6 +16,7 @@
 #include "core/context.h"
 #include "core/platform.h"
 #include "support/run_analysis.h"
+#include "support/letter_run.h"
 #include "support/test_files.h"
 
 namespace ruz {
@@ -24,28 +25,19 @@ namespace {
 const std::string kGenome = "gattacaggcTTCAAGTCCGATGGCATTACGGATCCTAGC";
 const std::string kHeader = "posInSq\treadsAtPos\tentropy\tstrand\tread's text\ttipNu";
 
-class RandExtRun : public ::testing::Test {
+class RandExtRun : public test::LetterRun {
 protected:
-    void SetUp() override {
-        test::writeFile(genomePath(), kGenome);
-        prefix = dir.path().string() + platform::kPathSeparator;
-    }
-    std::string genomePath() const { return dir.file("genome.txt"); }
-    std::string readsPath() const { return dir.file("reads.txt"); }
+    RandExtRun() : LetterRun(kGenome) {}
 
     bool run(const std::string& reads, const std::string& immut = "12",
              const std::string& tip = "4", const std::string& mis = "1",
              const std::string& experimentId = "exp.1") {
         test::writeFile(readsPath(), reads);
-        test::writeFile(dir.file("params.txt"),
-                        test::record("pthGnm", genomePath(), "file") +
-                            test::record("pthReads", readsPath(), "file") +
-                            test::record("diRes", dir.path().string(), "dir") +
-                            test::record("experimentId", experimentId) +
-                            test::record("immutSz", immut, "int") +
-                            test::record("mutTipSz", tip, "int") + test::record("misNu", mis, "int"));
         RunContext context(rec.console());
-        return test::runAnalysis(context, "RandExt", dir.file("params.txt"));
+        return test::runWithParameters(context, "RandExt", dir.file("params.txt"),
+                                       {{"pthGnm", genomePath()}, {"pthReads", readsPath()},
+                                        {"diRes", dir.path().string()}, {"experimentId", experimentId},
+                                        {"immutSz", immut}, {"mutTipSz", tip}, {"misNu", mis}});
     }
     std::string log(const std::string& counts, const std::string& statistics) const {
         return "proc=Ruzovizu::fCutRnaWithReplacedEnd\ngenome=" + genomePath() +
@@ -58,10 +50,6 @@ protected:
                "\nmismatches    =" + mis + "\naimed reads Sz=" + size + "\nexperimentId=" + id +
                "\nexecuting...";
     }
-
-    test::TempDir dir;
-    RecordingConsole rec;
-    std::string prefix;
 };
 
 TEST_F(RandExtRun, SitesOnBothStrandsAcrossTheEndWithEveryKindOfRead) {

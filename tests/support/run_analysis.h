@@ -5,6 +5,8 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/context.h"
 
@@ -12,5 +14,10 @@ namespace ruz::test {
 
 // True when the analysis named `name` ran to its end.
 bool runAnalysis(RunContext& context, std::string_view name, const std::string& parameterFile);
+
+// Writes `records` (name, value) as the parameter file `parameterFile`,
+// then runs the analysis `name` on it.
+bool runWithParameters(RunContext& context, std::string_view name, const std::string& parameterFile,
+                       const std::vector<std::pair<std::string, std::string>>& records);
 
 }  // namespace ruz::test

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -71,6 +72,17 @@ std::string reverseComplement(std::string_view letters) {
         if (at != std::string_view::npos) c = "TGCA"[at];
     }
     return rc;
+}
+
+FixedGenome::FixedGenome(int length, unsigned seed) {
+    std::mt19937 rng(seed);
+    for (int i = 0; i < length; ++i) bases += "ACGT"[rng() >> 30];
+}
+
+std::string FixedGenome::lower(int a, int b) const {
+    std::string text = span(a, b);
+    for (char& c : text) c = static_cast<char>(c - 'A' + 'a');
+    return text;
 }
 
 std::string shellQuoted(const std::string& text) {

@@ -35,12 +35,33 @@ bool exists(const std::string& path);
 std::string record(const std::string& name, const std::string& value,
                    const std::string& type = "str");
 
+// The 40-letter genome of the end-to-end tests.
+inline constexpr std::string_view kTestGenome = "GATTACAGGCTTCAAGTCCGATGGCATTACGGATCCTAGC";
+
+// Two reads that share the site at upper position 3 of the test genome
+// (key TTACAGGCTTCA, genome tip AGTC), and RandExt's table of them (12, 4, 1).
+inline constexpr std::string_view kTwoReads = "TTACAGGCTTCAACGT\nTTACAGGCTTCATTGA\n";
+inline constexpr std::string_view kTwoReadsTable =
+    "posInSq\treadsAtPos\tentropy\tstrand\tread's text\ttipNu"
+    "\n3\t2\t0.6931\t+\tTTACAGGCTTCAacgt\t1"
+    "\n3\t2\t0.6931\t+\tTTACAGGCTTCAttga\t1";
+
 // The coded form of letters: A, C, G, T (either case) as the bytes 0 to 3;
 // any other byte stays as it is (a non-code byte of a coded file).
 std::string coded(std::string_view letters);
 
 // The reverse complement of letters A, C, G, T; other bytes are kept.
 std::string reverseComplement(std::string_view letters);
+
+// A genome of random bases from a fixed generator, read by 1-based
+// positions: span(a, b) is bases a..b in capitals, lower(a, b) in small
+// letters.
+struct FixedGenome {
+    explicit FixedGenome(int length, unsigned seed = 1);
+    std::string span(int a, int b) const { return bases.substr(static_cast<std::size_t>(a - 1), static_cast<std::size_t>(b - a + 1)); }
+    std::string lower(int a, int b) const;
+    std::string bases;
+};
 
 struct ProcessResult {
     int exitCode = -1;
