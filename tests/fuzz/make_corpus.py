@@ -215,7 +215,8 @@ def sequence_seeds():
 def catalogue_seeds():
     two_blocks = b"fTestGenomeSborka\n*\n>D:\\prog\\\n#Checks\nRandExtTaskList\nRandExt\n*Ruzovizu\n>this\n#Helixa\n"
     return {
-        "delivered": read(PARAMS / "List_FuncModulePack.txt"),
+        # the catalogue the build makes from the engine's table (its seed as committed)
+        "delivered": read(CORPUS / "catalogue" / "seed-delivered"),
         "two-blocks": two_blocks + b"RandExt\n*o\n>/o/\n#Later\n",
         "crlf": crlf(two_blocks),
         "no-functions": b"*Ruzovizu\n>this\n#Empty\n",

@@ -25,7 +25,7 @@ QStringList paramsFile(const QString& name) {
     return readLines(test_support::projectParamsDir() + '/' + name);
 }
 QString text(std::string_view view) { return QString::fromUtf8(view.data(), qsizetype(view.size())); }
-Catalogue catalogue() { return Catalogue(paramsFile(kCatalogueFileName), kCatalogueFileName); }
+Catalogue catalogue() { return Catalogue(readLines(test_support::projectCatalogue()), kCatalogueFileName); }
 
 TEST(ParamsFolder, CatalogueOffersEveryAnalysisOfTheEngineBesideTheLauncher) {
     EXPECT_EQ(catalogue().packages(), QStringList{"Helixa"});

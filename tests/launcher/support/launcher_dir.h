@@ -26,6 +26,8 @@ inline QByteArray readFile(const QString& path) {
 }
 
 inline QString projectParamsDir() { return QStringLiteral(QUELLON_PROJECT_PARAMS); }
+// The catalogue the build made from the engine's table.
+inline QString projectCatalogue() { return QStringLiteral(QUELLON_CATALOGUE); }
 
 class LauncherDir {
 public:
@@ -42,6 +44,7 @@ public:
         for (const QString& name : source.entryList(QDir::Files)) {
             writeParam(name, readFile(source.filePath(name)));
         }
+        writeParam(QStringLiteral("List_FuncModulePack.txt"), readFile(projectCatalogue()));
     }
     void writeParam(const QString& name, const QByteArray& content) const {
         writeFile(paramsPath() + name, content);
