@@ -25,6 +25,7 @@ std::string_view readsFormWord(ReadsForm form) {
 std::string templateText(const AnalysisInfo& analysis) {
     std::string text;
     for (const ParamSpec& p : analysis.parameters) {
+        if (!p.inTemplate) continue;
         text.append(p.comment).append("\n").append(typeWord(p.type)).append("\n");
         text.append(p.name).append("\n").append(p.defaultValue).append("\n");
     }

@@ -49,6 +49,9 @@ struct ParamSpec {
     std::string_view comment;       // the template's comment line
     std::string_view defaultValue;  // the template's value
     NumberRule number{};            // for ParamType::Int
+    // Whether the launcher's template holds the record; one that it does
+    // not hold is still read when a parameter file gives it.
+    bool inTemplate = true;
 };
 
 // The form of the reads an analysis reads, so that tools can give it the

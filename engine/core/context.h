@@ -41,6 +41,9 @@ struct RunContext {
     Buff buff;
     // Threads the analysis may work on; its outputs do not depend on it.
     int threads = 1;
+    // Tracks asked for on the command line (--tracks), whatever the
+    // parameter file says.
+    bool tracks = false;
     // Phase and reads done, on the error stream when the entry enables it.
     Progress progress;
 };

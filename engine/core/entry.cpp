@@ -56,6 +56,9 @@ void printUsage(std::ostream& out, AnalysisTable table) {
         << availableThreads() << ");\n"
         << "                      default: the parameter file's `threads` record, else every\n"
         << "                      processor. The results do not depend on it.\n"
+        << "  --tracks            also write genome-browser tracks (BED, bedGraph, bigWig,\n"
+        << "                      FASTA) of the positions the function reports, whatever the\n"
+        << "                      parameter file's `tracks` record says\n"
         << "  --list              one line a function: name, reads form, result files\n"
         << "  --template FUNCTION the function's parameter file with its defaults\n\n"
         << "functions:\n";
@@ -199,6 +202,9 @@ int dispatch(RunContext& context, AnalysisTable table, const CallLines& call) {
         console.report(threads.failure());
     } else {
         context.threads = *threads;
+        context.tracks = call.tracks;
+        if (call.tracks && !analysis->parameter("tracks"))
+            console.say("\n--tracks: ", analysis->name, " reports no positions; it writes no tracks");
         const ThreadAllowance allowance(context.threads);
         const RunOutcome end = runCaught(context, *analysis, *parameters);
         if (!end) console.report(end.failure());
@@ -218,6 +224,7 @@ struct CommandLine {
     bool version = false;
     std::string templateOf;  // --template NAME
     int threads = 0;
+    bool tracks = false;
     std::vector<std::string> words;
     std::string problem;  // empty when the line is understood
 };
@@ -238,6 +245,8 @@ CommandLine parseCommandLine(int argc, char** argv) {
             line.templateOf = argv[++i];
         } else if (arg == "--version") {
             line.version = true;
+        } else if (arg == "--tracks") {
+            line.tracks = true;
         } else if (arg == "--threads" || arg == "-t") {
             std::int32_t n = 0;
             if (i + 1 >= argc || toInt32(argv[i + 1], n) != IntConversion::Ok ||
@@ -337,6 +346,7 @@ int runEngine(int argc, char** argv, Console& console, AnalysisTable table) {
         call = std::move(*read);
     }
     call.threads = line.threads;
+    call.tracks = line.tracks;
     RunContext context(console);
     if (Progress::errorStreamIsTerminal()) context.progress.enable(stderr);
     return dispatch(context, table, call);

@@ -29,6 +29,8 @@ struct CallLines {
     std::string problem;
     // Threads asked for on the command line; 0 when not given there.
     int threads = 0;
+    // --tracks on the command line.
+    bool tracks = false;
 };
 
 // Reads the call file beside the executable `ownPath`. A file that cannot

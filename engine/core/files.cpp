@@ -73,6 +73,20 @@ std::string baseName(std::string_view path) {
     return std::string(path.substr(first, last + 1 - first));
 }
 
+std::string companionPath(std::string_view path, std::string_view suffix) {
+    std::size_t nameStart = 0;
+    for (std::size_t i = path.size(); i-- > 0;) {
+        if (platform::isPathSeparator(path[i])) {
+            nameStart = i + 1;
+            break;
+        }
+    }
+    const std::size_t dot = path.rfind('.');
+    std::string companion(dot != std::string_view::npos && dot >= nameStart ? path.substr(0, dot) : path);
+    companion.append(suffix);
+    return companion;
+}
+
 std::string directoryOf(std::string_view path) {
     for (std::size_t i = path.size(); i-- > 0;)
         if (platform::isPathSeparator(path[i])) return std::string(path.substr(0, i + 1));

@@ -47,6 +47,12 @@ std::int64_t fileSize(const std::string& path);
 // ignored and the name starts after the nearest separator ('\' or '/').
 std::string baseName(std::string_view path);
 
+// A file written beside another: the path without the extension of its
+// file name (from the name's last '.') followed by `suffix`. "d/s1.bin" +
+// "_In.bin" gives "d/s1_In.bin"; a dot in a directory name is not an
+// extension ("d.x/s1" gives "d.x/s1_In.bin").
+std::string companionPath(std::string_view path, std::string_view suffix);
+
 // The directory prefix of a path: everything up to and including its last
 // separator ('\' or '/'); empty when it has none.
 std::string directoryOf(std::string_view path);
@@ -130,6 +136,9 @@ public:
 
     std::FILE* get() const { return temp_.get(); }
     const std::string& path() const { return path_; }
+    // Where the file is written until it is moved into place: for a writer
+    // that opens files by name, once close() has released this one.
+    const std::string& temporaryPath() const { return temp_.path(); }
 
     // Checked close, failing with "\ni can't write " + path. The file stays
     // under its temporary name until it is moved or goes.

@@ -47,10 +47,5 @@ inline bool codedKey(const std::uint8_t* window, int k, KmerCode& code) {
     return bits <= 3;  // a byte above 3 sets a bit above the lowest two
 }
 
-// A file written beside the reads file: the reads path without the
-// extension of its file name (from the name's last '.') followed by
-// `suffix`. "d/s1.bin" + "_In.bin" gives "d/s1_In.bin"; a dot in a
-// directory name is not an extension ("d.x/s1" gives "d.x/s1_In.bin").
-std::string companionPath(std::string_view readsPath, std::string_view suffix);
 
 }  // namespace ruz::coded_mapping

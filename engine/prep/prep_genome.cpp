@@ -10,6 +10,10 @@
 // Outputs, in the result directory:
 //   <stem>.txt  letter genome: the record's bases in capitals, nothing else
 //   <stem>.bin  coded genome: one byte 0..3 a base
+//   <stem>.chrom.sizes  "name<TAB>length": the record's name and its
+//               bases, which the analyses' genome-browser tracks take as
+//               the sequence's name (left out for a record without a name
+//               that a track can carry)
 // The sequence lines of the record are joined. Letters other than A, C, G,
 // T (N runs, IUPAC codes) are refused with their count and first positions,
 // or replaced by the base named in nonAcgt with their count reported; they
@@ -19,6 +23,7 @@
 
 #include "core/files.h"
 #include "core/params.h"
+#include "core/tracks.h"
 #include "prep_common.h"
 #include "sequence_reader.h"
 
@@ -35,6 +40,7 @@ struct GenomeSettings {
     char replacement = 0;  // 0: letters other than bases are refused
     std::string letterPath;
     std::string codedPath;
+    std::string sizesPath;
 };
 
 // nonAcgt: "refuse" (or blank), or one base letter in either case.
@@ -65,6 +71,7 @@ Outcome<GenomeSettings> readSettings(const Parameters& parameters) {
     if (!stem) return stem.failure();
     if (s.forms.letter) s.letterPath = *prefix + *stem + ".txt";
     if (s.forms.coded) s.codedPath = *prefix + *stem + ".bin";
+    s.sizesPath = *prefix + *stem + ".chrom.sizes";
     return s;
 }
 
@@ -129,6 +136,7 @@ constexpr ParamSpec kParameters[] = {
 constexpr OutputSpec kOutputs[] = {
     {"{diRes}/{outName}.txt", true},
     {"{diRes}/{outName}.bin", false},
+    {"{diRes}/{outName}.chrom.sizes", false},
 };
 
 RunOutcome run(RunContext& context, const Parameters& parameters) {
@@ -171,6 +179,17 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
         toCodes(bases);
         std::fwrite(bases.data(), 1, bases.size(), codedFile->get());
     }
+    const bool named = isTrackName((*reader)->name());
+    if (named) {
+        auto sizes = results.create(s.sizesPath);
+        if (!sizes) return sizes.failure();
+        const std::string line =
+            chromSizesLine((*reader)->name(), static_cast<std::int64_t>(bases.size()));
+        std::fwrite(line.data(), 1, line.size(), (*sizes)->get());
+    } else {
+        // An earlier record's name must not name this genome.
+        results.replaces(s.sizesPath);
+    }
     if (auto committed = results.commit(); !committed) return committed.failure();
 
     console.say("\n", recordLabel(**reader), ": ", bases.size(), " bases");
@@ -179,6 +198,7 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
                     s.replacement);
     if (letterFile) console.say("\nletter genome: ", s.letterPath);
     if (codedFile) console.say("\ncoded genome: ", s.codedPath);
+    if (named) console.say("\nsequence name: ", s.sizesPath);
     return RunEnd::Complete;
 }
 

@@ -9,8 +9,11 @@
 //                  more reads; upper sites by rising position, then lower
 //                  sites reported at L - p + 1 (falling)
 //   <stem>Log.txt  the counts of the scan and the entropy statistics
+//   with tracks: <stem>.bed (the sites), <stem>EntropyUp.bedGraph and
+//   <stem>EntropyLw.bedGraph (the entropy of the sites of each strand)
 // where <stem> is experimentId_immutSz!mutTipSz!misNu! or, for "blank",
 // RnaCut_<reads base name>_immutSz!mutTipSz!misNu!.
+#include <optional>
 #include <string>
 
 #include "core/files.h"
@@ -31,12 +34,17 @@ constexpr ParamSpec kParameters[] = {
     kImmutSz,
     kMutTipSz,
     kMisNu,
+    kTracksParameter,
     kThreadsParameter,
+    kSeqNameParameter,
 };
 
 constexpr OutputSpec kOutputs[] = {
     {"{diRes}/{experimentId}_{immutSz}!{mutTipSz}!{misNu}!.txt", true},
     {"{diRes}/{experimentId}_{immutSz}!{mutTipSz}!{misNu}!Log.txt", false},
+    {"{diRes}/{experimentId}_{immutSz}!{mutTipSz}!{misNu}!.bed", false},
+    {"{diRes}/{experimentId}_{immutSz}!{mutTipSz}!{misNu}!EntropyUp.bedGraph", false},
+    {"{diRes}/{experimentId}_{immutSz}!{mutTipSz}!{misNu}!EntropyLw.bedGraph", false},
 };
 
 struct RandExtParameters {
@@ -79,12 +87,15 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
     const auto prefix = resultPrefix(parameters.text("diRes"));
     if (!prefix) return prefix.failure();
     p.resultPrefix = *prefix;
+    const auto trackWish = trackRequest(context, parameters);
+    if (!trackWish) return trackWish.failure();
 
     echo(console, p, *sizes);
     console.waitKey();
     console.say("\nexecuting...");
 
-    auto files = RunFiles::create(p.resultPrefix, stemOf(p), {p.genomePath, p.readsPath, parameters.path()});
+    auto files = RunFiles::create(p.resultPrefix, stemOf(p), {p.genomePath, p.readsPath, parameters.path()},
+                                  trackWish->has_value());
     if (!files) return files.failure();
     auto genome = loadIndexedGenome(p.genomePath, sizes->readSize() - 1, context.threads);
     if (!genome) return genome.failure();
@@ -99,8 +110,13 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
     (*genome)->index.reset();
     console.say("\nsaving the result");
 
+    std::optional<ReportTracks> tracks;
+    if (*trackWish)
+        tracks = ReportTracks{trackSequence(console, **trackWish, p.genomePath, (*genome)->genome.length),
+                              "RandExt"};
     const auto written = writeReport(context, (*genome)->genome, *sizes, counters, *files,
-                                     {"Ruzovizu::fCutRnaWithReplacedEnd", p.genomePath, p.readsPath});
+                                     {"Ruzovizu::fCutRnaWithReplacedEnd", p.genomePath, p.readsPath},
+                                     tracks ? &*tracks : nullptr);
     context.buff.releaseText();
     if (!written) return written.failure();
     return *scan == ScanEnd::Complete ? RunEnd::Complete : RunEnd::Stopped;

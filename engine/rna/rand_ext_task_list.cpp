@@ -112,12 +112,17 @@ constexpr ParamSpec kParameters[] = {
     kLetterReads,
     kResultDirectory,
     {"pthTaskList", ParamType::File, "task list", "?", {}},
+    kTracksParameter,
     kThreadsParameter,
+    kSeqNameParameter,
 };
 
 constexpr OutputSpec kOutputs[] = {
     {"{diRes}/{pthTaskList:line 7}_{immutSz}!{mutTipSz}!{misNu}!.txt", true},
     {"{diRes}/{pthTaskList:line 7}_{immutSz}!{mutTipSz}!{misNu}!Log.txt", false},
+    {"{diRes}/{pthTaskList:line 7}_{immutSz}!{mutTipSz}!{misNu}!.bed", false},
+    {"{diRes}/{pthTaskList:line 7}_{immutSz}!{mutTipSz}!{misNu}!EntropyUp.bedGraph", false},
+    {"{diRes}/{pthTaskList:line 7}_{immutSz}!{mutTipSz}!{misNu}!EntropyLw.bedGraph", false},
 };
 
 struct Inputs {
@@ -127,6 +132,8 @@ struct Inputs {
     std::string taskListPath;
     std::string parameterFile;
     std::string experimentId;
+    std::optional<TrackRequest> tracks;
+    std::optional<ReportTracks> trackOutput;  // once the genome is loaded
 };
 
 // A task of the list that can run: its sizes, and once its read size has
@@ -150,7 +157,8 @@ std::vector<ListTask> runnableTasks(const std::vector<TaskLine>& lines) {
 
 Outcome<RunFiles> createFiles(const Inputs& in, const SizeTexts& texts) {
     return RunFiles::create(in.resultPrefix, resultStem(in.resultPrefix, in.experimentId, texts),
-                            {in.genomePath, in.readsPath, in.taskListPath, in.parameterFile});
+                            {in.genomePath, in.readsPath, in.taskListPath, in.parameterFile},
+                            in.tracks.has_value());
 }
 
 // Scans the reads once for task `first` and every later task of its read
@@ -189,7 +197,8 @@ RunOutcome reportTask(RunContext& context, const IndexedGenome& genome, const In
     if (task.counters.fellIntoGenome == 0) return failure("\nno detected reads");
     const auto written =
         writeReport(context, genome.genome, *task.line->sizes, task.counters, *task.files,
-                    {"Ruzovizu::fCutRnaReplacedEnd_BaseTaskList", in.genomePath, in.readsPath});
+                    {"Ruzovizu::fCutRnaReplacedEnd_BaseTaskList", in.genomePath, in.readsPath},
+                    in.trackOutput ? &*in.trackOutput : nullptr);
     task.files.reset();
     if (!written) return written.failure();
     return **task.scan == ScanEnd::Complete ? RunEnd::Complete : RunEnd::Stopped;
@@ -200,7 +209,10 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
     const auto prefix = resultPrefix(parameters.text("diRes"));
     if (!prefix) return prefix.failure();
     const std::string listPath = parameters.text("pthTaskList");
-    Inputs in{*prefix, parameters.text("pthGnm"), parameters.text("pthReads"), listPath, parameters.path(), {}};
+    Inputs in{*prefix, parameters.text("pthGnm"), parameters.text("pthReads"), listPath, parameters.path(), {}, {}, {}};
+    auto trackWish = trackRequest(context, parameters);
+    if (!trackWish) return trackWish.failure();
+    in.tracks = std::move(*trackWish);
 
     const auto list = readTaskList(context, listPath);
     if (!list) return list.failure();
@@ -216,6 +228,9 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
 
     const auto genome = loadIndexedGenome(in.genomePath, marginFor(lines), context.threads);
     if (!genome) return genome.failure();
+    if (in.tracks)
+        in.trackOutput = ReportTracks{
+            trackSequence(console, *in.tracks, in.genomePath, (*genome)->genome.length), "RandExtTaskList"};
 
     console.say("\nimmutSz\tmutTipSz\tmisNu");
     std::vector<ListTask> tasks = runnableTasks(lines);

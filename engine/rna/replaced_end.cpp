@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/files.h"
 #include "core/params.h"
 
 namespace ruz::replaced_end {
@@ -72,19 +73,31 @@ Outcome<std::unique_ptr<IndexedGenome>> loadIndexedGenome(const std::string& pat
 // Files of a run
 
 Outcome<RunFiles> RunFiles::create(const std::string& prefix, const std::string& stem,
-                                   std::vector<std::string> inputs) {
+                                   std::vector<std::string> inputs, bool tracks) {
     const std::string table = stem + ".txt";
     auto upper = RecordSpill<SiteRecord>::create(prefix + "Rna_fiUp", table);
     if (!upper) return upper.failure();
     auto lower = RecordSpill<SiteRecord>::create(prefix + "Rna_fiLw", table);
     if (!lower) return lower.failure();
-    RunFiles files{std::move(*upper), std::move(*lower), ResultSet(std::move(inputs))};
+    RunFiles files{std::move(*upper), std::move(*lower), ResultSet(std::move(inputs)), nullptr, nullptr, nullptr, nullptr, nullptr, {}};
     auto tableFile = files.results.create(table);
     if (!tableFile) return tableFile.failure();
     files.table = *tableFile;
     auto logFile = files.results.create(stem + "Log.txt");
     if (!logFile) return logFile.failure();
     files.log = *logFile;
+    files.stemName = stem.substr(directoryOf(stem).size());
+    if (tracks) {
+        const auto create = [&](std::string_view suffix, ResultFile*& file) -> Outcome<void> {
+            auto created = files.results.create(stem + std::string(suffix));
+            if (!created) return created.failure();
+            file = *created;
+            return {};
+        };
+        if (auto made = create(".bed", files.sites); !made) return made.failure();
+        if (auto made = create("EntropyUp.bedGraph", files.entropyUp); !made) return made.failure();
+        if (auto made = create("EntropyLw.bedGraph", files.entropyLw); !made) return made.failure();
+    }
     return files;
 }
 

@@ -31,6 +31,7 @@
 #include "core/genome.h"
 #include "core/kmer_index.h"
 #include "core/record_spill.h"
+#include "core/tracks.h"
 
 namespace ruz::replaced_end {
 
@@ -97,22 +98,27 @@ struct IndexedGenome {
 Outcome<std::unique_ptr<IndexedGenome>> loadIndexedGenome(const std::string& path, std::int32_t margin,
                                                           int threads = 1);
 
-// The four files of one run, created in this order: the upper and lower site
+// The files of one run, created in this order: the upper and lower site
 // spills ("Rna_fiUp" and "Rna_fiLw" in the result directory, under names
-// unique to the run), the result table (stem + ".txt") and the log (stem +
-// "Log.txt"). The spills go whatever the end of the run; the table and the
-// log form one result set, which reaches its names only when both are
-// written completely.
+// unique to the run), the result table (stem + ".txt"), the log (stem +
+// "Log.txt") and, with tracks, the sites (stem + ".bed") and the entropy of
+// each strand (stem + "EntropyUp.bedGraph", stem + "EntropyLw.bedGraph").
+// The spills go whatever the end of the run; the others form one result
+// set, which reaches its names only when all are written completely.
 struct RunFiles {
     RecordSpill<SiteRecord> upperSites;
     RecordSpill<SiteRecord> lowerSites;
     ResultSet results;
     ResultFile* table = nullptr;
     ResultFile* log = nullptr;
+    ResultFile* sites = nullptr;  // null without tracks
+    ResultFile* entropyUp = nullptr;
+    ResultFile* entropyLw = nullptr;
+    std::string stemName;  // the stem's file name, which names the tracks
 
     // `inputs`: the files the run reads, which no result may replace.
     static Outcome<RunFiles> create(const std::string& prefix, const std::string& stem,
-                                    std::vector<std::string> inputs);
+                                    std::vector<std::string> inputs, bool tracks = false);
 };
 
 // One setting of the sizes with its files and counts. A scan serves several
@@ -149,9 +155,25 @@ struct LogHead {
     const std::string& readsPath;
 };
 
-// Reads the site spills back and writes the result table and the log, both
-// renamed into place once both are complete.
+// The tracks of a run that writes them: the sequence they lie on and the
+// analysis that names them.
+struct ReportTracks {
+    TrackSequence sequence;
+    std::string_view analysis;  // "RandExt"
+};
+
+// Reads the site spills back and writes the result table and the log (and
+// the tracks when the files have them), all renamed into place once all are
+// complete.
+//
+// Tracks: a site of the upper strand at p holds its reads' extent
+// [p - 1, p - 1 + immutSz + mutTipSz) on "+"; one of the lower strand at p
+// (reported at L - p + 1) the same bases' upper-strand extent on "-". The
+// BED name is the site's read count, the score that count scaled to the
+// fullest site. The entropy of a site is given on the reads' first base,
+// [p - 1, p) on the upper strand and [L - p, L - p + 1) on the lower.
 Outcome<void> writeReport(RunContext& context, const Genome& genome, const Sizes& sizes,
-                          const Counters& counters, RunFiles& files, const LogHead& head);
+                          const Counters& counters, RunFiles& files, const LogHead& head,
+                          const ReportTracks* tracks = nullptr);
 
 }  // namespace ruz::replaced_end

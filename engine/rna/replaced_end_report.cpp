@@ -5,7 +5,9 @@
 #include <cmath>
 
 #include "core/kmer_index.h"
+#include "core/files.h"
 #include "core/report_text.h"
+#include "core/tracks.h"
 #include "replaced_end.h"
 
 namespace ruz::replaced_end {
@@ -29,12 +31,29 @@ struct StrandReport {
     bool reversed;  // lower strand: report L - p + 1
 };
 
+// An occupied site as its tracks give it.
+struct TrackSite {
+    std::int64_t firstBase = 0;  // the reads' first base on the upper strand, 0-based
+    std::int64_t start = 0;      // the upper-strand start of the reads' extent (perhaps negative)
+    std::uint64_t reads = 0;
+    double entropy = 0.0;
+    char strand = '+';
+};
+
+// The site at strand position p (1-based) on the upper-strand terms of
+// its tracks.
+TrackSite trackSite(const StrandReport& strand, std::int64_t p, std::int64_t length, const Sizes& sizes,
+                    std::uint64_t reads, double entropy) {
+    if (!strand.reversed) return {p - 1, p - 1, reads, entropy, '+'};
+    return {length - p, upperStartOfLower(p, sizes.readSize(), length), reads, entropy, '-'};
+}
+
 // Writes the rows of every occupied site of one strand whose records are
 // `records` (every record of those sites); returns how many sites were
 // occupied.
 std::int64_t reportSites(RunContext& context, const StrandReport& strand, std::int32_t length,
                          const Sizes& sizes, std::vector<SiteRecord>& records, std::FILE* table,
-                         EntropyRange& range) {
+                         EntropyRange& range, std::vector<TrackSite>* sites) {
     std::sort(records.begin(), records.end(),
               [](const SiteRecord& a, const SiteRecord& b) { return a.value < b.value; });
     std::vector<KeyCount> tally;
@@ -56,6 +75,7 @@ std::int64_t reportSites(RunContext& context, const StrandReport& strand, std::i
                              static_cast<int>(sizes.immutSz), immutable,
                              static_cast<int>(sizes.mutTipSz), tipText, t.count);
             }
+            if (sites) sites->push_back(trackSite(strand, p, length, sizes, n, h));
             range.values.push_back(h);
             range.minimum = std::min(range.minimum, h);
             range.maximum = std::max(range.maximum, h);
@@ -90,24 +110,68 @@ Statistics statisticsOf(const std::vector<double>& values) {
     return st;
 }
 
+// The entropy of the sites of one strand, by position.
+void writeEntropy(std::FILE* file, const TrackSequence& sequence, const std::string& title,
+                  std::vector<TrackSite>& sites, char strand) {
+    TrackText out(file, sequence);
+    out.line(title);
+    std::vector<const TrackSite*> chosen;
+    for (const TrackSite& site : sites)
+        if (site.strand == strand) chosen.push_back(&site);
+    std::sort(chosen.begin(), chosen.end(),
+              [](const TrackSite* a, const TrackSite* b) { return a->firstBase < b->firstBase; });
+    char value[32];
+    for (const TrackSite* site : chosen) {
+        std::snprintf(value, sizeof value, "%.4f", site->entropy);
+        out.bedGraph(site->firstBase, site->firstBase + 1, value);
+    }
+}
+
+void writeTracks(const ReportTracks& tracks, const Sizes& sizes, RunFiles& files, std::vector<TrackSite>& sites,
+                 const LogHead& head) {
+    const std::string& stem = files.stemName;
+    const std::string description = std::string(tracks.analysis) + " " + stem + " immutSz=" +
+                                    std::to_string(sizes.immutSz) + " mutTipSz=" +
+                                    std::to_string(sizes.mutTipSz) + " misNu=" + std::to_string(sizes.misNu) +
+                                    " reads " + baseName(head.readsPath) + " on " + baseName(head.genomePath);
+    std::uint64_t most = 0;
+    Bed6Lines bed(tracks.sequence.length);
+    for (const TrackSite& site : sites) most = std::max(most, site.reads);
+    for (const TrackSite& site : sites)
+        bed.add(site.start, sizes.readSize(), std::to_string(site.reads), scaledScore(site.reads, most),
+                site.strand);
+    TrackText out(files.sites->get(), tracks.sequence);
+    out.line(trackHeader({}, std::string(tracks.analysis) + " sites " + stem, description, "useScore=1"));
+    bed.write(out);
+    writeEntropy(files.entropyUp->get(), tracks.sequence,
+                 trackHeader("bedGraph", std::string(tracks.analysis) + " entropy(+) " + stem, description),
+                 sites, '+');
+    writeEntropy(files.entropyLw->get(), tracks.sequence,
+                 trackHeader("bedGraph", std::string(tracks.analysis) + " entropy(-) " + stem, description),
+                 sites, '-');
+}
+
 }  // namespace
 
 Outcome<void> writeReport(RunContext& context, const Genome& genome, const Sizes& sizes,
-                          const Counters& counters, RunFiles& files, const LogHead& head) {
+                          const Counters& counters, RunFiles& files, const LogHead& head,
+                          const ReportTracks* tracks) {
     std::FILE* table = files.table->get();
     std::fputs("posInSq\treadsAtPos\tentropy\tstrand\tread's text\ttipNu", table);
 
     EntropyRange range;
+    std::vector<TrackSite> trackSites;
+    std::vector<TrackSite>* sites = tracks && files.sites ? &trackSites : nullptr;
     std::int64_t upperSites = 0, lowerSites = 0;
     // The records of a strand come back in parts by position, each holding
     // whole sites, in increasing order of position.
     const auto reportStrand = [&](RecordSpill<SiteRecord>& spill, const StrandReport& strand,
-                                  std::string_view memoryMessage, std::int64_t& sites) {
+                                  std::string_view memoryMessage, std::int64_t& occupied) {
         return spill.readBackInParts(memoryMessage, kReportPartRecords,
                                      [](const SiteRecord& r) { return r.value; },
                                      [&](std::vector<SiteRecord>& records) {
-                                         sites += reportSites(context, strand, genome.length, sizes,
-                                                              records, table, range);
+                                         occupied += reportSites(context, strand, genome.length, sizes,
+                                                              records, table, range, sites);
                                      });
     };
     if (counters.upperRecords > 0) {
@@ -136,6 +200,7 @@ Outcome<void> writeReport(RunContext& context, const Genome& genome, const Sizes
                  "\nentropy statistic report:\nrange=[%6.4f,%6.4f];\tmean=%6.4f;\tsigma=%6.4f;"
                  "\nmean+3sigma=%6.4f;",
                  range.minimum, range.maximum, st.mean, st.sigma, st.sigma * 3.0 + st.mean);
+    if (sites) writeTracks(*tracks, sizes, files, trackSites, head);
     return files.results.commit();
 }
 

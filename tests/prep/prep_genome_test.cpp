@@ -57,23 +57,26 @@ TEST(PrepGenome, RecordsBecomeLetterAndCodedGenomes) {
         const char* what;
         Settings changes;
         std::string letterName, letters, codedName, codes, report;
+        std::string sizesName, sizes;  // the recorded sequence name
     };
     const std::vector<Case> cases = {
         {"first record, lines joined, CR LF, small letters, N replaced by C",
          {{"nonAcgt", "C"}},
          "genome.txt", "ACGTCCAC", "genome.bin", std::string("\0\1\2\3\1\1\0\1", 8),
-         "record 1 (chr1): 8 bases\n2 letters other than A, C, G, T replaced by C"},
+         "record 1 (chr1): 8 bases\n2 letters other than A, C, G, T replaced by C", "genome.chrom.sizes",
+         "chr1\t8\n"},
         {"second record by name: its name joins the output's",
          {{"seqName", "chr2"}},
          "genome_chr2.txt", "GGGG", "genome_chr2.bin", std::string("\2\2\2\2", 4),
-         "record 2 (chr2): 4 bases"},
+         "record 2 (chr2): 4 bases", "genome_chr2.chrom.sizes", "chr2\t4\n"},
         {"letter form only, under a name of the user's",
          {{"seqName", "chr2"}, {"outName", "lambda"}, {"outForm", "letter"}},
-         "lambda.txt", "GGGG", "", "", "record 2 (chr2): 4 bases"},
+         "lambda.txt", "GGGG", "", "", "record 2 (chr2): 4 bases", "lambda.chrom.sizes", "chr2\t4\n"},
         {"coded form only; a replacement base in small letters",
          {{"outForm", "coded"}, {"nonAcgt", "t"}},
          "", "", "genome.bin", std::string("\0\1\2\3\3\3\0\1", 8),
-         "record 1 (chr1): 8 bases\n2 letters other than A, C, G, T replaced by T"},
+         "record 1 (chr1): 8 bases\n2 letters other than A, C, G, T replaced by T", "genome.chrom.sizes",
+         "chr1\t8\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -97,11 +100,23 @@ TEST(PrepGenome, RecordsBecomeLetterAndCodedGenomes) {
             files.push_back(c.codedName);
             report += "\ncoded genome: " + r.out(c.codedName);
         }
+        EXPECT_EQ(test::readFile(r.out(c.sizesName)), c.sizes);
+        files.push_back(c.sizesName);
+        report += "\nsequence name: " + r.out(c.sizesName);
         std::sort(files.begin(), files.end());
         EXPECT_EQ(r.dir.listing(), files) << "no temporary file stays";
         EXPECT_EQ(r.rec.text(), report);
         EXPECT_EQ(r.rec.keyWaits(), 1) << "the key wait after the parameters";
     }
+}
+
+TEST(PrepGenome, ARecordWithoutANameLeavesNoEarlierNameBehind) {
+    GenomeRun r;
+    test::writeFile(r.dir.file("genome.fa.gz"), test::gzipped(">\nACGT\n"));
+    test::writeFile(r.out("genome.chrom.sizes"), "chrOld\t4\n");
+    ASSERT_TRUE(r.run(r.defaults())) << r.rec.text();
+    EXPECT_EQ(r.dir.listing(), (std::vector<std::string>{"genome.bin", "genome.fa.gz", "genome.txt", "params.txt"}));
+    EXPECT_EQ(r.rec.text().find("sequence name"), std::string::npos) << r.rec.text();
 }
 
 TEST(PrepGenome, BadInputsAreRefusedNamingFileAndRecordAndLeaveNoResult) {

@@ -11,7 +11,10 @@
 // Tip codes: acgt 27, ttga 248, catg 78, tttg 254.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/context.h"
 #include "core/platform.h"
@@ -31,13 +34,15 @@ protected:
 
     bool run(const std::string& reads, const std::string& immut = "12",
              const std::string& tip = "4", const std::string& mis = "1",
-             const std::string& experimentId = "exp.1") {
+             const std::string& experimentId = "exp.1",
+             const std::vector<std::pair<std::string, std::string>>& more = {}) {
         test::writeFile(readsPath(), reads);
         RunContext context(rec.console());
-        return test::runWithParameters(context, "RandExt", dir.file("params.txt"),
-                                       {{"pthGnm", genomePath()}, {"pthReads", readsPath()},
-                                        {"diRes", dir.path().string()}, {"experimentId", experimentId},
-                                        {"immutSz", immut}, {"mutTipSz", tip}, {"misNu", mis}});
+        std::vector<std::pair<std::string, std::string>> records = {
+            {"pthGnm", genomePath()}, {"pthReads", readsPath()}, {"diRes", dir.path().string()},
+            {"experimentId", experimentId}, {"immutSz", immut}, {"mutTipSz", tip}, {"misNu", mis}};
+        records.insert(records.end(), more.begin(), more.end());
+        return test::runWithParameters(context, "RandExt", dir.file("params.txt"), records);
     }
     std::string log(const std::string& counts, const std::string& statistics) const {
         return "proc=Ruzovizu::fCutRnaWithReplacedEnd\ngenome=" + genomePath() +
@@ -89,6 +94,78 @@ TEST_F(RandExtRun, SitesOnBothStrandsAcrossTheEndWithEveryKindOfRead) {
     EXPECT_EQ(dir.listing(), (std::vector<std::string>{"exp_1_12!4!1!.txt", "exp_1_12!4!1!Log.txt",
                                                        "genome.txt", "params.txt", "reads.txt"}))
         << "no temporary file stays";
+}
+
+// The sites of the first test as tracks, on a sequence named by the
+// genome's chrom.sizes. Upper 3 (4 reads) holds [2, 18); upper 35 (2 reads)
+// runs over the end: [34, 40) and [0, 10); lower 9 (2 reads, reported at
+// 32) holds lower 9..24, the upper strand's 32 down to 17: [16, 32) on "-".
+// The entropy stands on each site's first base: 3 -> [2, 3), 35 -> [34, 35),
+// lower 9 -> the upper strand's 32 -> [31, 32).
+TEST_F(RandExtRun, TracksGiveTheSitesOnTheUpperStrandSplitAtTheOrigin) {
+    const std::string reads =
+        "TTACAGGCTTCAACGT\nTTACAGGCTTCAACGT\nTTACAGGCTTCATTGA\nTTACAGGCTTCAACGT\n"
+        "CCTAGCGATTACTTTG\nCCTAGCGATTACCATG\nCCGTAATGCCATGCAT\nCCGTAATGCCATGCAT\n";
+    test::writeFile(dir.file("genome.chrom.sizes"), "phiX\t40\n");
+    ASSERT_TRUE(run(reads, "12", "4", "1", "exp.1", {{"tracks", "yes"}})) << rec.text();
+    const std::string description =
+        "description=\"RandExt exp_1_12!4!1! immutSz=12 mutTipSz=4 misNu=1 reads reads on genome\"";
+    EXPECT_EQ(test::readFile(prefix + "exp_1_12!4!1!.bed"),
+              "track name=\"RandExt sites exp_1_12!4!1!\" " + description + " useScore=1\n"
+              "phiX\t0\t10\t2\t500\t+\n"
+              "phiX\t2\t18\t4\t1000\t+\n"
+              "phiX\t16\t32\t2\t500\t-\n"
+              "phiX\t34\t40\t2\t500\t+\n");
+    EXPECT_EQ(test::readFile(prefix + "exp_1_12!4!1!EntropyUp.bedGraph"),
+              "track type=bedGraph name=\"RandExt entropy(+) exp_1_12!4!1!\" " + description + "\n"
+              "phiX\t2\t3\t0.5623\n"
+              "phiX\t34\t35\t0.6931\n");
+    EXPECT_EQ(test::readFile(prefix + "exp_1_12!4!1!EntropyLw.bedGraph"),
+              "track type=bedGraph name=\"RandExt entropy(-) exp_1_12!4!1!\" " + description + "\n"
+              "phiX\t31\t32\t0.0000\n");
+    EXPECT_EQ(rec.text(), echo("12", "4", "1", "16", "exp_1") + "\nsaving the result") << "the name is recorded";
+}
+
+TEST_F(RandExtRun, TrackSettingsAreCheckedAndTheSequenceNamedByTheBestSource) {
+    const std::string reads = "TTACAGGCTTCAACGT\nTTACAGGCTTCATTGA\n";
+    struct Case {
+        const char* what;
+        std::string sizes;  // the genome's chrom.sizes; empty: none
+        std::vector<std::pair<std::string, std::string>> more;
+        bool runs;
+        std::string firstLine, console;
+    };
+    const std::string named = "\ntracks: the sequence is named genome after the genome file; give seqName, or "
+                              "prepare the genome with fPrepGenome, to name it as its FASTA record";
+    const std::vector<Case> cases = {
+        {"seqName given: taken over the recorded name", "phiX\t40\n", {{"tracks", "yes"}, {"seqName", "NC_1"}},
+         true, "NC_1\t2\t18\t2\t1000\t+", ""},
+        {"no record: the genome's base name, said", "", {{"tracks", "yes"}}, true,
+         "genome\t2\t18\t2\t1000\t+", named},
+        {"a recorded length that differs: passed over", "phiX\t41\n", {{"tracks", "yes"}}, true,
+         "genome\t2\t18\t2\t1000\t+",
+         "\ntracks: " + dir.file("genome.chrom.sizes") + " gives 41 bases for phiX, the genome holds 40; "
+         "the name is not taken" + named},
+        {"tracks neither yes nor no", "", {{"tracks", "true"}}, false, "",
+         "\nparameter tracks = \"true\": write yes or no"},
+        {"a seqName with a blank", "", {{"tracks", "yes"}, {"seqName", "chr 1"}}, false, "",
+         "\nparameter seqName = \"chr 1\": a sequence name holds no blank or control character"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove(dir.file("genome.chrom.sizes"));
+        if (!c.sizes.empty()) test::writeFile(dir.file("genome.chrom.sizes"), c.sizes);
+        const std::size_t before = rec.text().size();
+        EXPECT_EQ(run(reads, "12", "4", "1", "exp.1", c.more), c.runs);
+        const std::string said = rec.text().substr(before);
+        if (c.runs) {
+            const std::string bed = test::readFile(prefix + "exp_1_12!4!1!.bed");
+            EXPECT_EQ(bed.substr(bed.find('\n') + 1), c.firstLine + "\n");
+            EXPECT_EQ(said, echo("12", "4", "1", "16", "exp_1") + "\nsaving the result" + c.console);
+        } else {
+            EXPECT_NE(said.find(c.console), std::string::npos) << said;
+        }
+    }
 }
 
 TEST_F(RandExtRun, ZeroMismatchesAcceptsWholeMatchesAndLongerImmutablePartsAreCompared) {
