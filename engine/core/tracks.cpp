@@ -189,13 +189,22 @@ void Bed6Lines::write(TrackText& out) {
     lines_.clear();
 }
 
-void TrackText::bed12(std::span<const Stretch> stretches, std::string_view name, int score, char strand) {
+std::vector<Interval> blocksOf(std::span<const Stretch> stretches, std::int64_t genomeLength) {
     std::vector<Interval> blocks;
     for (const Stretch& s : stretches)
-        for (const Interval& piece : circularPieces(s.start, s.length, sequence_.length).pieces())
+        for (const Interval& piece : circularPieces(s.start, s.length, genomeLength).pieces())
             blocks.push_back(piece);
-    if (blocks.empty()) return;
     std::sort(blocks.begin(), blocks.end(), [](const Interval& a, const Interval& b) { return a.start < b.start; });
+    return blocks;
+}
+
+void TrackText::bed12(std::span<const Stretch> stretches, std::string_view name, int score, char strand) {
+    const std::vector<Interval> blocks = blocksOf(stretches, sequence_.length);
+    bed12(std::span<const Interval>(blocks), name, score, strand);
+}
+
+void TrackText::bed12(std::span<const Interval> blocks, std::string_view name, int score, char strand) {
+    if (blocks.empty()) return;
     const Interval span{blocks.front().start, blocks.back().end};
     interval(span);
     text_ += '\t';
@@ -222,6 +231,21 @@ void TrackText::bed12(std::span<const Stretch> stretches, std::string_view name,
     }
     text_ += '\n';
     flushWhenFull();
+}
+
+void Bed12Lines::add(std::span<const Stretch> stretches, const std::string& name, int score, char strand) {
+    lines_.push_back({blocksOf(stretches, length_), name, score, strand});
+    if (lines_.back().blocks.empty()) lines_.pop_back();
+}
+
+void Bed12Lines::write(TrackText& out) {
+    std::stable_sort(lines_.begin(), lines_.end(), [](const Line& a, const Line& b) {
+        const std::int64_t aEnd = a.blocks.back().end, bEnd = b.blocks.back().end;
+        return a.blocks.front().start != b.blocks.front().start ? a.blocks.front().start < b.blocks.front().start
+                                                                : aEnd < bEnd;
+    });
+    for (const Line& l : lines_) out.bed12(std::span<const Interval>(l.blocks), l.name, l.score, l.strand);
+    lines_.clear();
 }
 
 void TrackText::bedGraph(std::int64_t start, std::int64_t end, std::string_view value) {

@@ -131,6 +131,8 @@ public:
     // ordered by start, and the line spans from the first block's start to
     // the last block's end. The stretches do not overlap.
     void bed12(std::span<const Stretch> stretches, std::string_view name, int score, char strand);
+    // One BED12 line of blocks inside the sequence, ordered by start.
+    void bed12(std::span<const Interval> blocks, std::string_view name, int score, char strand);
 
     // A bedGraph line [start, end) with its value's text.
     void bedGraph(std::int64_t start, std::int64_t end, std::string_view value);
@@ -160,6 +162,29 @@ public:
 private:
     struct Line {
         Interval at;
+        std::string name;
+        int score = 0;
+        char strand = '.';
+    };
+    std::int64_t length_;
+    std::vector<Line> lines_;
+};
+
+// The blocks of stretches on a circular genome of `genomeLength` bases, as
+// TrackText::bed12 writes them: split at the origin, ordered by start.
+std::vector<Interval> blocksOf(std::span<const Stretch> stretches, std::int64_t genomeLength);
+
+// BED12 features given in any order, written sorted by the start and end
+// of their lines.
+class Bed12Lines {
+public:
+    explicit Bed12Lines(std::int64_t genomeLength) : length_(genomeLength) {}
+    void add(std::span<const Stretch> stretches, const std::string& name, int score, char strand);
+    void write(TrackText& out);
+
+private:
+    struct Line {
+        std::vector<Interval> blocks;
         std::string name;
         int score = 0;
         char strand = '.';

@@ -9,8 +9,13 @@
 // then the (-) records, each sorted by start. A record line gives the start
 // and the segment with its seed in upper case; further records of one start
 // follow in the continuation form "+\tstart\t...".
+// With tracks: <diRes>/<reads base name>_RCircular.bed, each segment once
+// on its strand (upper-strand extent), named by the number of reads it
+// explains, the score that number scaled to the segment explaining most.
 // While the reads are scanned the records go to two temporary files in the
 // result directory; reading stops once there are more than 9995 (+) records.
+#include <algorithm>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -21,6 +26,7 @@
 #include "core/record_spill.h"
 #include "core/report_text.h"
 #include "core/settings.h"
+#include "core/tracks.h"
 #include "rna/circular_search.h"
 #include "rna/parted_search.h"
 
@@ -39,9 +45,34 @@ struct CircularCounts {
     std::int64_t analysed() const { return withinScope - inGenome - defective; }
 };
 
+// A segment as its track gives it: its genome index and length. A segment
+// that wraps round the genome's start is the same whether it was found
+// from the front margin or from the genome's end.
+struct TrackSegment {
+    std::int32_t start = 0;  // 0-based on the upper strand
+    std::int32_t length = 0;
+    char strand = '+';
+    friend auto operator<=>(const TrackSegment&, const TrackSegment&) = default;
+};
+
 struct RecordFiles {
     RecordSpill<SegmentRecord> upper;
     RecordSpill<SegmentRecord> lower;
+    // With tracks: each read's segments, each once a read.
+    std::optional<std::vector<TrackSegment>> trackSegments;
+    std::int32_t genomeLength = 0;
+
+    void addTrackSegments(std::span<const SegmentRecord> records, char strand) {
+        const std::size_t first = trackSegments->size();
+        for (const SegmentRecord& r : records) {
+            const std::int32_t start = ((r.start - 1) % genomeLength + genomeLength) % genomeLength;
+            trackSegments->push_back({start, r.length(), strand});
+        }
+        std::sort(trackSegments->begin() + static_cast<std::ptrdiff_t>(first), trackSegments->end());
+        trackSegments->erase(std::unique(trackSegments->begin() + static_cast<std::ptrdiff_t>(first),
+                                         trackSegments->end()),
+                             trackSegments->end());
+    }
 };
 
 void echo(Console& console, const ArgumentSettings& s) {
@@ -56,9 +87,10 @@ struct RunFiles {
     ResultSet results;
     ResultFile* report = nullptr;
     RecordFiles records;
+    ResultFile* track = nullptr;  // null without tracks
 };
 
-Outcome<RunFiles> createFiles(const ArgumentSettings& s) {
+Outcome<RunFiles> createFiles(const ArgumentSettings& s, bool tracks) {
     ResultSet results({s.genomePath, s.readsPath, s.parameterFile});
     const std::string reportPath = s.resultDirectory + baseName(s.readsPath) + "_RCircular.txt";
     auto report = results.create(reportPath);
@@ -68,7 +100,13 @@ Outcome<RunFiles> createFiles(const ArgumentSettings& s) {
     if (!upper) return upper.failure();
     auto lower = RecordSpill<SegmentRecord>::create(s.resultDirectory + "CycledLw", reportPath);
     if (!lower) return lower.failure();
-    return RunFiles{std::move(results), *report, {std::move(*upper), std::move(*lower)}};
+    ResultFile* track = nullptr;
+    if (tracks) {
+        auto created = results.create(s.resultDirectory + baseName(s.readsPath) + "_RCircular.bed");
+        if (!created) return created.failure();
+        track = *created;
+    }
+    return RunFiles{std::move(results), *report, {std::move(*upper), std::move(*lower), std::nullopt, 0}, track};
 }
 
 // Adds one read's outcome to the counts and its records to the record files.
@@ -90,6 +128,10 @@ void tally(ReadKind kind, std::span<const SegmentRecord> upper, std::span<const 
     ++counts.withinScope;
     files.upper.append(upper);
     files.lower.append(lower);
+    if (files.trackSegments) {
+        files.addTrackSegments(upper, '+');
+        files.addTrackSegments(lower, '-');
+    }
 }
 
 // How the scan ended when it did not fail (a reads file that cannot be
@@ -191,8 +233,38 @@ void writeRecords(std::FILE* report, char sign, const std::vector<SegmentRecord>
     }
 }
 
+// The segments as BED6, each with the number of reads it explains.
+void writeTrack(std::FILE* file, const TrackSequence& sequence, const ArgumentSettings& s,
+                std::vector<TrackSegment>& segments) {
+    std::sort(segments.begin(), segments.end());
+    struct Counted {
+        TrackSegment segment;
+        std::uint64_t reads;
+    };
+    std::vector<Counted> counted;
+    std::uint64_t most = 0;
+    for (std::size_t first = 0; first < segments.size();) {
+        std::size_t end = first + 1;
+        while (end < segments.size() && segments[end] == segments[first]) ++end;
+        counted.push_back({segments[first], end - first});
+        most = std::max<std::uint64_t>(most, end - first);
+        first = end;
+    }
+    Bed6Lines bed(sequence.length);
+    for (const Counted& c : counted)
+        bed.add(c.segment.start, c.segment.length, std::to_string(c.reads), scaledScore(c.reads, most),
+                c.segment.strand);
+    TrackText out(file, sequence);
+    const std::string sample = baseName(s.readsPath);
+    out.line(trackHeader({}, "fIdentifyCircularRna segments " + sample,
+                         "fIdentifyCircularRna " + sample + " rMinSz=" + std::to_string(s.rMinSz) +
+                             " rMaxSz=" + std::to_string(s.rMaxSz) + " on " + baseName(s.genomePath),
+                         "useScore=1"));
+    bed.write(out);
+}
+
 Outcome<void> writeReport(Console& console, const ArgumentSettings& s, const CircularCounts& counts,
-                          RunFiles& files, const Strand& genome) {
+                          RunFiles& files, const Strand& genome, const std::optional<TrackSequence>& sequence) {
     auto upper = files.records.upper.readBack("\nno memory rCycled");
     if (!upper) return upper.failure();
     auto lower = files.records.lower.readBack("\nno memory rCycled");
@@ -207,6 +279,7 @@ Outcome<void> writeReport(Console& console, const ArgumentSettings& s, const Cir
     console.say("\nsaving...");
     writeRecords(report, '+', *upper, genome);
     writeRecords(report, '-', *lower, genome);
+    if (sequence) writeTrack(files.track->get(), *sequence, s, *files.records.trackSegments);
     return files.results.commit();
 }
 
@@ -216,24 +289,37 @@ constexpr ParamSpec kParameters[] = {
     kLetterReadsCrLf,
     {"rMinSz", ParamType::Int, "smallest read size analysed (12 or more to be searched)", "20", kNotNegative},
     {"rMaxSz", ParamType::Int, "largest read size analysed", "100", {}},
+    kTracksParameter,
     kThreadsParameter,
+    kSeqNameParameter,
 };
 
-constexpr OutputSpec kOutputs[] = {{"{diRes}/{pthReads:base}_RCircular.txt", true}};
+constexpr OutputSpec kOutputs[] = {
+    {"{diRes}/{pthReads:base}_RCircular.txt", true},
+    {"{diRes}/{pthReads:base}_RCircular.bed", false},
+};
 
 RunOutcome run(RunContext& context, const Parameters& parameters) {
     Console& console = context.console;
     const auto settings = readArgumentSettings(console, parameters);
     if (!settings) return settings.failure();
     const ArgumentSettings& s = *settings;
+    const auto trackWish = trackRequest(context, parameters);
+    if (!trackWish) return trackWish.failure();
     echo(console, s);
     console.waitKey();
     console.say("\nexecuting...");
 
-    auto files = createFiles(s);
+    auto files = createFiles(s, trackWish->has_value());
     if (!files) return files.failure();
     auto genome = parted::loadKeyedGenome(s.genomePath, GenomeCheck::KindA, s.rMaxSz, context.threads);
     if (!genome) return genome.failure();
+    std::optional<TrackSequence> sequence;
+    if (*trackWish) {
+        sequence = trackSequence(console, **trackWish, s.genomePath, (*genome)->genome.length);
+        files->records.trackSegments.emplace();
+        files->records.genomeLength = (*genome)->genome.length;
+    }
 
     CircularCounts counts;
     const auto scan = scanReads(
@@ -243,7 +329,7 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
     // The index goes before the records are read back: the two are never
     // held together.
     (*genome)->index.reset();
-    if (auto written = writeReport(console, s, counts, *files, (*genome)->genome.upper); !written)
+    if (auto written = writeReport(console, s, counts, *files, (*genome)->genome.upper, sequence); !written)
         return written.failure();
     return *scan == ScanEnd::Complete ? RunEnd::Complete : RunEnd::Stopped;
 }

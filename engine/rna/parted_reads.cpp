@@ -10,8 +10,13 @@
 //                      position line, then the segment from the tail's start,
 //                      tail and head extension in lower case, the key in
 //                      upper case; records of one position share its line
+//   ..._Parted.bed     with tracks: each distinct placement as a BED12 line
+//                      of two blocks, the tail and then the head (key and
+//                      extension), on its strand with the upper-strand
+//                      extent; named by the number of reads placed there
 // The console shows the running input count, one line per read; reading
 // stops once there are more than 9995 upper-strand records.
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,6 +26,7 @@
 #include "core/reads.h"
 #include "core/report_text.h"
 #include "core/settings.h"
+#include "core/tracks.h"
 #include "rna/parted_search.h"
 
 namespace ruz {
@@ -154,9 +160,10 @@ struct PartedFiles {
     ResultSet results;
     ResultFile* log = nullptr;
     ResultFile* report = nullptr;
+    ResultFile* track = nullptr;  // null without tracks
 };
 
-Outcome<PartedFiles> createFiles(const ArgumentSettings& s) {
+Outcome<PartedFiles> createFiles(const ArgumentSettings& s, bool tracks) {
     PartedFiles files{ResultSet({s.genomePath, s.readsPath, s.parameterFile})};
     auto log = files.results.create(stemOf(s) + "_PartedLog.txt");
     if (!log) return log.failure();
@@ -164,7 +171,55 @@ Outcome<PartedFiles> createFiles(const ArgumentSettings& s) {
     auto report = files.results.create(stemOf(s) + "_Parted.txt");
     if (!report) return report.failure();
     files.report = *report;
+    if (tracks) {
+        auto track = files.results.create(stemOf(s) + "_Parted.bed");
+        if (!track) return track.failure();
+        files.track = *track;
+    }
     return files;
+}
+
+// The genome index i is the base ((i - 1) mod L) + 1: a record's segment
+// starts at the 0-based i - 1.
+void addPlacements(Bed12Lines& lines, const std::vector<SegmentRecord>& records, char strand,
+                   std::uint64_t most) {
+    for (std::size_t first = 0; first < records.size();) {
+        std::size_t end = first + 1;
+        while (end < records.size() && records[end] == records[first]) ++end;
+        const SegmentRecord& r = records[first];
+        const Stretch pieces[] = {{r.start - 1, r.beforeKey}, {r.start - 1 + r.beforeKey, kKeyLength + r.afterKey}};
+        lines.add(pieces, std::to_string(end - first), scaledScore(end - first, most), strand);
+        first = end;
+    }
+}
+
+// The most reads of one placement, over both strands.
+std::uint64_t mostAtOnePlacement(const PartedResults& results) {
+    std::uint64_t most = 0;
+    for (const auto* records : {&results.upper, &results.lower}) {
+        for (std::size_t first = 0; first < records->size();) {
+            std::size_t end = first + 1;
+            while (end < records->size() && (*records)[end] == (*records)[first]) ++end;
+            most = std::max<std::uint64_t>(most, end - first);
+            first = end;
+        }
+    }
+    return most;
+}
+
+void writeTrack(std::FILE* file, const TrackSequence& sequence, const ArgumentSettings& s,
+                const PartedResults& results) {
+    const std::uint64_t most = mostAtOnePlacement(results);
+    Bed12Lines lines(sequence.length);
+    addPlacements(lines, results.upper, '+', most);
+    addPlacements(lines, results.lower, '-', most);
+    TrackText out(file, sequence);
+    const std::string sample = baseName(s.readsPath);
+    out.line(trackHeader({}, "fMatchReadsT_VarSzParted placements " + sample,
+                         "fMatchReadsT_VarSzParted " + sample + " rMinSz=" + std::to_string(s.rMinSz) +
+                             " rMaxSz=" + std::to_string(s.rMaxSz) + " on " + baseName(s.genomePath),
+                         "useScore=1"));
+    lines.write(out);
 }
 
 void writeLog(std::FILE* log, const ArgumentSettings& s, const PartedResults& results) {
@@ -183,12 +238,15 @@ constexpr ParamSpec kParameters[] = {
     kCodedGenome,
     {"rMinSz", ParamType::Int, "smallest read size analysed (16 or more to be parted)", "20", kNotNegative},
     {"rMaxSz", ParamType::Int, "largest read size analysed", "100", {}},
+    kTracksParameter,
     kThreadsParameter,
+    kSeqNameParameter,
 };
 
 constexpr OutputSpec kOutputs[] = {
     {"{diRes}/{pthReads:base}[{rMinSz}-{rMaxSz}]{pthGnm:base}_Parted.txt", true},
     {"{diRes}/{pthReads:base}[{rMinSz}-{rMaxSz}]{pthGnm:base}_PartedLog.txt", false},
+    {"{diRes}/{pthReads:base}[{rMinSz}-{rMaxSz}]{pthGnm:base}_Parted.bed", false},
 };
 
 RunOutcome run(RunContext& context, const Parameters& parameters) {
@@ -196,7 +254,9 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
     const auto settings = readArgumentSettings(console, parameters);
     if (!settings) return settings.failure();
     const ArgumentSettings& s = *settings;
-    auto files = createFiles(s);
+    const auto trackWish = trackRequest(context, parameters);
+    if (!trackWish) return trackWish.failure();
+    auto files = createFiles(s, trackWish->has_value());
     if (!files) return files.failure();
     auto genome = parted::loadKeyedGenome(s.genomePath, GenomeCheck::Coded, s.rMaxSz, context.threads);
     if (!genome) return genome.failure();
@@ -216,6 +276,9 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
     parted::sortSegments(results.lower);
     console.say("\nsaving...");
     writeReport(files->report->get(), results, (*genome)->genome.upper);
+    if (*trackWish)
+        writeTrack(files->track->get(), trackSequence(console, **trackWish, s.genomePath, (*genome)->genome.length),
+                   s, results);
     if (auto committed = files->results.commit(); !committed) return committed.failure();
     return readToEnd ? RunEnd::Complete : RunEnd::Stopped;
 }

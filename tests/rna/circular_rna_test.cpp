@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/context.h"
@@ -60,13 +61,15 @@ protected:
     CircularRnaRun() : LetterRun(kGenome) {}
     std::string reportPath() const { return prefix + "reads_RCircular.txt"; }
 
-    bool run(const std::string& reads, const std::string& minSz = "8",
-             const std::string& maxSz = "60") {
+    bool run(const std::string& reads, const std::string& minSz = "8", const std::string& maxSz = "60",
+             const std::vector<std::pair<std::string, std::string>>& more = {}) {
         test::writeFile(readsPath(), reads);
         RunContext context(rec.console());
-        return test::runWithParameters(context, "fIdentifyCircularRna", dir.file("params.txt"),
-                                       {{"diRes", dir.path().string()}, {"pthGnm", genomePath()},
-                                        {"pthReads", readsPath()}, {"rMinSz", minSz}, {"rMaxSz", maxSz}});
+        std::vector<std::pair<std::string, std::string>> records = {
+            {"diRes", dir.path().string()}, {"pthGnm", genomePath()}, {"pthReads", readsPath()},
+            {"rMinSz", minSz}, {"rMaxSz", maxSz}};
+        records.insert(records.end(), more.begin(), more.end());
+        return test::runWithParameters(context, "fIdentifyCircularRna", dir.file("params.txt"), records);
     }
     std::string header(const std::string& bounds, const Counts& c) const {
         const auto n = [](long v) { return std::to_string(v); };
@@ -116,6 +119,26 @@ TEST_F(CircularRnaRun, EveryKindOfReadOnBothStrandsAndAcrossTheStart) {
     EXPECT_EQ(dir.listing(), (std::vector<std::string>{"genome.txt", "params.txt", "reads.txt",
                                                        "reads_RCircular.txt"}))
         << "no temporary file stays";
+}
+
+// The segments of the first test as a track. R1 and R7 are explained by
+// 21..70, [20, 70), each read once though R1 gives two records; R3's
+// records -5 and 95 are one segment, 95..100 + 1..34: [94, 100) and
+// [0, 34); R2's (-) segment 52..81 is [51, 81) on "-".
+TEST_F(CircularRnaRun, TracksGiveEachSegmentOnceWithTheReadsItExplains) {
+    ASSERT_TRUE(run(R1 + "\n" + R7 + "\n" + R2 + "\n" + R3 + "\n" + W1 + "\n", "8", "60",
+                    {{"tracks", "yes"}, {"seqName", "circ1"}}))
+        << rec.text();
+    EXPECT_EQ(test::readFile(prefix + "reads_RCircular.bed"),
+              "track name=\"fIdentifyCircularRna segments reads\" description=\"fIdentifyCircularRna reads "
+              "rMinSz=8 rMaxSz=60 on genome\" useScore=1\n"
+              "circ1\t0\t34\t1\t500\t+\n"
+              "circ1\t20\t70\t2\t1000\t+\n"
+              "circ1\t51\t81\t1\t500\t-\n"
+              "circ1\t94\t100\t1\t500\t+\n");
+    EXPECT_EQ(rec.text(), echo() + scanned());
+    EXPECT_EQ(dir.listing(), (std::vector<std::string>{"genome.txt", "params.txt", "reads.txt",
+                                                       "reads_RCircular.bed", "reads_RCircular.txt"}));
 }
 
 TEST_F(CircularRnaRun, FlanksLongerThan127BasesKeepTheirLengths) {

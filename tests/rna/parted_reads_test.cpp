@@ -54,13 +54,13 @@ protected:
     std::string readsPath() const { return dir.file("reads.bin"); }
 
     bool run(const std::string& reads, const std::string& parameterName = "params.txt",
-             const std::string& maxSz = "60") {
+             const std::string& maxSz = "60", const std::string& more = {}) {
         test::writeFile(readsPath(), reads);
         test::writeFile(dir.file(parameterName), test::record("diRes", dir.path().string(), "dir") +
                                                      test::record("pthReads", readsPath(), "file") +
                                                      test::record("pthGnm", genomePath(), "file") +
                                                      test::record("rMinSz", "10", "int") +
-                                                     test::record("rMaxSz", maxSz, "int"));
+                                                     test::record("rMaxSz", maxSz, "int") + more);
         RunContext context(rec.console());
         return test::runAnalysis(context, "fMatchReadsT_VarSzParted", dir.file(parameterName));
     }
@@ -110,6 +110,26 @@ TEST_F(PartedReadsRun, RecordsOnBothStrandsAcrossTheStartAndSeveralUnderOnePosit
                                                        "reads[10-60]genome_Parted.txt",
                                                        "reads[10-60]genome_PartedLog.txt"}))
         << "no temporary file stays";
+}
+
+// The placements of the first test as BED12, tail block then head block:
+// PS (record -5, tail 6, extension 12) has its tail at 95..100 and its head
+// at 1..24, blocks [0, 24) and [94, 100) of a line over the whole genome;
+// P4 [20, 24) + [24, 70); P20 twice [20, 40) + [40, 70); PL on "-"
+// [51, 65) + [65, 81). Lines by start and end, P4 before P20 as sorted.
+TEST_F(PartedReadsRun, TracksGiveEachPlacementAsTwoBlocksSplitAtTheOrigin) {
+    const std::string reads = P20 + "\n" + P20 + "\n" + P4 + "\n" + PS + "\n" + PL + "\n";
+    ASSERT_TRUE(run(reads, "params.txt", "60", test::record("tracks", "yes", "str"))) << rec.text();
+    EXPECT_EQ(test::readFile(stem + "_Parted.bed"),
+              "track name=\"fMatchReadsT_VarSzParted placements reads\" description=\"fMatchReadsT_VarSzParted "
+              "reads rMinSz=10 rMaxSz=60 on genome\" useScore=1\n"
+              "genome\t0\t100\t1\t500\t+\t0\t100\t0\t2\t24,6,\t0,94,\n"
+              "genome\t20\t70\t1\t500\t+\t20\t70\t0\t2\t4,46,\t0,4,\n"
+              "genome\t20\t70\t2\t1000\t+\t20\t70\t0\t2\t20,30,\t0,20,\n"
+              "genome\t51\t81\t1\t500\t-\t51\t81\t0\t2\t14,16,\t0,14,\n");
+    EXPECT_EQ(rec.text(), console(5) +
+                              "\ntracks: the sequence is named genome after the genome file; give seqName, or "
+                              "prepare the genome with fPrepGenome, to name it as its FASTA record");
 }
 
 TEST_F(PartedReadsRun, TailsAndExtensionsLongerThan127BasesKeepTheirLengths) {
