@@ -7,6 +7,8 @@
 // empty lines are skipped), pthGnm (coded genome), rMinSz and rMaxSz.
 // Output: <diRes>/_RatingLog.txt: a head naming the inputs, then one line
 // "position<TAB>rating" for every rated position, in rising order.
+// With tracks: <diRes>/_Rating.bedGraph, the rating of base p as the
+// interval [p - 1, p), runs of one rating over adjacent bases joined.
 // A tail that starts before the genome's first base wraps round to its end,
 // as the parted search does.
 #include <algorithm>
@@ -19,6 +21,7 @@
 #include "core/parallel.h"
 #include "core/reads.h"
 #include "core/settings.h"
+#include "core/tracks.h"
 #include "rna/parted_rating.h"
 #include "rna/parted_search.h"
 
@@ -109,6 +112,22 @@ void writeLog(std::FILE* log, const ArgumentSettings& s, const Ratings& ratings)
     }
 }
 
+void writeTrack(std::FILE* file, const TrackSequence& sequence, const ArgumentSettings& s,
+                const Ratings& ratings) {
+    TrackText out(file, sequence);
+    const std::string list = baseName(s.listPath);
+    out.line(trackHeader("bedGraph", "fMatchReadsT_VarSzPartedRate rating " + list,
+                         "fMatchReadsT_VarSzPartedRate " + list + " rMinSz=" + std::to_string(s.rMinSz) +
+                             " rMaxSz=" + std::to_string(s.rMaxSz) + " on " + baseName(s.genomePath)));
+    BedGraphRuns runs(out);
+    std::string value;
+    for (const RatedPosition& r : ratings.rated()) {
+        value.clear();
+        appendNumber(value, r.rating);
+        runs.add(r.position - 1, value);
+    }
+}
+
 constexpr ParamSpec kParameters[] = {
     kResultDirectory,
     {"diReads", ParamType::Dir, "directory of the listed reads files", "?", {}},
@@ -116,10 +135,15 @@ constexpr ParamSpec kParameters[] = {
     kCodedGenome,
     {"rMinSz", ParamType::Int, "smallest read size analysed (16 or more to be parted)", "20", kNotNegative},
     {"rMaxSz", ParamType::Int, "largest read size analysed", "100", {}},
+    kTracksParameter,
     kThreadsParameter,
+    kSeqNameParameter,
 };
 
-constexpr OutputSpec kOutputs[] = {{"{diRes}/_RatingLog.txt", true}};
+constexpr OutputSpec kOutputs[] = {
+    {"{diRes}/_RatingLog.txt", true},
+    {"{diRes}/_Rating.bedGraph", false},
+};
 
 RunOutcome run(RunContext& context, const Parameters& parameters) {
     Console& console = context.console;
@@ -128,12 +152,21 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
     const ArgumentSettings& s = *settings;
     // An empty diReads would put the listed names under the file system's root.
     if (s.readsDirectory.size() == 1) return failure("\nparameter diReads is empty: no directory of reads is given");
+    const auto trackWish = trackRequest(context, parameters);
+    if (!trackWish) return trackWish.failure();
     const std::string logPath = s.resultDirectory + "_RatingLog.txt";
     ResultSet results({s.genomePath, s.listPath, s.parameterFile});
     auto log = results.create(logPath);
     if (!log) return log.failure();
+    ResultFile* track = nullptr;
+    if (*trackWish) {
+        auto created = results.create(s.resultDirectory + "_Rating.bedGraph");
+        if (!created) return created.failure();
+        track = *created;
+    }
     auto genome = parted::loadKeyedGenome(s.genomePath, GenomeCheck::Coded, s.rMaxSz, context.threads);
     if (!genome) return genome.failure();
+    const std::int64_t genomeLength = (*genome)->genome.length;
 
     Ratings ratings((*genome)->genome.length);
     const auto end = rateListedFiles(context, s, logPath,
@@ -141,6 +174,7 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
     if (!end) return end.failure();
     genome->reset();
     writeLog((*log)->get(), s, ratings);
+    if (track) writeTrack(track->get(), trackSequence(console, **trackWish, s.genomePath, genomeLength), s, ratings);
     if (auto committed = results.commit(); !committed) return committed.failure();
     return *end == ListEnd::Complete ? RunEnd::Complete : RunEnd::Stopped;
 }

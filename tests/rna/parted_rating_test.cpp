@@ -60,7 +60,7 @@ protected:
                             test::record("pthList", dir.file("list.txt"), "file") +
                             test::record("pthGnm", genomePath(), "file") +
                             test::record("rMinSz", minSz, "int") +
-                            test::record("rMaxSz", "50", "int"));
+                            test::record("rMaxSz", "50", "int") + moreRecords);
         RunContext context(console);
         return test::runAnalysis(context, "fMatchReadsT_VarSzPartedRate", dir.file("params.txt"));
     }
@@ -73,6 +73,7 @@ protected:
     RecordingConsole rec;
     std::string readsDir;
     std::string logPath;
+    std::string moreRecords;  // further records of the parameter file
 };
 
 TEST_F(PartedRatingRun, PositionsCountTheReadsFilesThatPlaceATailStartThere) {
@@ -91,6 +92,21 @@ TEST_F(PartedRatingRun, PositionsCountTheReadsFilesThatPlaceATailStartThere) {
     for (int i = 1; i <= 5; ++i) console += "\n" + std::to_string(i) + "\nseaching parted reads";
     EXPECT_EQ(rec.text(), console);
     EXPECT_EQ(rec.keyWaits(), 0);
+}
+
+// The ratings of the first test as a bedGraph: base p is [p - 1, p).
+TEST_F(PartedRatingRun, TracksGiveTheRatingOfEachBase) {
+    test::writeFile(readsFile("a.bin"), P20 + PS + PL + P20);
+    test::writeFile(readsFile("b.bin"), P20 + P4 + W);
+    test::writeFile(readsFile("c.bin"), PS);
+    test::writeFile(readsFile("e.bin"), P4 + PL);
+    moreRecords = test::record("tracks", "yes", "str") + test::record("seqName", "lambda", "str");
+    ASSERT_TRUE(run("a.bin\nb.bin\nc.bin\ne.bin\n")) << rec.text();
+    EXPECT_EQ(test::readFile(dir.file("_Rating.bedGraph")),
+              "track type=bedGraph name=\"fMatchReadsT_VarSzPartedRate rating list\" "
+              "description=\"fMatchReadsT_VarSzPartedRate list rMinSz=20 rMaxSz=50 on genome\"\n"
+              "lambda\t20\t21\t3\nlambda\t51\t52\t2\nlambda\t94\t95\t2\n");
+    EXPECT_EQ(test::readFile(logPath), head() + "\n21\t3\n52\t2\n95\t2") << "the log is as without tracks";
 }
 
 TEST_F(PartedRatingRun, RatingsAndFileNumbersGoPast127) {
