@@ -19,6 +19,10 @@
 //   <stem>Lw1.txt, Lw2.txt, ... "%d\t%4.2lf\n") for every genome position,
 //                               1000000 positions a file, upper then lower
 //                               strand
+//   <stem>Up.bw, <stem>Lw.bw    with tracks: the weights of each strand as
+//                               bigWig (bedGraph, ".bedGraph", in a build
+//                               without libBigWig): base p is [p - 1, p),
+//                               positions of weight 0 left out
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -37,6 +41,7 @@
 #include "core/reads.h"
 #include "core/report_text.h"
 #include "core/settings.h"
+#include "core/tracks.h"
 #include "mapping/coded_mapping.h"
 #include "mapping/count_cells.h"
 
@@ -233,6 +238,19 @@ std::string logText(const ArgumentSettings& s, const Counters& c) {
     return text;
 }
 
+// The weight of position p on one strand: count / multiplicity summed over
+// the sizes, in size order. `cursor` walks the sorted cells and ends past
+// those of p.
+double weightAt(std::span<const CountCell> cells, std::size_t& cursor, bool upperStrand, std::int32_t p) {
+    double weight = 0.0;
+    for (; cursor < cells.size() && cells[cursor].position() == p; ++cursor) {
+        const CountCell& cell = cells[cursor];
+        const std::uint64_t reads = upperStrand ? cell.upper : cell.lower;
+        if (reads > 0) weight += static_cast<double>(reads) / static_cast<double>(cell.multiplicity);
+    }
+    return weight;
+}
+
 // Writes the lines of positions first..last of one strand; `cursor` walks
 // the sorted cells and ends past those of `last`.
 void writeLines(std::span<const CountCell> cells, std::size_t& cursor, bool upperStrand,
@@ -240,13 +258,7 @@ void writeLines(std::span<const CountCell> cells, std::size_t& cursor, bool uppe
     constexpr std::size_t kLineRoom = kDecimalChars + kFixedChars + 2;
     DecimalCounter position(static_cast<std::uint64_t>(first));
     for (std::int32_t p = first; p <= last; ++p, position.next()) {
-        // The weight sums count / multiplicity over the sizes, in size order.
-        double weight = 0.0;
-        for (; cursor < cells.size() && cells[cursor].position() == p; ++cursor) {
-            const CountCell& cell = cells[cursor];
-            const std::uint64_t reads = upperStrand ? cell.upper : cell.lower;
-            if (reads > 0) weight += static_cast<double>(reads) / static_cast<double>(cell.multiplicity);
-        }
+        const double weight = weightAt(cells, cursor, upperStrand, p);
         char* const start = out.room(kLineRoom);
         char* to = start;
         const std::string_view digits = position.text();
@@ -287,6 +299,25 @@ Outcome<void> writeStrandReports(std::span<const CountCell> cells, bool upperStr
         if (auto closed = (*file)->close(); !closed) return closed;
     }
     return {};
+}
+
+// The weights of one strand as a track of the run's results.
+Outcome<void> writeWeightTrack(std::span<const CountCell> cells, bool upperStrand, const TrackSequence& sequence,
+                               const ArgumentSettings& s, const std::string& stem, ResultSet& results) {
+    auto file = results.create(stem + (upperStrand ? "Up" : "Lw") + std::string(WeightTrack::extension()));
+    if (!file) return file.failure();
+    const std::string sample = baseName(s.readsPath);
+    auto track = WeightTrack::open(
+        **file, sequence,
+        "fMatchReadsT_VarSzO weight(" + std::string(upperStrand ? "+" : "-") + ") " + sample,
+        "fMatchReadsT_VarSzO " + sample + " rMinSz=" + std::to_string(s.rMinSz) + " rMaxSz=" +
+            std::to_string(s.rMaxSz) + " on " + baseName(s.genomePath));
+    if (!track) return track.failure();
+    for (std::size_t cursor = 0; cursor < cells.size();) {
+        const std::int32_t p = cells[cursor].position();
+        track->add(p - 1, weightAt(cells, cursor, upperStrand, p));
+    }
+    return track->finish();
 }
 
 // The number of report files of one strand for a genome of `length` bases.
@@ -339,19 +370,25 @@ constexpr ParamSpec kParameters[] = {
     kCodedGenome,
     {"rMinSz", ParamType::Int, "smallest read size analysed", "20", kNotNegative},
     {"rMaxSz", ParamType::Int, "largest read size analysed", "24", {}},
+    kTracksParameter,
     kThreadsParameter,
+    kSeqNameParameter,
 };
 
 constexpr OutputSpec kOutputs[] = {
     {"{diRes}/{pthReads:base}[{rMinSz}-{rMaxSz}]{pthGnm:base}_Up{1..}.txt", true},
     {"{diRes}/{pthReads:base}[{rMinSz}-{rMaxSz}]{pthGnm:base}_Lw{1..}.txt", true},
     {"{diRes}/{pthReads:base}[{rMinSz}-{rMaxSz}]{pthGnm:base}_Log.txt", false},
+    {"{diRes}/{pthReads:base}[{rMinSz}-{rMaxSz}]{pthGnm:base}_Up.bw", false},
+    {"{diRes}/{pthReads:base}[{rMinSz}-{rMaxSz}]{pthGnm:base}_Lw.bw", false},
 };
 
 RunOutcome run(RunContext& context, const Parameters& parameters) {
     Console& console = context.console;
     const auto settings = readArgumentSettings(console, parameters);
     if (!settings) return settings.failure();
+    const auto trackWish = trackRequest(context, parameters);
+    if (!trackWish) return trackWish.failure();
     // The log is created first: a result folder that cannot take files is
     // found before the genome is indexed. The reports join it when written.
     const std::string stem = reportStem(*settings);
@@ -381,6 +418,13 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
     for (const bool upper : {true, false}) {
         if (auto written = writeStrandReports(sorted, upper, genome->length, stem, results); !written)
             return written.failure();
+    }
+    if (*trackWish) {
+        const TrackSequence sequence = trackSequence(console, **trackWish, settings->genomePath, genome->length);
+        for (const bool upper : {true, false}) {
+            if (auto written = writeWeightTrack(sorted, upper, sequence, *settings, stem, results); !written)
+                return written.failure();
+        }
     }
     replaceEarlierReports(stem, genome->length, results);
     if (auto committed = results.commit(); !committed) return committed.failure();

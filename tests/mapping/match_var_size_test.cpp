@@ -7,7 +7,9 @@
 #include <string>
 
 #include "mapping/coded_fixture.h"
+#include "core/tracks.h"
 #include "support/run_analysis.h"
+#include "support/weight_track_text.h"
 
 namespace ruz {
 namespace {
@@ -108,6 +110,26 @@ TEST_F(MatchVarSize, ShortReadsOnBothStrandsOfATinyCircularGenome) {
     EXPECT_EQ(test::readFile(run.result("reads[0-9]genome_Log.txt")),
               log(0, 9, "\ninput reads= 10\nout of user size scope= 1\nprocessed= 9 \nout of genome= 2"
                         "\ninto genome= 7\nupper strand has= 7\nlower strand has= 3"));
+}
+
+// The weights of the tiny genome above as tracks: base p is [p - 1, p),
+// weight 0 left out. A bigWig is read back through libBigWig.
+TEST_F(MatchVarSize, TracksGiveTheWeightsOfEachStrand) {
+    run.genome("AACGTCAG");
+    run.reads(codedLines({"A", "CG", "AG", "GA", "GTCAG", "CAGAACGT", "AACGTCAGA"}));
+    test::writeFile(run.path("genome.chrom.sizes"), "tiny\t8\n");
+    ASSERT_TRUE(run.run("fMatchReadsT_VarSzO", test::CodedRun::bounds(0, 9) + test::record("tracks", "yes", "str")))
+        << run.console.text();
+    const std::string upper = "tiny\t0\t1\t1.25\ntiny\t1\t2\t0.25\ntiny\t2\t3\t0.5\ntiny\t3\t4\t1\n"
+                              "tiny\t5\t6\t1\ntiny\t6\t7\t1.25\ntiny\t7\t8\t0.5\n";
+    const std::string lower = "tiny\t2\t3\t0.5\ntiny\t4\t5\t0.75\n";
+    EXPECT_EQ(test::weightTrackText(run.result("reads[0-9]genome_Up" + std::string(WeightTrack::extension()))),
+              upper);
+    EXPECT_EQ(test::weightTrackText(run.result("reads[0-9]genome_Lw" + std::string(WeightTrack::extension()))),
+              lower);
+    EXPECT_EQ(test::readFile(run.result("reads[0-9]genome_Up1.txt")),
+              "1\t1.25\n2\t0.25\n3\t0.50\n4\t1.00\n5\t0.00\n6\t1.00\n7\t1.25\n8\t0.50\n")
+        << "the report is as without tracks";
 }
 
 // 2500000 positions: three files a strand of 1000000, 1000000 and 500000
