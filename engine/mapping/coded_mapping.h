@@ -14,6 +14,7 @@
 #include "core/context.h"
 #include "core/genome.h"
 #include "core/kmer_index.h"
+#include "core/tracks.h"
 
 namespace ruz::coded_mapping {
 
@@ -22,7 +23,8 @@ inline constexpr std::int32_t kLongestRead = static_cast<std::int32_t>(kLineLimi
 
 // The parameters of the analyses that read only a coded reads file and a
 // coded genome.
-inline constexpr ParamSpec kCodedInputsParameters[] = {kResultDirectory, kCodedReads, kCodedGenome, kThreadsParameter};
+inline constexpr ParamSpec kCodedInputsParameters[] = {kResultDirectory, kCodedReads,       kCodedGenome,
+                                                       kTracksParameter, kThreadsParameter, kSeqNameParameter};
 
 // Length of the keys looked up in 16-Chain.
 inline constexpr int kChainKey = 16;

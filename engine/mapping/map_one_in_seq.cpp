@@ -18,6 +18,9 @@
 //   <diRes>/<reads base name>[One]<genome base name>_Clust.txt  one row per
 //       cluster: start, last position, length, and the gap to the cluster
 //       before it (its start minus that cluster's last position)
+//   <diRes>/<reads base name>[One]<genome base name>_Clust.bed  with tracks:
+//       the clusters as BED6 on "+" (the search reads the upper strand),
+//       named cl1, cl2, ... in the report's order
 #include <algorithm>
 #include <new>
 #include <span>
@@ -32,6 +35,7 @@
 #include "core/reads.h"
 #include "core/report_text.h"
 #include "core/settings.h"
+#include "core/tracks.h"
 #include "mapping/coded_mapping.h"
 
 namespace ruz {
@@ -180,9 +184,10 @@ struct OneInSeqFiles {
     ResultFile* many = nullptr;
     ResultFile* log = nullptr;
     ResultFile* clusters = nullptr;
+    ResultFile* track = nullptr;  // null without tracks
 };
 
-Outcome<OneInSeqFiles> createFiles(const ArgumentSettings& s) {
+Outcome<OneInSeqFiles> createFiles(const ArgumentSettings& s, bool tracks) {
     OneInSeqFiles files{ResultSet({s.readsPath, s.genomePath, s.parameterFile})};
     const std::string stem = s.resultDirectory + baseName(s.readsPath) + "[One]" + baseName(s.genomePath);
     auto log = files.results.create(stem + "_Log.txt");
@@ -194,20 +199,43 @@ Outcome<OneInSeqFiles> createFiles(const ArgumentSettings& s) {
     files.log = *log;
     files.clusters = *clusters;
     files.many = *many;
+    if (tracks) {
+        auto track = files.results.create(stem + "_Clust.bed");
+        if (!track) return track.failure();
+        files.track = *track;
+    }
     return files;
+}
+
+void writeTrack(std::FILE* file, const TrackSequence& sequence, const ArgumentSettings& s,
+                std::span<const Span> clusters) {
+    Bed6Lines bed(sequence.length);
+    std::string name;
+    for (std::size_t i = 0; i < clusters.size(); ++i) {
+        name = "cl" + std::to_string(i + 1);
+        bed.add(std::int64_t{clusters[i].start} - 1, std::int64_t{clusters[i].end} - clusters[i].start, name, 0, '+');
+    }
+    TrackText out(file, sequence);
+    const std::string sample = baseName(s.readsPath);
+    out.line(trackHeader({}, "fMapReadsOneInSeq clusters " + sample,
+                         "fMapReadsOneInSeq " + sample + " reads found once on " + baseName(s.genomePath)));
+    bed.write(out);
 }
 
 constexpr OutputSpec kOutputs[] = {
     {"{diRes}/{pthReads:base}[One]{pthGnm:base}_Clust.txt", true},
     {"{diRes}/{pthReads:base}[One]{pthGnm:base}_Log.txt", false},
     {"{pthReads:noext}Many.bin", false},
+    {"{diRes}/{pthReads:base}[One]{pthGnm:base}_Clust.bed", false},
 };
 
 RunOutcome run(RunContext& context, const Parameters& parameters) {
     Console& console = context.console;
     const auto settings = readArgumentSettings(console, parameters);
     if (!settings) return settings.failure();
-    auto files = createFiles(*settings);
+    const auto trackWish = trackRequest(context, parameters);
+    if (!trackWish) return trackWish.failure();
+    auto files = createFiles(*settings, trackWish->has_value());
     if (!files) return files.failure();
     // A full match never runs further than the longest line past its start.
     const auto genome = loadCodedGenome(settings->genomePath, kLongestRead);
@@ -238,6 +266,9 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
         writeClusters(std::span<const Span>(tally.places.data(), clusters), out);
         out.flush();
     }
+    if (*trackWish)
+        writeTrack(files->track->get(), trackSequence(console, **trackWish, settings->genomePath, genome->length),
+                   *settings, std::span<const Span>(tally.places.data(), clusters));
     if (auto committed = files->results.commit(); !committed) return committed.failure();
     return readToEnd ? RunEnd::Complete : RunEnd::Stopped;
 }

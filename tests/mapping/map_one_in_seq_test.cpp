@@ -60,6 +60,22 @@ TEST_F(MapOneInSeq, ReadsFoundOnceFormClustersAndReadsFoundTwiceGoToMany) {
               (std::vector<std::string>{"genome.bin", "params.txt", "reads.bin", "readsMany.bin", "res"}));
 }
 
+// The clusters of the test above as a track: cluster a..b is [a - 1, b);
+// cl4 (286..315) runs over the end into [285, 295) and [0, 20).
+TEST_F(MapOneInSeq, TracksGiveTheClustersSplitAtTheOrigin) {
+    run.reads(codedLines({D(100, 30), D(120, 30), D(150, 30), D(60, 16), kGenome.substr(285) + kD.substr(0, 20)}));
+    ASSERT_TRUE(run.run("fMapReadsOneInSeq", test::record("tracks", "yes", "str") +
+                                                 test::record("seqName", "chrD", "str")));
+    EXPECT_EQ(test::readFile(run.result("reads[One]genome_Clust.bed")),
+              "track name=\"fMapReadsOneInSeq clusters reads\" description=\"fMapReadsOneInSeq reads reads "
+              "found once on genome\"\n"
+              "chrD\t0\t20\tcl4\t0\t+\n"
+              "chrD\t59\t75\tcl1\t0\t+\n"
+              "chrD\t99\t149\tcl2\t0\t+\n"
+              "chrD\t149\t179\tcl3\t0\t+\n"
+              "chrD\t285\t295\tcl4\t0\t+\n");
+}
+
 TEST_F(MapOneInSeq, NoReadFoundOnceLeavesTheHeaderOnly) {
     run.reads(codedLines({D(210, 20), D(210, 20), "ACGT"}));
     ASSERT_TRUE(run.run("fMapReadsOneInSeq"));
