@@ -15,6 +15,10 @@
 // Outputs, in the result directory:
 //   RepTest_<genome>_Log.txt  the genome's repeat line, then the read counts
 //   RepTest_<genome>.txt      empty
+//   RepTest_<genome>.bed      with tracks: the kept maximal repeats, a repeat
+//                             of length R at p as [p - 1, p - 1 + R) (split
+//                             at the origin), named by R, the score R scaled
+//                             to the longest
 #include <algorithm>
 #include <cstdio>
 #include <new>
@@ -29,6 +33,7 @@
 #include "core/read_codes.h"
 #include "core/reads.h"
 #include "core/settings.h"
+#include "core/tracks.h"
 #include "mapping/coded_mapping.h"
 #include "mapping/exact_occurrence.h"
 #include "mapping/maximal_repeats.h"
@@ -182,15 +187,36 @@ Outcome<TestEnd> testReads(RunContext& context, const Strand& upper, const std::
     return reads->reportEnd(console) ? TestEnd::Complete : TestEnd::Cut;
 }
 
+// The kept repeats as BED6; R[p] > 0 exactly where one starts.
+void writeTrack(std::FILE* file, const TrackSequence& sequence, const ArgumentSettings& s,
+                std::span<const std::int32_t> lengths, const MaximalRepeats& kept) {
+    Bed6Lines bed(sequence.length);
+    const auto longest = static_cast<std::uint64_t>(std::max(kept.longest, 0));
+    for (std::size_t p = 1; p < lengths.size(); ++p) {
+        const std::int32_t r = lengths[p];
+        if (r <= 0) continue;
+        bed.add(static_cast<std::int64_t>(p) - 1, r, std::to_string(r),
+                scaledScore(static_cast<std::uint64_t>(r), longest), '.');
+    }
+    TrackText out(file, sequence);
+    const std::string genome = baseName(s.genomePath);
+    out.line(trackHeader({}, "fTestGenomeSborka repeats " + genome,
+                         "fTestGenomeSborka maximal repeats of " + genome, "useScore=1"));
+    bed.write(out);
+}
+
 constexpr OutputSpec kOutputs[] = {
     {"{diRes}/RepTest_{pthGnm:base}_Log.txt", true},
     {"{diRes}/RepTest_{pthGnm:base}.txt", false},
+    {"{diRes}/RepTest_{pthGnm:base}.bed", false},
 };
 
 RunOutcome run(RunContext& context, const Parameters& parameters) {
     Console& console = context.console;
     const auto s = readArgumentSettings(console, parameters);
     if (!s) return s.failure();
+    const auto trackWish = trackRequest(context, parameters);
+    if (!trackWish) return trackWish.failure();
     const auto genome = loadAssembly(s->genomePath, s->genomeLength);
     if (!genome) return genome.failure();
 
@@ -201,6 +227,12 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
     auto log = results.create(stem + "_Log.txt");
     if (!log) return log.failure();
     if (auto second = results.create(stem + ".txt"); !second) return second.failure();
+    ResultFile* track = nullptr;
+    if (*trackWish) {
+        auto created = results.create(stem + ".bed");
+        if (!created) return created.failure();
+        track = *created;
+    }
 
     console.say("\ncomputing maximal repetes");
     std::vector<std::int32_t> lengths;
@@ -211,6 +243,10 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
     }
     const MaximalRepeats kept = selectMaximalRepeats(lengths);
     writeRepeatLines((*log)->get(), genomeName, genome->length, kept);
+    // The read test marks R where reads lie: the repeats are taken first.
+    if (track)
+        writeTrack(track->get(), trackSequence(console, **trackWish, s->genomePath, genome->length), *s, lengths,
+                   kept);
 
     const auto tested = testReads(context, genome->upper, s->readsPath, lengths, (*log)->get());
     std::vector<std::int32_t>().swap(lengths);

@@ -65,7 +65,7 @@ protected:
     bool runWith(const std::string& readsPath, int threads = 1) {
         test::writeFile(dir.file("params.txt"), test::record("diRes", dir.path().string(), "dir") +
                                                     test::record("pthReads", readsPath, "file") +
-                                                    test::record("pthGnm", genomePath, "file"));
+                                                    test::record("pthGnm", genomePath, "file") + moreRecords);
         rec = std::make_unique<RecordingConsole>();
         RunContext context(rec->console());
         context.threads = threads;
@@ -79,6 +79,7 @@ protected:
     std::unique_ptr<RecordingConsole> rec;  // a new one for every run
     std::string prefix;
     std::string genomePath;
+    std::string moreRecords;  // further records of the parameter file
 };
 
 const char* const kConsole = "\ncomputing maximal repetes\ntesting the reads for correct assembly";
@@ -110,6 +111,24 @@ TEST_F(AssemblyCheck, RepeatLinesOfHandExamplesAndAnEmptySecondFile) {
         EXPECT_EQ(test::readFile(prefix + "RepTest_" + c.name + ".txt"), "") << c.name;
         EXPECT_EQ(rec->text(), kConsole) << c.name;
     }
+}
+
+// The kept repeats of "twin" as a track: R at p is [p - 1, p - 1 + R);
+// 35:34 runs over the end into [34, 46) and [0, 22). Scores: 34 -> 1000,
+// 13 -> 13000 / 34 = 382.
+TEST_F(AssemblyCheck, TracksGiveTheKeptRepeatsSplitAtTheOrigin) {
+    moreRecords = test::record("tracks", "yes", "str") + test::record("seqName", "tw", "str");
+    ASSERT_TRUE(runOn("twin", test::coded(run('A', 10) + run('C', 12) + run('A', 10) + run('C', 14)), ""));
+    EXPECT_EQ(test::readFile(prefix + "RepTest_twin.bed"),
+              "track name=\"fTestGenomeSborka repeats twin\" description=\"fTestGenomeSborka maximal repeats of "
+              "twin\" useScore=1\n"
+              "tw\t0\t22\t34\t1000\t.\n"
+              "tw\t10\t44\t34\t1000\t.\n"
+              "tw\t32\t45\t13\t382\t.\n"
+              "tw\t33\t46\t13\t382\t.\n"
+              "tw\t34\t46\t34\t1000\t.\n");
+    EXPECT_EQ(log("twin"), kHead + "\ntwin\t46\t34\t 0.087" + readLines(0, 0));
+    EXPECT_EQ(rec->text(), kConsole);
 }
 
 TEST_F(AssemblyCheck, ReadsOnTheRunsGenome) {
