@@ -97,7 +97,7 @@ void findOccurrences(const SearchGenome& genome, std::span<const CodedRead> read
 }
 
 Outcome<SiftFiles> createSiftFiles(Console& console, const std::string& outputPath, const std::string& logPath,
-                                   std::vector<std::string> inputs) {
+                                   std::vector<std::string> inputs, const std::string& fastaPath) {
     SiftFiles files{ResultSet(std::move(inputs))};
     auto output = files.results.create(outputPath);
     if (!output) return output.failure();
@@ -107,6 +107,11 @@ Outcome<SiftFiles> createSiftFiles(Console& console, const std::string& outputPa
         files.log = *log;
     } else {
         console.report(log.failure());
+    }
+    if (!fastaPath.empty()) {
+        auto fasta = files.results.create(fastaPath);
+        if (!fasta) return fasta.failure();
+        files.fasta = *fasta;
     }
     return files;
 }
@@ -121,6 +126,13 @@ std::string logPath(const std::string& resultDirectory, const std::string& reads
                     const std::string& genomePath) {
     std::string path = resultDirectory;
     path.append(baseName(readsPath)).append("_Out").append(baseName(genomePath)).append("_Log.txt");
+    return path;
+}
+
+std::string fastaPath(const std::string& resultDirectory, const std::string& readsPath,
+                      const std::string& genomePath) {
+    std::string path = resultDirectory;
+    path.append(baseName(readsPath)).append("_Out").append(baseName(genomePath)).append(".fa");
     return path;
 }
 

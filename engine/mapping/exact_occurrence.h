@@ -25,6 +25,7 @@
 #include "core/parallel.h"
 #include "core/reads.h"
 #include "core/settings.h"
+#include "core/tracks.h"
 
 namespace ruz::out_of_genome {
 
@@ -99,6 +100,7 @@ struct SiftCounts {
 // in line order, and the batch's counts; with the batch's working room.
 struct SiftBatch {
     std::vector<char> out;
+    std::string fasta;  // the same reads as FASTA, when asked for
     std::int64_t defective = 0;
     std::int64_t outOfGenome = 0;
     std::vector<CodedRead> searched;
@@ -107,13 +109,25 @@ struct SiftBatch {
     OccurrenceScratch scratch;
 };
 
+// The FASTA record of a read out of the genome: ">" + its line number in
+// the reads file, then its bases as letters (a byte that is no base code
+// as N).
+inline void appendFastaRecord(std::string& fasta, std::int64_t lineNumber, const CodedRead& read) {
+    fasta += '>';
+    fasta += std::to_string(lineNumber);
+    fasta += '\n';
+    for (std::size_t i = 0; i < read.length; ++i) fasta += read.bases[i] <= 3 ? "ACGT"[read.bases[i]] : 'N';
+    fasta += '\n';
+}
+
 // Judges the lines of a batch and tests the reads to search; fills
 // `result` with the reads out of the genome, each as its `length` bytes
-// followed by byte 10.
+// followed by byte 10, and with `fasta` also as FASTA records.
 template <typename Judge>
-void siftBatch(const SearchGenome& genome, const Judge& judge, ReadBatch& batch,
-               SiftBatch& result) {
+void siftBatch(const SearchGenome& genome, const Judge& judge, ReadBatch& batch, SiftBatch& result,
+               bool fasta = false) {
     result.out.clear();
+    result.fasta.clear();
     result.searched.clear();
     result.searchedLine.clear();
     result.defective = result.outOfGenome = 0;
@@ -134,6 +148,9 @@ void siftBatch(const SearchGenome& genome, const Judge& judge, ReadBatch& batch,
         const char* line = batch.line(result.searchedLine[r]);
         result.out.insert(result.out.end(), line, line + result.searched[r].length);
         result.out.push_back('\n');
+        if (fasta)
+            appendFastaRecord(result.fasta, batch.firstLine() + static_cast<std::int64_t>(result.searchedLine[r]),
+                              result.searched[r]);
     }
 }
 
@@ -142,16 +159,18 @@ void siftBatch(const SearchGenome& genome, const Judge& judge, ReadBatch& batch,
 // out of the genome is written as its bytes followed by byte 10. The
 // batches are merged in the file's order, so the output does not depend on
 // the threads. Reading stops at the end of the file or at a line too long
-// for the line buffer (see ReadsFile::reportEnd).
+// for the line buffer (see ReadsFile::reportEnd). With `fasta` the reads
+// out of the genome go there as FASTA too.
 template <typename Judge>
 SiftCounts siftReads(RunContext& context, ReadsFile& reads, const SearchGenome& genome,
-                     std::FILE* out, const Judge& judge) {
+                     std::FILE* out, const Judge& judge, std::FILE* fasta = nullptr) {
     SiftCounts counts;
     scanBatches<SiftBatch>(
         context, reads, "sifting reads",
-        [&](ReadBatch& batch, SiftBatch& result) { siftBatch(genome, judge, batch, result); },
+        [&](ReadBatch& batch, SiftBatch& result) { siftBatch(genome, judge, batch, result, fasta != nullptr); },
         [&](ReadBatch&, SiftBatch& result) {
             if (!result.out.empty()) std::fwrite(result.out.data(), 1, result.out.size(), out);
+            if (fasta && !result.fasta.empty()) std::fwrite(result.fasta.data(), 1, result.fasta.size(), fasta);
             counts.defective += result.defective;
             counts.outOfGenome += result.outOfGenome;
             return true;
@@ -170,25 +189,27 @@ struct SiftEnd {
 // A log that cannot be created is skipped after the opener's message,
 // printed at once with its key wait: `log` is null then, and the run ends
 // as a failure once the output is in place.
+// With a FASTA path, the FASTA of the reads joins the set after the log.
 struct SiftFiles {
     ResultSet results;
     ResultFile* output = nullptr;
     ResultFile* log = nullptr;
+    ResultFile* fasta = nullptr;
 };
 
 Outcome<SiftFiles> createSiftFiles(Console& console, const std::string& outputPath, const std::string& logPath,
-                                   std::vector<std::string> inputs);
+                                   std::vector<std::string> inputs, const std::string& fastaPath = {});
 
 // Opens the reads file, runs the reads loop into the output and prints
 // "\nsaving the result". Fails when the reads file cannot be opened.
 template <typename Judge>
 Outcome<SiftEnd> siftIntoFile(RunContext& context, const SearchGenome& genome, const std::string& readsPath,
-                              ResultFile& out, const Judge& judge) {
+                              ResultFile& out, const Judge& judge, ResultFile* fasta = nullptr) {
     Console& console = context.console;
     auto reads = ReadsFile::open(readsPath);
     if (!reads) return reads.failure();
     SiftEnd end;
-    end.counts = siftReads(context, *reads, genome, out.get(), judge);
+    end.counts = siftReads(context, *reads, genome, out.get(), judge, fasta ? fasta->get() : nullptr);
     end.readToEnd = reads->reportEnd(console);
     console.say("\nsaving the result");
     return end;
@@ -203,6 +224,9 @@ RunOutcome commitSift(SiftFiles& files, const std::string& logText, bool readToE
 // genome's base name + "_Log.txt".
 std::string logPath(const std::string& resultDirectory, const std::string& readsPath,
                     const std::string& genomePath);
+// The FASTA's name, with tracks: the log's without "_Log.txt", + ".fa".
+std::string fastaPath(const std::string& resultDirectory, const std::string& readsPath,
+                      const std::string& genomePath);
 
 // What a sifting analysis is made of beside the shared loop: its output's
 // name, the check of its genome file, its judge of a line and its log.
@@ -221,9 +245,12 @@ template <typename Judge>
 RunOutcome runSift(RunContext& context, const Parameters& parameters, const SiftAnalysis<Judge>& analysis) {
     const auto s = readArgumentSettings(context.console, parameters);
     if (!s) return s.failure();
+    const auto tracks = trackRequest(context, parameters);
+    if (!tracks) return tracks.failure();
     auto files = createSiftFiles(context.console, analysis.outputPath(*s),
                                  logPath(s->resultDirectory, s->readsPath, s->genomePath),
-                                 {s->genomePath, s->readsPath, s->parameterFile});
+                                 {s->genomePath, s->readsPath, s->parameterFile},
+                                 *tracks ? fastaPath(s->resultDirectory, s->readsPath, s->genomePath) : std::string());
     if (!files) return files.failure();
     GenomeLoadOptions options;
     options.form = GenomeForm::Code;
@@ -231,7 +258,7 @@ RunOutcome runSift(RunContext& context, const Parameters& parameters, const Sift
     const auto genome = loadSearchGenome(s->genomePath, options, s->rMaxSz, context.threads);
     if (!genome) return genome.failure();
     const auto end = siftIntoFile(context, **genome, s->readsPath, *files->output,
-                                  analysis.judgeFor(SizeBounds{s->rMinSz, s->rMaxSz}));
+                                  analysis.judgeFor(SizeBounds{s->rMinSz, s->rMaxSz}), files->fasta);
     if (!end) return end.failure();
     return commitSift(*files, analysis.logText(*s, end->counts), end->readToEnd);
 }

@@ -12,6 +12,8 @@
 //   <reads>_Out<genome>.txt      the reads out of the genome as codes (one
 //                                byte 0..3 a base) each followed by byte 10,
 //                                in input order: a coded reads file
+//   <reads>_Out<genome>.fa       with tracks: the same reads as FASTA, each
+//                                titled by its line number in the reads file
 //   <reads>_Out<genome>_Log.txt  the reads read, the defective reads, the
 //                                bounds and the reads written
 #include <string>
@@ -20,6 +22,7 @@
 #include "core/read_codes.h"
 #include "core/report_text.h"
 #include "core/settings.h"
+#include "core/tracks.h"
 #include "mapping/exact_occurrence.h"
 
 namespace ruz {
@@ -53,12 +56,15 @@ constexpr ParamSpec kParameters[] = {
     kLetterGenome,
     {"rMinSz", ParamType::Int, "smallest read size (below 16: always out)", "16", kNotNegative},
     {"rMaxSz", ParamType::Int, "largest read size (a line holds 5119)", "100", {}},
+    kTracksParameter,
     kThreadsParameter,
+    kSeqNameParameter,
 };
 
 constexpr OutputSpec kOutputs[] = {
     {"{diRes}/{pthReads:base}_Out{pthGnm:base}.txt", true},
     {"{diRes}/{pthReads:base}_Out{pthGnm:base}_Log.txt", false},
+    {"{diRes}/{pthReads:base}_Out{pthGnm:base}.fa", false},
 };
 
 std::string outputPath(const ArgumentSettings& s) {

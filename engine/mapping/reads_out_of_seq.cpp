@@ -8,12 +8,15 @@
 // Outputs, in the result directory:
 //   <reads>_Out.bin              the reads out of the genome, byte for byte as
 //                                they stood, each followed by byte 10, in input order
+//   <reads>_Out<genome>.fa       with tracks: the same reads as FASTA, each
+//                                titled by its line number in the reads file
 //   <reads>_Out<genome>_Log.txt  the reads read and the reads written
 #include <string>
 
 #include "core/files.h"
 #include "core/report_text.h"
 #include "core/settings.h"
+#include "core/tracks.h"
 #include "mapping/exact_occurrence.h"
 
 namespace ruz {
@@ -44,12 +47,15 @@ constexpr ParamSpec kParameters[] = {
     kCodedGenome,
     {"rMinSz", ParamType::Int, "smallest read size (below 16: always out)", "16", kNotNegative},
     {"rMaxSz", ParamType::Int, "largest read size (a line holds 5119)", "100", {}},
+    kTracksParameter,
     kThreadsParameter,
+    kSeqNameParameter,
 };
 
 constexpr OutputSpec kOutputs[] = {
     {"{diRes}/{pthReads:base}_Out.bin", true},
     {"{diRes}/{pthReads:base}_Out{pthGnm:base}_Log.txt", false},
+    {"{diRes}/{pthReads:base}_Out{pthGnm:base}.fa", false},
 };
 
 std::string outputPath(const ArgumentSettings& s) { return s.resultDirectory + baseName(s.readsPath) + "_Out.bin"; }

@@ -11,6 +11,7 @@
 #include <cctype>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/context.h"
@@ -32,13 +33,15 @@ protected:
         readsPath = dir.file("s1.txt");
         test::writeFile(genomePath, kGenome);
     }
-    bool run(const std::string& reads) {
+    bool run(const std::string& reads, const std::vector<std::pair<std::string, std::string>>& more = {}) {
         test::writeFile(readsPath, reads);
         rec = std::make_unique<RecordingConsole>();
         RunContext context(rec->console());
-        return test::runWithParameters(context, "fGetReadsThatOutOfSeq", dir.file("params.txt"),
-                                       {{"diRes", dir.path().string()}, {"pthReads", readsPath},
-                                        {"pthGnm", genomePath}, {"rMinSz", "10"}, {"rMaxSz", "24"}});
+        std::vector<std::pair<std::string, std::string>> records = {
+            {"diRes", dir.path().string()}, {"pthReads", readsPath}, {"pthGnm", genomePath},
+            {"rMinSz", "10"}, {"rMaxSz", "24"}};
+        records.insert(records.end(), more.begin(), more.end());
+        return test::runWithParameters(context, "fGetReadsThatOutOfSeq", dir.file("params.txt"), records);
     }
     std::string log(int input, int defective, int out) const {
         return "program= Ruzovizu::fGetReadsThatOutOfSeq\ngenome= " + genomePath +
@@ -79,6 +82,18 @@ TEST_F(GetReadsOutOfSeqRun, LfAndCrLfReadsGiveTheSameCodedOutputAndCounts) {
     }
     EXPECT_EQ(dir.listing(), (std::vector<std::string>{"chr.fna", "params.txt", "s1.txt",
                                                        "s1_Outchr.txt", "s1_Outchr_Log.txt"}));
+}
+
+// With tracks the reads written go to a FASTA too, in capitals, titled by
+// their line numbers; CR LF lines lose their CR.
+TEST_F(GetReadsOutOfSeqRun, TracksGiveTheReadsWrittenAsFastaTitledByTheirLines) {
+    const std::string reads = "TTACAGGCTTCAAGTCCGAT\r\n"   // line 1: upper 3
+                              "aaaaaaaaaaaaaaaaaaaa\r\n"   // line 2: nowhere
+                              "TTACANGCTTCAAGTCCGAT\r\n"   // line 3: defective
+                              "taatgccatcggacttgaag\r\n"   // line 4: lower strand only
+                              "GATTACAGGC\r\n";            // line 5: 10 < 16
+    ASSERT_TRUE(run(reads, {{"tracks", "yes"}}));
+    EXPECT_EQ(test::readFile(prefix + "s1_Outchr.fa"), ">2\nAAAAAAAAAAAAAAAAAAAA\n>5\nGATTACAGGC\n");
 }
 
 TEST_F(GetReadsOutOfSeqRun, ALetterOtherThanABaseInTheGenomeStopsTheRunBeforeAnyFile) {

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/context.h"
@@ -32,13 +33,16 @@ protected:
         readsPath = dir.file("reads.bin");
         test::writeFile(genomePath, test::coded(kGenome));
     }
-    bool run(const std::string& reads, int threads = 1) {
+    bool run(const std::string& reads, int threads = 1,
+             const std::vector<std::pair<std::string, std::string>>& more = {}) {
         test::writeFile(readsPath, reads);
         RunContext context(rec.console());
         context.threads = threads;
-        return test::runWithParameters(context, "fReadsOutOfSeq", dir.file("params.txt"),
-                                       {{"diRes", dir.path().string()}, {"pthReads", readsPath},
-                                        {"pthGnm", genomePath}, {"rMinSz", "10"}, {"rMaxSz", "24"}});
+        std::vector<std::pair<std::string, std::string>> records = {
+            {"diRes", dir.path().string()}, {"pthReads", readsPath}, {"pthGnm", genomePath},
+            {"rMinSz", "10"}, {"rMaxSz", "24"}};
+        records.insert(records.end(), more.begin(), more.end());
+        return test::runWithParameters(context, "fReadsOutOfSeq", dir.file("params.txt"), records);
     }
     std::string log(int input, int out) const {
         return "program= Ruzovizu::fReadsOutOfSeq\ngenome= " + genomePath +
@@ -81,6 +85,21 @@ TEST_F(ReadsOutOfSeqRun, WritesTheReadsOfTheBoundsFoundOnNeitherStrand) {
     EXPECT_EQ(dir.listing(),
               (std::vector<std::string>{"genome.cod", "params.txt", "reads.bin", "reads_Out.bin",
                                         "reads_Outgenome_Log.txt"}));
+}
+
+// With tracks the reads written go to a FASTA too, titled by their line
+// numbers; a byte that is no base code reads N.
+TEST_F(ReadsOutOfSeqRun, TracksGiveTheReadsWrittenAsFastaTitledByTheirLines) {
+    const std::string reads = test::coded("TTACAGGCTTCAAGTCCGAT") + "\n" +   // line 1: upper 3
+                              test::coded("AAAAAAAAAAAAAAAAAAAA") + "\n" +   // line 2: nowhere
+                              test::coded("TTACAGGCT") + "\n" +              // line 3: below the bounds
+                              "\x07" + test::coded("TACAGGCTTCAAGTCCGAT") + "\n" +  // line 4: as is
+                              test::coded("GATTACAGGC");                     // line 5, no line feed
+    ASSERT_TRUE(run(reads, 2, {{"tracks", "yes"}}));
+    EXPECT_EQ(test::readFile(prefix + "reads_Outgenome.fa"),
+              ">2\nAAAAAAAAAAAAAAAAAAAA\n>4\nNTACAGGCTTCAAGTCCGAT\n>5\nGATTACAGGC\n");
+    EXPECT_EQ(output(), test::coded("AAAAAAAAAAAAAAAAAAAA") + "\n\x07" + test::coded("TACAGGCTTCAAGTCCGAT") + "\n" +
+                            test::coded("GATTACAGGC") + "\n");
 }
 
 TEST_F(ReadsOutOfSeqRun, ManyReadsOnSeveralThreadsKeepTheirOrder) {
