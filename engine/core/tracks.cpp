@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <vector>
 
 #include "params.h"
@@ -134,7 +135,14 @@ CircularPieces circularPieces(std::int64_t start, std::int64_t length, std::int6
 
 int scaledScore(std::uint64_t count, std::uint64_t most) {
     if (most == 0) return 0;
-    return static_cast<int>(std::min<std::uint64_t>(count, most) * 1000 / most);
+    count = std::min(count, most);
+    // Counts too large to be multiplied by 1000 lose their lowest bits
+    // together, which leaves the ratio as it was to far below one score.
+    while (count > std::numeric_limits<std::uint64_t>::max() / 1000) {
+        count >>= 1;
+        most >>= 1;
+    }
+    return static_cast<int>(count * 1000 / most);
 }
 
 void TrackText::flushWhenFull() {

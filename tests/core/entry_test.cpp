@@ -1,6 +1,7 @@
 // The engine as its users start it: a copy of the built executable with a
 // call file beside it, or the command-line form.
 #include "core/entry.h"
+#include "core/tracks.h"
 
 #include "analyses.h"
 
@@ -244,6 +245,50 @@ TEST(Dispatch, ThreadsComeFromTheCommandLineElseTheParameterFile) {
         EXPECT_EQ(dispatch(context, kSaysThreads, {dir.file("p.txt"), "fThreads", {}, c.commandLine}),
                   c.status);
         EXPECT_EQ(rec.text(), c.console + "\ndone\n") << (c.record ? c.record : "no record");
+    }
+}
+
+RunOutcome saysWhetherItWritesTracks(RunContext& context, const Parameters& parameters) {
+    const auto request = trackRequest(context, parameters);
+    if (!request) return request.failure();
+    context.console.say("\ntracks=", request->has_value() ? "yes" : "no");
+    return RunEnd::Complete;
+}
+
+constexpr ParamSpec kTrackParameters[] = {kTracksParameter, kSeqNameParameter};
+constexpr AnalysisInfo kTracksAnalysis = {"fTracks", saysWhetherItWritesTracks, "says whether it writes tracks",
+                                          ReadsForm::None, kTrackParameters, {}};
+constexpr const AnalysisInfo* kTrackTable[] = {&kTracksAnalysis, &kThreadsAnalysis};
+
+// --tracks wins over the parameter file's record; an analysis without
+// positions says that it writes none.
+TEST(Dispatch, TracksComeFromTheCommandLineOrTheParameterFile) {
+    test::TempDir dir;
+    struct Case {
+        const char* analysis;
+        const char* record;  // nullptr: no tracks record
+        bool commandLine;
+        std::string console;
+        int status;
+    };
+    const Case cases[] = {
+        {"fTracks", nullptr, false, "\ntracks=no", 0},
+        {"fTracks", "no", false, "\ntracks=no", 0},
+        {"fTracks", "yes", false, "\ntracks=yes", 0},
+        {"fTracks", "no", true, "\ntracks=yes", 0},
+        {"fTracks", nullptr, true, "\ntracks=yes", 0},
+        {"fTracks", "Yes", true, "\nparameter tracks = \"Yes\": write yes or no", 1},
+        {"fThreads", nullptr, true, "\n--tracks: fThreads reports no positions; it writes no tracks\nthreads=1", 0},
+    };
+    for (const Case& c : cases) {
+        test::writeFile(dir.file("p.txt"), test::record("threads", "1", "int") +
+                                               (c.record ? test::record("tracks", c.record, "str") : ""));
+        RecordingConsole rec;
+        RunContext context(rec.console());
+        CallLines call{dir.file("p.txt"), c.analysis, {}, 0};
+        call.tracks = c.commandLine;
+        EXPECT_EQ(dispatch(context, kTrackTable, call), c.status) << c.console;
+        EXPECT_EQ(rec.text(), c.console + "\ndone\n");
     }
 }
 
