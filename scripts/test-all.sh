@@ -8,12 +8,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
 ensure_packages g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core \
-    libhts-dev zlib1g-dev libtbb-dev snakemake dpkg-dev
+    libhts-dev zlib1g-dev libtbb-dev snakemake dpkg-dev libbigwig-dev \
+    bedtools python3-pybigwig igv xvfb xauth
 
 jobs=$(nproc 2>/dev/null || echo 2)
 for preset in debug asan; do
     echo "== $preset build"
-    cmake --preset "$preset" -DRUZ_REQUIRE_LAUNCHER=ON >/dev/null
+    cmake --preset "$preset" -DRUZ_REQUIRE_LAUNCHER=ON -DRUZ_REQUIRE_BIGWIG=ON >/dev/null
     cmake --build --preset "$preset" -j "$jobs"
     echo "== $preset tests"
     ctest --preset "$preset" -j "$jobs"

@@ -30,6 +30,10 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for library in libc6 libstdc++6 zlib1g; do
     grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
+# An engine that writes bigWig needs libBigWig's shared library.
+if grep -q '^BIGWIG_LIBRARY:FILEPATH=/.*libBigWig.so' "$build_dir/CMakeCache.txt"; then
+    grep -q libbigwig0 <<<"$depends" || fail "Depends lacks libbigwig0: $depends"
+fi
 if [ "$with_launcher" = launcher ]; then
     grep -q libqt6widgets6 <<<"$depends" || fail "Depends lacks Qt 6 Widgets: $depends"
 fi
