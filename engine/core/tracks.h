@@ -33,7 +33,7 @@ namespace ruz {
 class Parameters;
 
 inline constexpr ParamSpec kTracksParameter = {
-    "tracks", ParamType::Str, "genome-browser tracks (BED, bedGraph, bigWig) beside the reports: yes or no", "no",
+    "tracks", ParamType::Str, "genome-browser tracks: yes or no", "no",
     {}};
 // Read when present; the templates leave it out, so a grid of nine rows
 // keeps every analysis's own parameters in view.
