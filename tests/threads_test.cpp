@@ -117,7 +117,9 @@ std::map<std::string, std::string> filesOf(const fs::path& dir) {
 // One test an analysis, so that each takes seconds on a quiet machine. Its
 // parameter file is its template with the values of the test inputs put
 // in (tests/data/parameter_values.txt), paths relative to the run's
-// folder, so the logs that name them are alike in every folder.
+// folder, so the logs that name them are alike in every folder. The runs
+// write their tracks too (--tracks): they do not depend on the threads
+// either.
 class Threads : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(Threads, SameOutputsOnOneTwoAndThreeThreads) {
@@ -137,7 +139,8 @@ TEST_P(Threads, SameOutputsOnOneTwoAndThreeThreads) {
             scratch);
         ASSERT_EQ(filled.exitCode, 0) << filled.err;
         const auto r = test::runCommand("cd " + shellQuoted(dir.path().string()) + " && " +
-                                            shellQuoted(RUZ_ENGINE_EXE) + " --threads " + std::to_string(threads) +
+                                            shellQuoted(RUZ_ENGINE_EXE) + " --tracks --threads " +
+                                            std::to_string(threads) +
                                             " p.txt " + function,
                                         scratch);
         EXPECT_EQ(r.exitCode, 0) << r.out;
