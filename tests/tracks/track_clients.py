@@ -94,7 +94,9 @@ def _import_pybigwig():
         return pyBigWig
     except ImportError:
         pass
+    import importlib
     import sysconfig
+    importlib.invalidate_caches()  # ensure_clients may just have installed it
     suffix = sysconfig.get_config_var("EXT_SUFFIX") or ""
     candidate = os.path.join(DEBIAN_DIST_PACKAGES, "pyBigWig" + suffix)
     if suffix and os.path.exists(candidate) and DEBIAN_DIST_PACKAGES not in sys.path:
@@ -737,15 +739,20 @@ def ink_count(png, left):
     left out: an empty numeric track draws it too."""
     width, height, channels, rows = png
     cache = {}
+    row_cache = {}  # most rows of a snapshot repeat (empty track area)
     per_row = []
     for row in rows:
-        n = 0
-        for i in range(left * channels, width * channels, channels):
-            px = row[i:i + channels]
-            ink = cache.get(px)
-            if ink is None:
-                ink = cache[px] = _is_ink(px, channels)
-            n += ink
+        part = row[left * channels:]
+        n = row_cache.get(part)
+        if n is None:
+            n = 0
+            for i in range(0, len(part), channels):
+                px = part[i:i + channels]
+                ink = cache.get(px)
+                if ink is None:
+                    ink = cache[px] = _is_ink(px, channels)
+                n += ink
+            row_cache[part] = n
         per_row.append(n)
     full = 0.9 * max(1, width - left)
     total = 0
@@ -888,11 +895,18 @@ def _kill_group(process):
             time.sleep(0.1)
 
 
+# The latest IGV run: its wall time (for timing reports) and the id of the
+# process group it ran in (gone once run_igv_batch returns).
+last_igv_seconds = None
+last_igv_group = None
+
+
 def run_igv_batch(batch_lines, genome_path, out_dir, timeout=180):
     """Runs IGV on a batch script under Xvfb with a fresh home directory
     (the user's IGV settings stay untouched). Returns (exit code or None on
     timeout, log text, console text, seconds). Raises ClientUnavailable
     when igv or xvfb-run is missing."""
+    global last_igv_group
     missing = _missing_programs("igv")
     if missing:
         raise ClientUnavailable("missing %s" % ", ".join(missing))
@@ -918,6 +932,7 @@ def run_igv_batch(batch_lines, genome_path, out_dir, timeout=180):
         with open(console_path, "w") as console:
             process = subprocess.Popen(command, cwd=out_dir, env=env, stdout=console, stderr=subprocess.STDOUT,
                                        stdin=subprocess.DEVNULL, start_new_session=True)
+            last_igv_group = process.pid
             try:
                 code = process.wait(timeout=timeout)
             except subprocess.TimeoutExpired:
@@ -946,35 +961,43 @@ def run_igv_batch(batch_lines, genome_path, out_dir, timeout=180):
         shutil.rmtree(home, ignore_errors=True)
 
 
-last_igv_seconds = None  # wall time of the latest IGV run, for timing reports
-
-
-def igv_check(genome_fasta, track_paths, regions, out_dir, blank_regions=(), min_ink=40, timeout=180):
+def igv_check(genome_fasta, track_paths, regions, out_dir, blank_regions=(), min_pixels=40, timeout=180):
     """Loads the genome and the tracks into IGV (batch mode, Xvfb) and
-    takes a snapshot of each region. Returns (ok, problems, snapshots),
-    snapshots the paths of the regions' snapshots, then the blank
-    regions'.
+    takes snapshots of the regions. Returns (ok, problems, snapshots):
+    snapshots are the paths of the snapshots with all tracks loaded, the
+    regions' then the blank regions'. out_dir keeps them, the snapshots of
+    each track alone, those with no track ("bare_..."), the batch file and
+    IGV's log.
 
-    Problems: IGV's exit code or a timeout; log entries (see
-    igv_log_problems), each led by the track or "genome" it concerns; a
-    track IGV did not report loading; a snapshot missing or not a valid
-    PNG; a region whose snapshot has fewer than min_ink more pixels of
-    ink in the track area than the same region with no track loaded (taken
-    first in the same run), so a track that loads but draws nothing there
-    shows; a blank region (where the tracks have no feature) with min_ink
-    or more."""
+    One IGV run takes, for each region, a snapshot with no track, one with
+    all tracks, and (for two or more tracks) one with each track alone.
+    The ink of a snapshot is counted in the track area (ink_count); what a
+    snapshot draws is its ink less that of the bare one of its region.
+
+    Problems: IGV's exit code or a timeout; reported log entries (see
+    igv_log_problems), each led by the track, "genome" or "igv" it
+    concerns; a track or the genome IGV did not report loading; a snapshot
+    missing or not a valid PNG; a region where all tracks draw fewer than
+    min_pixels pixels; a track that draws fewer in every region (a track
+    loaded without a drawn feature); min_pixels or more drawn in a blank
+    region, by all tracks or by one."""
     global last_igv_seconds
     problems = []
-    regions, blank_regions = list(regions), list(blank_regions)
+    regions, blank_regions, track_paths = list(regions), list(blank_regions), list(track_paths)
     out_dir = os.path.abspath(out_dir)
     if re.search(r"\s", out_dir):
         return (False, ["%s: a path in an IGV batch file cannot hold blanks" % out_dir], [])
+    if not regions:
+        return (False, ["igv: no region to take a snapshot of"], [])
     os.makedirs(out_dir, exist_ok=True)
     try:
         lengths = sequence_lengths(genome_fasta)
         parsed = [parse_region(r, lengths) for r in regions + blank_regions]
     except (OSError, ValueError) as e:
         return (False, [str(e)], [])
+    for entry in os.listdir(out_dir):
+        if entry.endswith(".png"):
+            os.remove(os.path.join(out_dir, entry))
     stage = os.path.join(out_dir, "inputs")
     if os.path.isdir(stage):
         shutil.rmtree(stage)
@@ -997,17 +1020,26 @@ def igv_check(genome_fasta, track_paths, regions, out_dir, blank_regions=(), min
     for k, (name, first, last) in enumerate(parsed):
         kind = "region" if k < len(regions) else "blank"
         names.append("%s%02d_%s_%d-%d" % (kind, k + 1, _safe_name(name), first, last))
+    gotos = ["goto %s:%d-%d" % p for p in parsed]
+    # IGV 2.16 draws nothing of a bigWig, in any region, when it was loaded
+    # while the view lay near the sequence's end past the bigWig's data; so
+    # each load happens with the whole of the first region's sequence in
+    # view.
+    whole = "goto %s:1-%d" % (parsed[0][0], lengths[parsed[0][0]])
+    passes = [("", staged_tracks)]
+    if len(staged_tracks) > 1:
+        passes += [("track%02d_" % (i + 1), [t]) for i, t in enumerate(staged_tracks)]
     lines = ["new", "genome %s" % staged_genome, "snapshotDirectory %s" % out_dir]
-    for (name, first, last), base in zip(parsed, names):
-        lines += ["goto %s:%d-%d" % (name, first, last), "snapshot bare_%s.png" % base]
-    lines += ["load %s" % t for t in staged_tracks]
-    for (name, first, last), base in zip(parsed, names):
-        lines += ["goto %s:%d-%d" % (name, first, last), "snapshot %s.png" % base]
+    for goto, base in zip(gotos, names):
+        lines += [goto, "snapshot bare_%s.png" % base]
+    for prefix, tracks in passes:
+        if prefix:
+            lines.append("new")
+        lines.append(whole)
+        lines += ["load %s" % t for t in tracks]
+        for goto, base in zip(gotos, names):
+            lines += [goto, "snapshot %s%s.png" % (prefix, base)]
     lines.append("exit")
-    for base in names:
-        for path in (os.path.join(out_dir, base + ".png"), os.path.join(out_dir, "bare_" + base + ".png")):
-            if os.path.exists(path):
-                os.remove(path)
 
     code, log_text, console_text, seconds = run_igv_batch(lines, staged_genome, out_dir, timeout)
     last_igv_seconds = seconds
@@ -1018,37 +1050,48 @@ def igv_check(genome_fasta, track_paths, regions, out_dir, blank_regions=(), min
     if not log_text:
         problems.append("igv: no log written: %s" % _tail(console_text))
     for line in console_text.splitlines():
-        if line.startswith("Exception in thread") or line.startswith("Error:") or line.startswith("xvfb-run: error"):
+        if line.startswith(("Exception in thread", "Error:", "xvfb-run: error")):
             problems.append("igv: %s" % _shorten(line.strip()))
-    problems.extend(_attribute_log(log_text, staged_to_original))
+    for p in _attribute_log(log_text, staged_to_original):
+        if p not in problems:  # each track is loaded twice
+            problems.append(p)
     if log_text and "Loading genome: %s" % staged_genome not in log_text:
         problems.append("genome: IGV did not report loading %s" % genome_fasta)
     for staged in staged_tracks:
         if log_text and not re.search(r"Loading resource:\s*%s\s*$" % re.escape(staged), log_text, re.M):
             problems.append("%s: IGV did not report loading it" % staged_to_original[staged])
 
-    snapshots = []
-    for k, base in enumerate(names):
-        path = os.path.join(out_dir, base + ".png")
-        bare = os.path.join(out_dir, "bare_" + base + ".png")
-        snapshots.append(path)
-        region = "%s:%d-%d" % parsed[k]
+    def ink_of(file_name, region):
         try:
-            shot = read_png(path)
-            empty = read_png(bare)
+            return ink_count(read_png(os.path.join(out_dir, file_name)), TRACK_AREA_LEFT)
         except OSError:
-            problems.append("snapshot of %s: not written" % region)
-            continue
+            problems.append("snapshot %s of %s: not written" % (file_name, region))
         except PngError as e:
             problems.append("snapshot of %s: %s" % (region, e))
-            continue
-        ink = ink_count(shot, TRACK_AREA_LEFT) - ink_count(empty, TRACK_AREA_LEFT)
-        if k < len(regions) and ink < min_ink:
-            problems.append("snapshot of %s: the tracks draw %d pixels there (less than %d): a missing feature"
-                            % (region, ink, min_ink))
-        if k >= len(regions) and ink >= min_ink:
-            problems.append("snapshot of blank %s: the tracks draw %d pixels there (%d or more)"
-                            % (region, ink, min_ink))
+        return None
+
+    bare = [ink_of("bare_%s.png" % base, "%s:%d-%d" % p) for base, p in zip(names, parsed)]
+    snapshots = [os.path.join(out_dir, base + ".png") for base in names]
+    for prefix, tracks in passes:
+        who = staged_to_original[tracks[0]] if prefix else "all tracks"
+        most = None
+        for k, (base, p) in enumerate(zip(names, parsed)):
+            region = "%s:%d-%d" % p
+            ink = ink_of(prefix + base + ".png", region)
+            if ink is None or bare[k] is None:
+                continue
+            drawn = ink - bare[k]
+            if k < len(regions):
+                most = drawn if most is None else max(most, drawn)
+                if not prefix and drawn < min_pixels:
+                    problems.append("%s: %d pixels drawn in %s, fewer than %d: a missing feature"
+                                    % (who, drawn, region, min_pixels))
+            elif drawn >= min_pixels:
+                problems.append("%s: %d pixels drawn in the blank region %s (%d or more)"
+                                % (who, drawn, region, min_pixels))
+        if prefix and most is not None and most < min_pixels:
+            problems.append("%s: at most %d pixels drawn in the regions, fewer than %d: no feature shown"
+                            % (who, most, min_pixels))
     return (not problems, problems, snapshots)
 
 
@@ -1063,6 +1106,14 @@ def _track_files(directory):
         if os.path.isfile(path) and lower.endswith(TEXT_TRACK_SUFFIXES + BIGWIG_SUFFIXES):
             files.append(path)
     return files
+
+
+def _listing(problems, most=4):
+    """": first; second; ... (+N more)", or nothing for no problem."""
+    if not problems:
+        return ""
+    more = " (+%d more)" % (len(problems) - most) if len(problems) > most else ""
+    return ": " + "; ".join(problems[:most]) + more
 
 
 def check_directory(genome, tracks_dir, regions, blank_regions=(), out_dir=None, timeout=180, stream=None):
@@ -1088,8 +1139,8 @@ def check_directory(genome, tracks_dir, regions, blank_regions=(), out_dir=None,
                 per_file[path] = bigwig_accepts(path, genome)[1]
             else:
                 per_file[path] = bedtools_accepts(path, genome)[1]
-        ok, igv_problems, _ = igv_check(genome, files, regions, out_dir, blank_regions=blank_regions,
-                                        timeout=timeout)
+        _, igv_problems, _ = igv_check(genome, files, regions, out_dir, blank_regions=blank_regions,
+                                       timeout=timeout)
         general = []
         for p in igv_problems:
             for path in files:
@@ -1102,11 +1153,11 @@ def check_directory(genome, tracks_dir, regions, blank_regions=(), out_dir=None,
         for path in files:
             problems = per_file[path]
             failed |= bool(problems)
-            print("%s %s%s" % ("FAIL" if problems else "OK  ", os.path.basename(path),
-                               (": " + "; ".join(problems)) if problems else ""), file=stream)
+            print("%s %s%s" % ("FAIL" if problems else "OK  ", os.path.basename(path), _listing(problems)),
+                  file=stream)
         failed |= bool(general)
-        print("%s igv (%.1f s)%s" % ("FAIL" if general else "OK  ", last_igv_seconds or 0.0,
-                                     (": " + "; ".join(general)) if general else ""), file=stream)
+        print("%s igv (%.1f s)%s" % ("FAIL" if general else "OK  ", last_igv_seconds or 0.0, _listing(general)),
+              file=stream)
         if not own_out:
             print("snapshots in %s" % out_dir, file=stream)
         return 1 if failed else 0
@@ -1131,6 +1182,9 @@ def main(argv=None):
     check.add_argument("--out", help="keep IGV's snapshots, batch file and log here")
     check.add_argument("--timeout", type=float, default=180, help="seconds the IGV run may take")
     args = parser.parse_args(argv)
+    if ensure_clients():
+        # Installed now, perhaps for Debian's python3 only.
+        reexec_for_pybigwig()
     return check_directory(args.genome, args.tracks, args.region, args.blank_region, args.out, args.timeout)
 
 
