@@ -97,23 +97,32 @@ if run_workflow bad.yaml --keep-going; then fail "the workflow ran over a malfor
 grep -q "bad.fq.gz, record 2 (r2): the quality's length differs" results/logs/reads/bad_txt.log ||
     fail "the preparation's log does not name the record"
 # The cluster profile, unchanged, with a stand-in sbatch that runs each job
-# script at once and answers with a job id.
+# script at once and answers with a job id, and a stand-in scontrol that
+# reports every job completed. (tests/workflow/slurm_test.sh runs the
+# profile against a real Slurm.)
 mkdir -p fakebin
 cat >fakebin/sbatch <<'EOF_SBATCH'
 #!/bin/sh
 for script; do :; done
-echo submitted >>"$FAKE_SBATCH_LOG"
+echo "$*" >>"$FAKE_SBATCH_LOG"
 bash "$script" >/dev/null 2>&1
 echo 4242
 EOF_SBATCH
 printf '#!/bin/sh\nexit 0\n' >fakebin/scancel
-chmod +x fakebin/sbatch fakebin/scancel
+printf '#!/bin/sh\necho "JobId=4242 JobState=COMPLETED Reason=None"\n' >fakebin/scontrol
+chmod +x fakebin/sbatch fakebin/scancel fakebin/scontrol
 sed 's/^results: results$/results: cluster/' config.yaml | grep -v '^  s2:' >cluster.yaml
 FAKE_SBATCH_LOG=$work/submitted PATH=$work/fakebin:$PATH \
     snakemake -s "$source_dir/workflow/Snakefile" --profile "$source_dir/workflow/profiles/slurm" \
     --configfile cluster.yaml --latency-wait 5 --quiet >snakemake.out 2>&1 ||
     { cat snakemake.out; fail "the workflow did not run through the cluster profile"; }
-[ "$(wc -l <submitted)" = 3 ] || fail "not three jobs submitted (genome, reads, RandExt)"
+# The genome, then the sample's preparation and analysis as one job, each
+# with its threads, memory, time and a log under the results folder.
+[ "$(wc -l <submitted)" = 2 ] || { cat submitted; fail "not two jobs submitted (genome; reads and RandExt)"; }
+grep -q -- "--job-name=ruz.genome.all --output=$work/cluster/logs/slurm/genome_all_%j.out --cpus-per-task=2 --mem=256 --time=20" submitted ||
+    { cat submitted; fail "the genome's job is not submitted with its resources"; }
+grep -q -- "--job-name=ruz.sample.s1 --output=$work/cluster/logs/slurm/sample_s1_%j.out --cpus-per-task=2" submitted ||
+    { cat submitted; fail "the sample's job is not one group named after it"; }
 same cluster/reads/s1.txt results/reads/s1.txt
 [ -f 'cluster/RandExt/s1/run/RnaCut_s1_30!16!0!Log.txt' ] || fail "no RandExt result through the cluster"
 echo "workflow test passed"
