@@ -48,6 +48,10 @@ for file in Ruzovizu Params/List_FuncModulePack.txt Params/AboutFuncs.txt Params
     doc/workflow.md; do
     [ -f "$app/$file" ] || fail "the package lacks /opt/ruzovizu/$file"
 done
+# Snakemake runs the cluster profile's scripts as programs.
+for script in submit.py status.py; do
+    [ -x "$app/workflow/profiles/slurm/$script" ] || fail "the package's $script is not executable"
+done
 [ "$(readlink "$root/usr/bin/Ruzovizu")" = /opt/ruzovizu/Ruzovizu ] || fail "/usr/bin/Ruzovizu"
 [ "$(readlink "$root/usr/share/doc/ruzovizu")" = /opt/ruzovizu/doc ] || fail "/usr/share/doc/ruzovizu"
 # The launcher's catalogue: every function served by the engine beside it.
