@@ -8,6 +8,7 @@
 #include "value_check.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace quellon {
@@ -82,7 +83,25 @@ ShowOutcome Session::showParams() {
     }
     grid_.fill(lines);
     edited_ = false;
+    // A file that the grid writes back unchanged, named by the module's call
+    // file with this function, is already fixed.
+    fixed_ = grid_.linesToWrite() == lines && callFileNamesThisFunction();
     return ShowOutcome::Parameters;
+}
+
+QString Session::callFileOfModule() const {
+    const Module module = Catalogue::read(catalogueFile()).moduleOf(function_);
+    return callFilePath(moduleDirectory(module.directory, launcherDirectory_));
+}
+
+bool Session::callFileNamesThisFunction() const {
+    try {
+        QFile call(callFileOfModule());
+        if (!call.open(QIODevice::ReadOnly)) return false;
+        return call.readAll() == callFileContent(parameterFile_, function_);
+    } catch (const LauncherError&) {
+        return false;
+    }
 }
 
 AboutText Session::about(AboutSubject subject) const {
@@ -119,8 +138,11 @@ QString Session::fileDialogDirectory(int row) const {
     return isDirectory(lastFolder_) ? lastFolder_ : QString();
 }
 
+bool Session::isResultRow(int row) const { return grid_.cell(row, ParamGrid::Name) == QLatin1String("diRes"); }
+
 QString Session::directoryChooserStart(int row) const {
     if (isDirectory(value(row))) return value(row);
+    if (isResultRow(row) && isDirectory(lastResultFolder_)) return lastResultFolder_;
     return isDirectory(lastFolder_) ? lastFolder_ : QDir::currentPath();
 }
 
@@ -169,14 +191,12 @@ void Session::fixParams() {
     replaceFile(parameterFile_, joinLines(lines));
     edited_ = false;
 
-    const Module module = Catalogue::read(catalogueFile()).moduleOf(function_);
-    const QString directory = moduleDirectory(module.directory, launcherDirectory_);
-    replaceFile(callFilePath(directory), callFileContent(parameterFile_, function_));
+    replaceFile(callFileOfModule(), callFileContent(parameterFile_, function_));
     fixed_ = true;
 }
 
 void Session::checkStart() const {
-    if (!fixed_) throw LauncherError(QStringLiteral("red button"));
+    if (!fixed_) throw LauncherError(QString::fromLatin1(kNotFixedMessage));
     QStringList problems = valueProblems(grid_);
     if (!isProvided(function_)) {
         problems.prepend(QStringLiteral("%1: not available in this version of the engine")

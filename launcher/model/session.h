@@ -29,6 +29,10 @@ enum class RowEditor { None, Directory, File, Table, Value };
 
 enum class ShowOutcome { Parameters, External };
 
+// A start asked for before the values were fixed.
+inline constexpr char kNotFixedMessage[] =
+    "the values are not fixed yet:\npress fix Params to save them first";
+
 class Session {
 public:
     // `launcherDirectory`: the directory of the launcher's executable.
@@ -67,7 +71,9 @@ public:
 
     // "show Params": reads the current function's parameter file into the
     // grid, or, for a file beginning with the line "external", requests the
-    // start of its module.
+    // start of its module. The parameters count as fixed when the file is
+    // what the grid would write and the module's call file names it with
+    // this function.
     ShowOutcome showParams();
 
     // The about text of the current function or package.
@@ -82,12 +88,19 @@ public:
     // an earlier one: rows that name none start there.
     const QString& lastFolder() const { return lastFolder_; }
     void setLastFolder(const QString& folder) { lastFolder_ = folder; }
+    // The result folder (`diRes`) chosen last: the chooser of a result
+    // folder starts there rather than in an input's folder.
+    const QString& lastResultFolder() const { return lastResultFolder_; }
+    void setLastResultFolder(const QString& folder) { lastResultFolder_ = folder; }
+    // Whether the row is the result folder's.
+    bool isResultRow(int row) const;
     // Where the file dialog of a "file" row starts: the directory of its
     // value when that exists, else the last folder when it exists, else
     // empty (the dialog's own choice).
     QString fileDialogDirectory(int row) const;
     // What the directory chooser of a "dir" row lists first: its value when
-    // that is a directory, else the last folder, else the current directory.
+    // that is a directory, else (for the result folder) the last result
+    // folder, else the last folder, else the current directory.
     QString directoryChooserStart(int row) const;
 
     // "fix Params": writes the grid into the parameter file and the call file
@@ -119,6 +132,8 @@ public:
 
 private:
     QString catalogueFile() const;
+    QString callFileOfModule() const;
+    bool callFileNamesThisFunction() const;
     void checkLinesFitTheEngine(const QStringList& lines) const;
     void checkPathFitsTheCallFile() const;
     void checkStart() const;
@@ -134,6 +149,7 @@ private:
     bool edited_ = false;
     bool startRequested_ = false;
     QString lastFolder_;
+    QString lastResultFolder_;
     QStringList unprovided_;
 };
 

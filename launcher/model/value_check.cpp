@@ -8,6 +8,7 @@
 
 #include <limits>
 
+#include "file_kind.h"
 #include "text_lines.h"
 
 namespace quellon {
@@ -52,7 +53,12 @@ QString folderProblem(const QString& value, bool written) {
 QString rowProblem(const ParamGrid& grid, int row) {
     const QString& type = grid.cell(row, ParamGrid::Type);
     const QString& value = grid.cell(row, ParamGrid::Value);
-    if (type == QLatin1String("file")) return fileProblem(value);
+    if (type == QLatin1String("file")) {
+        const QString problem = fileProblem(value);
+        if (!problem.isEmpty()) return problem;
+        return kindProblem(fileKindOf(grid.cell(row, ParamGrid::Name), grid.cell(row, ParamGrid::Comment)),
+                           nativePath(value));
+    }
     if (type == QLatin1String("dir")) {
         return folderProblem(value, grid.cell(row, ParamGrid::Name) == kResultDirectory);
     }

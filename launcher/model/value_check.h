@@ -20,7 +20,8 @@ QString intProblem(const QString& text);
 
 // Every problem of the records the grid holds (the rows up to the first
 // empty comment), one line each, naming the row and the parameter:
-//   "file" rows name a readable file, "dir" rows an existing, readable
+//   "file" rows name a readable file (of letters where the row reads
+//   letters, of codes where it reads codes), "dir" rows an existing, readable
 //   folder; the result directory (`diRes`) must also take new files, and
 //   "int" rows hold whole numbers. Relative paths count from the current
 //   directory, where the engine starts too.

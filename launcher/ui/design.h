@@ -13,6 +13,9 @@ class QWidget;
 
 namespace quellon::design {
 
+// The title of the main window and of its message boxes.
+inline constexpr char kProductTitle[] = "Quellon";
+
 inline QColor clRed() { return QColor(255, 0, 0); }
 inline QColor clBlack() { return QColor(0, 0, 0); }
 inline QColor clGreen() { return QColor(0, 128, 0); }

@@ -1,10 +1,17 @@
 #include "dirstart.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
 #include <QListWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -20,7 +27,11 @@ namespace {
 constexpr int kItemHeight = 16;
 constexpr int kIndent = 2;  // spaces a level in the list
 constexpr QSize kDesignSize(542, 608);
-constexpr QSize kSmallestSize(440, 240);
+constexpr QSize kSmallestSize(536, 240);  // every button of the bar shows
+// Letters typed within this time (ms) of each other search together.
+constexpr qint64 kTypeAheadPause = 1000;
+// The folder's own name, kept beside its indented label for the search.
+constexpr int kNameRole = Qt::UserRole + 1;
 
 }  // namespace
 
@@ -45,6 +56,13 @@ TFmDir::TFmDir(SharedTexts& shared, QWidget* mainWindow)
     buildVolumeBar();
     layout->addWidget(PnlDisc);
 
+    EdPath = new QLineEdit(this);
+    EdPath->setObjectName(QStringLiteral("EdPath"));
+    EdPath->setPlaceholderText(QStringLiteral("type a folder's path and press Enter"));
+    EdPath->setToolTip(QStringLiteral("a folder's path: Enter lists it"));
+    layout->addWidget(EdPath);
+    connect(EdPath, &QLineEdit::returnPressed, this, &TFmDir::EdPathEnter);
+
     BoxDir = new QListWidget(this);
     BoxDir->setObjectName(QStringLiteral("BoxDir"));
     BoxDir->setUniformItemSizes(true);
@@ -52,6 +70,7 @@ TFmDir::TFmDir(SharedTexts& shared, QWidget* mainWindow)
     connect(BoxDir, &QListWidget::currentItemChanged, this, &TFmDir::choose);
     connect(BoxDir, &QListWidget::itemClicked, this, &TFmDir::BoxDirDblClick);
     connect(BoxDir, &QListWidget::itemActivated, this, &TFmDir::BoxDirOpen);
+    BoxDir->installEventFilter(this);
 
     // Like a fresh directory list, it starts in the current directory.
     showVolumeOf(QDir::currentPath());
@@ -73,6 +92,12 @@ void TFmDir::buildVolumeBar() {
                                   QRect(272, 8, 60, 22), true);
     BtnCancel = design::speedButton(PnlDisc, QStringLiteral("BtnCancel"), QStringLiteral("cancel"),
                                     QRect(360, 8, 60, 22), true);
+    BtnNewFolder = design::speedButton(PnlDisc, QStringLiteral("BtnNewFolder"), QStringLiteral("new folder"),
+                                       QRect(440, 8, 90, 22), true);
+    BtnNewFolder->setShortcut(QKeySequence(Qt::ALT | Qt::Key_N));
+    BtnNewFolder->setToolTip(QStringLiteral("make a folder in the listed one (Alt+N)"));
+    design::setFontColour(BtnNewFolder, design::clBlue());
+    connect(BtnNewFolder, &QToolButton::clicked, this, &TFmDir::BtnNewFolderClick);
     BtnTake->setShortcut(QKeySequence(Qt::ALT | Qt::Key_T));
     BtnTake->setToolTip(QStringLiteral("take the folder shown above the list (Alt+T)"));
     BtnCancel->setToolTip(QStringLiteral("leave the value as it was (Escape)"));
@@ -106,6 +131,7 @@ void TFmDir::listDirectory(const QString& directory) {
     for (const DirectoryEntry& entry : directoryEntries(directory)) {
         auto* item = new QListWidgetItem(QString(entry.depth * kIndent, u' ') + entry.label, BoxDir);
         item->setData(Qt::UserRole, entry.path);
+        item->setData(kNameRole, entry.label);
         item->setSizeHint(QSize(0, kItemHeight));
         if (entry.isCurrent) {
             QFont font = item->font();
@@ -152,5 +178,68 @@ void TFmDir::BtnTakeClick() {
 }
 
 void TFmDir::BtnCancelClick() { reject(); }
+
+void TFmDir::EdPathEnter() {
+    const QString typed = QDir::fromNativeSeparators(EdPath->text().trimmed());
+    if (typed.isEmpty()) return;
+    const QFileInfo info(QDir(listed_).absoluteFilePath(typed));
+    if (!info.isDir()) {
+        QMessageBox::information(this, QStringLiteral("Quellon"),
+                                 QStringLiteral("no such folder: ") + nativePath(info.absoluteFilePath()));
+        return;
+    }
+    const QString folder = info.canonicalFilePath();
+    showVolumeOf(folder);
+    listDirectory(folder);
+    choose(BoxDir->currentItem());
+    BoxDir->setFocus();
+}
+
+void TFmDir::BtnNewFolderClick() {
+    if (listed_.isEmpty()) return;
+    bool given = false;
+    const QString name = QInputDialog::getText(this, QStringLiteral("new folder"),
+                                               QStringLiteral("a new folder in ") + nativePath(listed_) + ':',
+                                               QLineEdit::Normal, QString(), &given)
+                             .trimmed();
+    if (!given || name.isEmpty()) return;
+    QDir parent(listed_);
+    if (name.contains(u'/') || name.contains(u'\\') || !parent.mkdir(name)) {
+        QMessageBox::information(this, QStringLiteral("Quellon"),
+                                 QStringLiteral("i can't make the folder ") + nativePath(parent.filePath(name)));
+        return;
+    }
+    listDirectory(parent.filePath(name));
+    choose(BoxDir->currentItem());
+}
+
+// Letters typed into the list: the next folder from the chosen one whose
+// name begins with the letters typed lately.
+bool TFmDir::typeAhead(const QString& typed) {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    typed_ = now - typedAt_ <= kTypeAheadPause ? typed_ + typed : typed;
+    typedAt_ = now;
+    const int count = BoxDir->count();
+    const int from = std::max(BoxDir->currentRow(), 0);
+    for (int step = typed_.size() == 1 ? 1 : 0; step <= count; ++step) {
+        QListWidgetItem* item = BoxDir->item((from + step) % count);
+        if (item && item->data(kNameRole).toString().startsWith(typed_, Qt::CaseInsensitive)) {
+            BoxDir->setCurrentItem(item);
+            return true;
+        }
+    }
+    return true;
+}
+
+bool TFmDir::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == BoxDir && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const QString text = key->text();
+        if (!text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace() &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) && BoxDir->count() > 0)
+            return typeAhead(text);
+    }
+    return QDialog::eventFilter(watched, event);
+}
 
 }  // namespace quellon

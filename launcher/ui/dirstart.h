@@ -6,6 +6,9 @@
 // click or Enter also opens it. "take" leaves the chosen directory in the
 // shared directory text; "cancel", Escape and the title bar's close button
 // leave the shared directory text as it was, so the cell keeps its value.
+// A path typed into the path field (Enter) lists that folder; "new folder"
+// makes a folder in the listed one and chooses it; typing letters in the
+// list moves to the next folder whose name begins with them.
 #pragma once
 
 #include <QDialog>
@@ -13,7 +16,9 @@
 #include "shared_texts.h"
 
 class QComboBox;
+class QElapsedTimer;
 class QFrame;
+class QLineEdit;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
@@ -41,6 +46,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildVolumeBar();
@@ -52,6 +58,9 @@ private:
     void BoxDirOpen(QListWidgetItem* item);
     void BtnTakeClick();
     void BtnCancelClick();
+    void EdPathEnter();
+    void BtnNewFolderClick();
+    bool typeAhead(const QString& typed);
     void listDirectory(const QString& directory);
     void showVolumeOf(const QString& directory);
 
@@ -62,7 +71,11 @@ private:
     QComboBox* BoxDisc;
     QToolButton* BtnTake;
     QToolButton* BtnCancel;
+    QToolButton* BtnNewFolder;
+    QLineEdit* EdPath;
     QListWidget* BoxDir;
+    QString typed_;  // the letters typed in the list lately
+    qint64 typedAt_ = 0;
 };
 
 }  // namespace quellon

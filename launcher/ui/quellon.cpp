@@ -40,9 +40,14 @@ constexpr int kSplitterHeight = 3;
 constexpr int kDataHeight = 300;
 constexpr int kComboHeight = 75;
 constexpr int kWidth = 1000;
+// The grid's least height (its header and about three rows) and the room
+// right of the rightmost button, for the window's least size.
+constexpr int kLeastDataHeight = 100;
+constexpr int kControlsMargin = 8;
 
 const QString kGeometryKey = QStringLiteral("Fm/geometry");
 const QString kLastFolderKey = QStringLiteral("Fm/lastFolder");
+const QString kLastResultFolderKey = QStringLiteral("Fm/lastResultFolder");
 
 QLabel* staticText(QWidget* parent, const QString& name, const QString& caption, QPoint place) {
     auto* label = new QLabel(caption, parent);
@@ -64,7 +69,7 @@ QComboBox* comboBox(QWidget* parent, const QString& name, QPoint place, int widt
 TFm::TFm(const QString& launcherDirectory, std::unique_ptr<Shell> shell, QWidget* parent)
     : QWidget(parent), session_(launcherDirectory), shell_(std::move(shell)) {
     setObjectName(QStringLiteral("Fm"));
-    setWindowTitle(QStringLiteral("Fm"));
+    setWindowTitle(QString::fromLatin1(design::kProductTitle));
 
     buildTopPanel();
     buildDataPanel();
@@ -297,6 +302,13 @@ void TFm::setUpKeyboard() {
 
 // Centred with the width the window has now, 50 pixels from the top.
 void TFm::placeOnScreen() {
+    // Never smaller than shows every control: the buttons' panel whole and
+    // a few rows of the grid.
+    int controlsWidth = 0;
+    for (const QWidget* child : PnlCombo->findChildren<QWidget*>())
+        controlsWidth = std::max(controlsWidth, child->mapTo(PnlCombo, QPoint(child->width(), 0)).x());
+    PnlCombo->setMinimumWidth(controlsWidth + kControlsMargin);
+    PnlData->setMinimumHeight(kLeastDataHeight);
     resize(kWidth, kTopHeight + kSplitterHeight + kDataHeight + kComboHeight);
     const QScreen* shownOn = screen();
     const int screenWidth = shownOn ? shownOn->geometry().width() : width();
@@ -308,7 +320,17 @@ void TFm::placeOnScreen() {
 void TFm::restoreWindow() {
     const QSettings settings;
     session_.setLastFolder(settings.value(kLastFolderKey).toString());
+    session_.setLastResultFolder(settings.value(kLastResultFolderKey).toString());
     restoreGeometry(settings.value(kGeometryKey).toByteArray());
+}
+
+// A place saved on a larger screen (or at another scaling) is moved and
+// shrunk into this one as the window first shows, so its title bar and its
+// buttons stay in reach.
+void TFm::keepOnScreen() {
+    const QRect available = design::availableArea(this);
+    if (!available.isValid() || isMaximized() || available.contains(frameGeometry())) return;
+    setGeometry(fitInto(frameGeometry(), available).marginsRemoved(design::frameMargins(this)));
 }
 
 void TFm::rememberWindow() { QSettings().setValue(kGeometryKey, saveGeometry()); }
@@ -316,6 +338,11 @@ void TFm::rememberWindow() { QSettings().setValue(kGeometryKey, saveGeometry());
 void TFm::rememberFolder(const QString& folder) {
     session_.setLastFolder(folder);
     QSettings().setValue(kLastFolderKey, folder);
+}
+
+void TFm::rememberResultFolder(const QString& folder) {
+    session_.setLastResultFolder(folder);
+    QSettings().setValue(kLastResultFolderKey, folder);
 }
 
 // The package box offers the catalogue's packages with "Helixa" shown, and

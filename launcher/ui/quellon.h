@@ -70,8 +70,10 @@ private:
     void setUpKeyboard();
     void placeOnScreen();
     void restoreWindow();
+    void keepOnScreen();
     void rememberWindow();
     void rememberFolder(const QString& folder);
+    void rememberResultFolder(const QString& folder);
     void fillBoxesFromCatalogue();
     void fillFunctions(const QStringList& functions);
     void markUnprovidedFunctions();

@@ -19,6 +19,7 @@
 #include "design.h"
 #include "digital.h"
 #include "dirstart.h"
+#include "model/file_kind.h"
 #include "model/launcher_error.h"
 #include "model/screen_fit.h"
 #include "model/text_lines.h"
@@ -49,6 +50,7 @@ bool opensEditor(const QKeyEvent* key) {
 
 void TFm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (!session_.activated()) keepOnScreen();
     FormActivate();
 }
 
@@ -83,6 +85,12 @@ void TFm::closeEvent(QCloseEvent* event) { FormClose(event); }
 // still close the window. Runs of the engine in the window end with it, so
 // the user is asked first.
 void TFm::FormClose(QCloseEvent* event) {
+    // Edits that were not fixed go only when the user says so (a requested
+    // start has fixed them).
+    if (!session_.startRequested() && !keepEditsOrDiscard()) {
+        event->ignore();
+        return;
+    }
     if (runQueue_.busy() && !stopRunsToClose()) {
         session_.cancelStart();
         showFixState();
@@ -189,6 +197,7 @@ void TFm::editDirectory(int row) {
     if (shared_.directory == session_.value(row)) return;
     session_.setValue(row, shared_.directory);
     rememberFolder(shared_.directory);
+    if (session_.isResultRow(row)) rememberResultFolder(shared_.directory);
 }
 
 void TFm::editFile(int row, bool table) {
@@ -198,7 +207,13 @@ void TFm::editFile(int row, bool table) {
     dialog.setFileMode(QFileDialog::ExistingFile);
     const QString start = session_.fileDialogDirectory(row);
     if (!start.isEmpty()) dialog.setDirectory(start);
-    if (table) dialog.setNameFilter(QStringLiteral("tables (*.db)"));
+    if (table) {
+        dialog.setNameFilter(QStringLiteral("tables (*.db)"));
+    } else {
+        // The kind of file the row reads comes first; every file stays on offer.
+        dialog.setNameFilters(nameFilters(fileKindOf(session_.grid().cell(row, ParamGrid::Name),
+                                                     session_.grid().cell(row, ParamGrid::Comment))));
+    }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const QString chosen = dialog.selectedFiles().first();
     session_.setValue(row, nativePath(chosen));
@@ -226,6 +241,7 @@ void TFm::BtnShowParamsClick() {
         message(problem.message());
     }
     showGrid();
+    showFixState();
 }
 
 void TFm::BtnAboutClick(QToolButton* sender) {
@@ -324,15 +340,19 @@ void TFm::showFixState() {
 }
 
 void TFm::message(const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, this);
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(design::kProductTitle), text, QMessageBox::Ok, this);
     box.exec();
 }
 
-// A question with two answers; Escape gives the second.
+// A question with two answers, the first the one that loses something:
+// Enter and Escape both give the second.
 bool TFm::ask(const QString& text, const QString& yes, const QString& no) {
-    QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::NoButton, this);
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(design::kProductTitle), text, QMessageBox::NoButton,
+                    this);
     QPushButton* accept = box.addButton(yes, QMessageBox::AcceptRole);
-    box.setEscapeButton(box.addButton(no, QMessageBox::RejectRole));
+    QPushButton* keep = box.addButton(no, QMessageBox::RejectRole);
+    box.setDefaultButton(keep);
+    box.setEscapeButton(keep);
     box.exec();
     return box.clickedButton() == accept;
 }

@@ -5,14 +5,20 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QApplication>
+#include <QClipboard>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "design.h"
+#include "model/run_findings.h"
 #include "model/run_queue.h"
+#include "result_view.h"
 #include "shell.h"
 
 namespace quellon {
@@ -64,9 +70,16 @@ RunPanel::RunPanel(RunQueue& queue, Shell& shell, QWidget* parent)
     BxConsole->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     BxConsole->setToolTip(QStringLiteral("what the engine printed"));
 
+    PnlFindings = new QLabel(this);
+    PnlFindings->setObjectName(QStringLiteral("PnlFindings"));
+    PnlFindings->setWordWrap(true);
+    PnlFindings->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    PnlFindings->hide();
+
     auto* console = new QVBoxLayout;
     console->setSpacing(2);
     console->addWidget(PnlProgress);
+    console->addWidget(PnlFindings);
     console->addWidget(BxConsole);
 
     buildResultColumn();
@@ -114,7 +127,7 @@ void RunPanel::buildResultColumn() {
                                 "show the result directory in the file manager",
                                 QKeySequence(Qt::ALT | Qt::Key_O));
     BtnOpenResTable = panelButton(this, "BtnOpenResTable", "open result table",
-                                  "open the run's result table in the desktop's program for it",
+                                  "show the run's result table here, sortable and filterable",
                                   QKeySequence(Qt::ALT | Qt::Key_B));
     BtnStopRun = panelButton(this, "BtnStopRun", "stop",
                              "stop the chosen run: the engine ends and removes its temporary "
@@ -194,6 +207,18 @@ void RunPanel::showResults(const RunRecord& run) {
     }
     BtnOpenResDir->setEnabled(ended && QFileInfo(run.request.resultDirectory).isDir());
     BtnOpenResTable->setEnabled(ended && !run.resultTable.isEmpty());
+    // What the run found, in words: the counts of its logs, and warnings.
+    if (!ended || run.resultFiles.isEmpty()) {
+        PnlFindings->hide();
+        return;
+    }
+    const RunFindings findings = runFindings(run.request.resultDirectory, run.resultFiles, run.resultTable);
+    QStringList lines;
+    for (const QString& warning : findings.warnings) lines.append(QStringLiteral("\u26a0 ") + warning);
+    if (!findings.counts.isEmpty()) lines.append(findings.counts.join(QStringLiteral(";  ")));
+    PnlFindings->setText(lines.join(u'\n'));
+    design::setFontColour(PnlFindings, findings.warnings.isEmpty() ? design::clBlack() : design::clRed());
+    PnlFindings->setVisible(!lines.isEmpty());
 }
 
 void RunPanel::tick() {
@@ -221,11 +246,41 @@ void RunPanel::BtnOpenResDirClick() {
 }
 
 void RunPanel::BtnOpenResTableClick() {
-    report(shell_.openDocument(resultPath(queue_.run(selectedRun()).resultTable)));
+    const RunRecord& run = queue_.run(selectedRun());
+    if (!FmResult) {
+        FmResult = new TFmResult(shell_, this);
+        connect(FmResult, &TFmResult::problem, this, &RunPanel::report);
+    }
+    QString problem;
+    if (!FmResult->showTable(run.request.resultDirectory, run.resultTable, run.resultFiles,
+                             runFindings(run.request.resultDirectory, run.resultFiles, run.resultTable), problem)) {
+        report(problem);
+        return;
+    }
+    FmResult->show();
+    FmResult->raise();
 }
 
 void RunPanel::BxResultsOpen(QListWidgetItem* item) {
-    if (item->flags() != Qt::NoItemFlags) report(shell_.openDocument(resultPath(item->text())));
+    if (item->flags() != Qt::NoItemFlags) openOrOffer(resultPath(item->text()));
+}
+
+// A file the desktop cannot open: its path to copy, or its folder to show.
+void RunPanel::openOrOffer(const QString& path) {
+    const QString failure = shell_.openDocument(path);
+    if (failure.isEmpty()) return;
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(design::kProductTitle),
+                    failure + QStringLiteral("\nthe desktop has no program for this kind of file, or it did "
+                                             "not start"),
+                    QMessageBox::NoButton, this);
+    QPushButton* copy = box.addButton(QStringLiteral("copy path"), QMessageBox::ActionRole);
+    QPushButton* folder = box.addButton(QStringLiteral("show in folder"), QMessageBox::ActionRole);
+    QPushButton* close = box.addButton(QStringLiteral("close"), QMessageBox::RejectRole);
+    box.setDefaultButton(close);
+    box.setEscapeButton(close);
+    box.exec();
+    if (box.clickedButton() == copy) QApplication::clipboard()->setText(QDir::toNativeSeparators(path));
+    if (box.clickedButton() == folder) report(shell_.openFolder(QFileInfo(path).absolutePath()));
 }
 
 }  // namespace quellon

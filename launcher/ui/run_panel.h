@@ -4,9 +4,12 @@
 // The list on the left holds one line a run (queued, running, its exit
 // status and time). For the run chosen there the panel shows the progress
 // line, the engine's console text as it comes, and, once the run has ended,
-// the files it wrote into its result directory, with buttons that open the
-// folder and the result table in the desktop's programs. "stop" ends the
-// chosen run, or drops it from the queue.
+// the files it wrote into its result directory, what its logs count and a
+// warning where the result is empty or most reads were dropped, with
+// buttons that open the folder in the desktop's file manager and the result
+// table inside the launcher (FmResult). A file the desktop cannot open is
+// offered as a path to copy or in its folder. "stop" ends the chosen run, or
+// drops it from the queue.
 #pragma once
 
 #include <QFrame>
@@ -21,6 +24,7 @@ class QToolButton;
 namespace quellon {
 
 class RunQueue;
+class TFmResult;
 struct RunRecord;
 class Shell;
 
@@ -33,6 +37,8 @@ public:
     void select(int id);
     // The run shown, or 0.
     int selectedRun() const;
+    // The result view ("open result table"), once opened.
+    TFmResult* resultView() const { return FmResult; }
 
     // The height the panel asks for when it appears.
     QSize sizeHint() const override;
@@ -55,6 +61,7 @@ private:
     void BtnOpenResDirClick();
     void BtnOpenResTableClick();
     void BxResultsOpen(QListWidgetItem* item);
+    void openOrOffer(const QString& path);
 
     RunQueue& queue_;
     Shell& shell_;
@@ -62,6 +69,8 @@ private:
     QLabel* TitPnlRun;
     QListWidget* BxRuns;
     QLabel* PnlProgress;
+    QLabel* PnlFindings;
+    TFmResult* FmResult = nullptr;
     QPlainTextEdit* BxConsole;
     QLabel* TitResults;
     QListWidget* BxResults;

@@ -38,6 +38,10 @@ private slots:
     void gridStretchesAndShowsCutTextsWhole();
     void functionsTheEngineLacksAreMarked();
     void placeSizeAndLastFolderAreRemembered();
+    void closingAsksForUnfixedEdits_data();
+    void closingAsksForUnfixedEdits();
+    void aTemplateItsCallFileNamesShowsFixed();
+    void everyControlStaysInReachOfTheScreen();
     void fixAndGoStartTheModuleBesideTheLauncher();
     void externalTemplateStartsTheModuleAtShow();
     void taskListButtonsOpenTheirFiles();
@@ -107,8 +111,14 @@ void tst_quellon::messages_data() {
         << false;
     QTest::newRow("fix before show") << "" << "BtnFixParams" << "incorrect input data" << false
                                      << false;
-    QTest::newRow("go before fix") << "" << "BtnGo" << "red button" << false << false;
-    QTest::newRow("run here before fix") << "" << "BtnRunHere" << "red button" << false << false;
+    const QString notFixed = "the values are not fixed yet:\npress fix Params to save them first";
+    QTest::newRow("go before fix") << "" << "BtnGo" << notFixed << false << false;
+    QTest::newRow("run here before fix") << "" << "BtnRunHere" << notFixed << false << false;
+    QTest::newRow("a coded genome for letters")
+        << "Params/RandExt.txt=genome file: letters ACGT only, no header\nfile\npthGnm\n%Lcoded.bin\n"
+        << "BtnShowParams BtnFixParams BtnRunHere"
+        << "incorrect input data\nrow 1 (pthGnm): a coded file (bytes 0-3) where the row reads letters: "
+           "%Lcoded.bin" << true << false;
     QTest::newRow("go with every mistake at once")
         << mistakes << "BtnShowParams BtnFixParams BtnGo" << everyMistake << true << false;
     QTest::newRow("run here with every mistake at once")
@@ -146,6 +156,7 @@ void tst_quellon::messages() {
     QFETCH(bool, started);
     LauncherUnderTest launcher;
     launcher.startProblem = "i can't start it";
+    writeFile(launcher.dir.path() + "coded.bin", QByteArray("\0\1\2\3\n", 5));
     const QString target = launcher.dir.path() + setup.section('=', 0, 0);
     if (setup.endsWith('/')) {
         QFile::remove(target.chopped(1));
@@ -205,7 +216,7 @@ void tst_quellon::rowClicksOpenTheirEditor_data() {
     QTest::newRow("dir: title bar's close") << 0 << "close run1" << "%R" << "%R %R +%X+20";
     QTest::newRow("dir: a volume lists its root") << 0 << "cancel /" << "%R" << "%R / +%X+20";
     QTest::newRow("dir: ? lists where it stands") << 6 << "cancel" << "?" << "%C %C +%X+20";
-    QTest::newRow("file: take") << 1 << "take %G/phage.txt" << "%G/phage.txt" << "%C All Files (*)";
+    QTest::newRow("file: take") << 1 << "take %G/phage.txt" << "%G/phage.txt" << "%C all files (*)";
     QTest::newRow("table: cancel") << 2 << "cancel" << "%G/old.db" << "%G tables (*.db)";
     QTest::newRow("other type") << 5 << "" << "v" << "";
 }
@@ -291,9 +302,12 @@ void tst_quellon::rowClicksOpenTheirEditor() {
     QCOMPARE(launcher.cell(row), value);
     QCOMPARE(shown, seen);
     QCOMPARE(launcher.fixState(), value == before ? kFixed : kNotFixed);
+    // A changed value is not fixed: closing asks first.
+    launcher.questionAnswer = "discard";
     QVERIFY(launcher.close());
     QVERIFY(launcher.started.isEmpty());
-    QVERIFY(launcher.messages.isEmpty());
+    QCOMPARE(launcher.messages, value == before ? QStringList()
+                                                : QStringList{"? the changed values are not fixed:\ndiscard them?"});
 }
 
 void tst_quellon::keysOpenRowEditorsAndTabLeavesTheGrid_data() {
@@ -336,7 +350,7 @@ void tst_quellon::everyButtonHasATooltipAndItsShortcutPressesIt() {
         QVERIFY2(!b->toolTip().isEmpty() && b->toolTip().contains(keys),
                  qPrintable(b->objectName()));
     }
-    QCOMPARE(named, 15);
+    QCOMPARE(named, 16);
     for (const char* name : {"BtnTaLiSample", "BtnAboutPackage", "BtnAboutFunc", "BtnShowParams",
                              "BtnFixParams", "BtnGo", "BtnRunHere", "BtnTaLiFile"}) {
         QToolButton* button = launcher.button(name);
@@ -490,7 +504,10 @@ void tst_quellon::placeSizeAndLastFolderAreRemembered() {
     });
     first.clickRow(0);
     QCOMPARE(first.cell(0), results + "/run1");
+    first.questionAnswer = "discard";
     QVERIFY(first.close());
+    QCOMPARE(first.messages, QStringList{"? the changed values are not fixed:\ndiscard them?"});
+    first.messages.clear();
 
     LauncherUnderTest second;
     QVERIFY(second.open());
@@ -504,6 +521,81 @@ void tst_quellon::placeSizeAndLastFolderAreRemembered() {
     second.clickRow(0);  // pthGnm, not chosen yet
     QCOMPARE(start, results + "/run1");
     QVERIFY(first.messages.isEmpty() && second.messages.isEmpty());
+}
+
+void tst_quellon::closingAsksForUnfixedEdits_data() {
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<bool>("edited");
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("kept") << "keep" << true << false;
+    QTest::newRow("discarded") << "discard" << true << true;
+    QTest::newRow("nothing edited") << "" << false << true;
+}
+
+void tst_quellon::closingAsksForUnfixedEdits() {
+    QFETCH(QString, answer);
+    QFETCH(bool, edited);
+    QFETCH(bool, closed);
+    LauncherUnderTest launcher;
+    launcher.questionAnswer = answer;
+    QVERIFY(launcher.open());
+    launcher.click("BtnShowParams");
+    if (edited) {
+        QString shown;
+        QObject context;
+        answerValueBox(&context, "24", true, shown);
+        launcher.clickRow(4);
+    }
+    QCOMPARE(launcher.close(), closed);
+    QCOMPARE(launcher.fm->isVisible(), !closed);
+    QCOMPARE(launcher.messages,
+             edited ? QStringList{"? the changed values are not fixed:\ndiscard them?"} : QStringList());
+    QCOMPARE(launcher.cell(4), QString(edited ? "24" : "20"));
+}
+
+// The template as fixed last time: the call file names it with this
+// function. Another function's call file, or a grid that would write the
+// file otherwise, is not fixed.
+void tst_quellon::aTemplateItsCallFileNamesShowsFixed() {
+    LauncherUnderTest launcher;
+    QVERIFY(launcher.open());
+    launcher.click("BtnShowParams");
+    QCOMPARE(launcher.fixState(), kNotFixed);
+    launcher.click("BtnFixParams");
+    launcher.choose("BxFuncs", "RandExtTaskList");
+    QCOMPARE(launcher.fixState(), kNotFixed);
+    launcher.choose("BxFuncs", "RandExt");
+    launcher.click("BtnShowParams");
+    QCOMPARE(launcher.fixState(), kFixed);
+    launcher.choose("BxFuncs", "RandExtTaskList");
+    launcher.click("BtnShowParams");
+    QCOMPARE(launcher.fixState(), kNotFixed);  // the call file names RandExt
+    QVERIFY(launcher.messages.isEmpty());
+}
+
+// At its least size the window shows every button and box whole; a place
+// saved on a larger screen comes back inside this one.
+void tst_quellon::everyControlStaysInReachOfTheScreen() {
+    {
+        LauncherUnderTest first;
+        QVERIFY(first.open());
+        first.fm->resize(200, 150);
+        QCOMPARE(first.fm->size(), first.fm->minimumSize());
+        for (const char* name : {"BxPacks", "BtnAboutPackage", "BtnAboutFunc", "BxFuncs", "BtnShowParams",
+                                 "BtnFixParams", "LblFixState", "BtnGo", "BtnRunHere"}) {
+            const QWidget* control = first.fm->findChild<QWidget*>(name);
+            QVERIFY2(control, name);
+            const QRect onWindow(control->mapTo(first.fm.get(), QPoint(0, 0)), control->size());
+            QVERIFY2(first.fm->rect().contains(onWindow), name);
+        }
+        first.fm->setGeometry(40, 30, 1250, 1900);  // taller than the 1024-pixel screen
+        QVERIFY(first.close());
+    }
+    LauncherUnderTest second;
+    QVERIFY(second.open());
+    const QRect available = second.fm->screen()->availableGeometry();
+    QVERIFY(available.contains(second.fm->frameGeometry()));
+    QVERIFY(second.messages.isEmpty());
 }
 
 // Ten records ending in CR LF: the grid shows nine, and fix writes all ten

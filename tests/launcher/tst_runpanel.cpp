@@ -5,9 +5,11 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QSortFilterProxyModel>
 
 #include "model/run_queue.h"
 #include "support/window_test.h"
+#include "ui/result_view.h"
 #include "ui/run_panel.h"
 
 using namespace quellon;
@@ -121,10 +123,18 @@ void tst_runpanel::runHereShowsHowTheRunEnded() {
     auto* table = part<QToolButton>(launcher, "BtnOpenResTable");
     QCOMPARE(table->isEnabled(), run.state == RunState::Ended && run.exitCode == 0);
     if (table->isEnabled()) {
+        // The table shows inside the launcher, every row of its file.
         launcher.click("BtnOpenResTable");
+        const TFmResult* view = part<RunPanel>(launcher, "PnlRun")->resultView();
+        QVERIFY(view && view->isVisible());
+        QFile report(resultDir + '/' + results.first());
+        QVERIFY(report.open(QIODevice::ReadOnly));
+        QCOMPARE(view->rows().rowCount(), report.readAll().count('\n'));  // lines after the header
+        QVERIFY(const_cast<TFmResult*>(view)->grab().toImage().save(QStringLiteral(QUELLON_SCREENSHOT_DIR) +
+                                                                      "/quellon-result.png"));
+        const_cast<TFmResult*>(view)->close();
         launcher.click("BtnOpenResDir");
-        const QStringList opened{resultDir + '/' + results.first(), resultDir + '/'};
-        QCOMPARE(launcher.opened, opened);
+        QCOMPARE(launcher.opened, QStringList{resultDir + '/'});
         const QImage shot = launcher.fm->grab().toImage();
         QVERIFY(shot.save(QStringLiteral(QUELLON_SCREENSHOT_DIR) + "/quellon-run.png"));
     }

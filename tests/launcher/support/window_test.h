@@ -144,12 +144,15 @@ private:
     void answerMessage() {
         whenModal<QMessageBox>(&answers, [this](QMessageBox* box) { answer(box); });
     }
+    // Every box carries the product's title; a question gives its keeping
+    // answer on Enter (its default button is the rejecting one).
     void answer(QMessageBox* box) {
-        const bool plain = box->windowTitle().isEmpty() && box->buttons().size() == 1 &&
-                           box->standardButtons() == QMessageBox::Ok;
+        const bool titled = box->windowTitle() == QLatin1String("Quellon");
+        const bool plain = titled && box->buttons().size() == 1 && box->standardButtons() == QMessageBox::Ok;
+        const bool safeDefault =
+            box->defaultButton() && box->buttonRole(box->defaultButton()) == QMessageBox::RejectRole;
         for (QAbstractButton* b : box->buttons()) {
-            if (box->buttons().size() == 2 && box->windowTitle().isEmpty() &&
-                b->text() == questionAnswer) {
+            if (box->buttons().size() == 2 && titled && safeDefault && b->text() == questionAnswer) {
                 messages.append("? " + box->text());
                 b->click();
                 return;

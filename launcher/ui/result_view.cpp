@@ -1,0 +1,112 @@
+#include "result_view.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "design.h"
+#include "model/run_findings.h"
+#include "model/table_file.h"
+#include "shell.h"
+
+namespace quellon {
+
+namespace {
+
+constexpr QSize kDesignSize(900, 600);
+constexpr int kFilesWidth = 240;
+
+}  // namespace
+
+TFmResult::TFmResult(Shell& shell, QWidget* parent) : QDialog(parent), shell_(shell) {
+    setObjectName(QStringLiteral("FmResult"));
+    resize(kDesignSize);
+    table_ = new TableFile(this);
+    proxy_ = new QSortFilterProxyModel(this);
+    proxy_->setSourceModel(table_);
+    proxy_->setSortRole(TableFile::kSortRole);
+    proxy_->setFilterKeyColumn(-1);
+    proxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
+
+    LblFindings = new QLabel(this);
+    LblFindings->setObjectName(QStringLiteral("LblFindings"));
+    LblFindings->setWordWrap(true);
+    LblFindings->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    EdFilter = new QLineEdit(this);
+    EdFilter->setObjectName(QStringLiteral("EdFilter"));
+    EdFilter->setPlaceholderText(QStringLiteral("show the rows holding this text"));
+    EdFilter->setClearButtonEnabled(true);
+    connect(EdFilter, &QLineEdit::textChanged, this, &TFmResult::EdFilterChange);
+    LblRows = new QLabel(this);
+    LblRows->setObjectName(QStringLiteral("LblRows"));
+
+    TbResult = new QTableView(this);
+    TbResult->setObjectName(QStringLiteral("TbResult"));
+    TbResult->setModel(proxy_);
+    TbResult->setSortingEnabled(true);
+    TbResult->sortByColumn(-1, Qt::AscendingOrder);  // the file's order until a heading is clicked
+    TbResult->horizontalHeader()->setStretchLastSection(true);
+    TbResult->verticalHeader()->setDefaultSectionSize(20);
+    TbResult->setToolTip(QStringLiteral("click a heading to sort by its column"));
+
+    BxFiles = new QListWidget(this);
+    BxFiles->setObjectName(QStringLiteral("BxFiles"));
+    BxFiles->setFixedWidth(kFilesWidth);
+    BxFiles->setToolTip(QStringLiteral("the run's files; Enter or a double click opens one"));
+    connect(BxFiles, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { BxFilesOpen(item->text()); });
+
+    auto* filter = new QHBoxLayout;
+    filter->addWidget(EdFilter, 1);
+    filter->addWidget(LblRows);
+    auto* left = new QVBoxLayout;
+    left->addWidget(LblFindings);
+    left->addLayout(filter);
+    left->addWidget(TbResult, 1);
+    auto* right = new QVBoxLayout;
+    right->addWidget(new QLabel(QStringLiteral("the run's files"), this));
+    right->addWidget(BxFiles, 1);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left, 1);
+    layout->addLayout(right);
+}
+
+bool TFmResult::showTable(const QString& directory, const QString& table, const QStringList& files,
+                          const RunFindings& findings, QString& problem) {
+    directory_ = directory;
+    if (!table_->open(QDir(directory).filePath(table))) {
+        problem = table_->problem();
+        return false;
+    }
+    setWindowTitle(QStringLiteral("%1 - %2").arg(QLatin1String(design::kProductTitle), table));
+    QStringList lines;
+    for (const QString& warning : findings.warnings) lines.append(QStringLiteral("\u26a0 ") + warning);
+    if (!findings.counts.isEmpty()) lines.append(findings.counts.join(QStringLiteral(";  ")));
+    LblFindings->setText(lines.join(u'\n'));
+    design::setFontColour(LblFindings, findings.warnings.isEmpty() ? design::clBlack() : design::clRed());
+    BxFiles->clear();
+    for (const QString& name : files)
+        if (name != table) BxFiles->addItem(name);
+    EdFilter->clear();
+    EdFilterChange(QString());
+    return true;
+}
+
+void TFmResult::EdFilterChange(const QString& text) {
+    proxy_->setFilterFixedString(text);
+    LblRows->setText(QStringLiteral("%1 of %2 rows").arg(proxy_->rowCount()).arg(table_->rowCount()));
+}
+
+void TFmResult::BxFilesOpen(const QString& name) {
+    const QString failure = shell_.openDocument(QDir(directory_).filePath(name));
+    if (!failure.isEmpty()) emit problem(failure);
+}
+
+}  // namespace quellon

@@ -1,0 +1,53 @@
+// FmResult: a run's result table inside the launcher, for when there is no
+// program for it on the desktop or a quick look is enough. The table is read
+// lazily (TableFile), sorts by any column (numbers by value) and filters its
+// rows by a text; beside it the counts and warnings of the run's logs, and
+// the run's other files, which open in the desktop's programs.
+#pragma once
+
+#include <QDialog>
+#include <QStringList>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QSortFilterProxyModel;
+class QTableView;
+
+namespace quellon {
+
+class Shell;
+class TableFile;
+struct RunFindings;
+
+class TFmResult final : public QDialog {
+    Q_OBJECT
+public:
+    TFmResult(Shell& shell, QWidget* parent);
+
+    // Shows `table` of `directory`, with the findings and the other files.
+    // False (with the reason in `problem`) when the table cannot be read.
+    bool showTable(const QString& directory, const QString& table, const QStringList& files,
+                   const RunFindings& findings, QString& problem);
+
+    const QSortFilterProxyModel& rows() const { return *proxy_; }
+
+signals:
+    void problem(const QString& message);
+
+private:
+    void EdFilterChange(const QString& text);
+    void BxFilesOpen(const QString& name);
+
+    Shell& shell_;
+    QString directory_;
+    TableFile* table_;
+    QSortFilterProxyModel* proxy_;
+    QLabel* LblFindings;
+    QLineEdit* EdFilter;
+    QLabel* LblRows;
+    QTableView* TbResult;
+    QListWidget* BxFiles;
+};
+
+}  // namespace quellon
