@@ -180,13 +180,13 @@ void TrackText::bed6(const Interval& at, std::string_view name, int score, char 
 }
 
 void TrackText::bed6(std::int64_t start, std::int64_t length, std::string_view name, int score, char strand) {
-    for (const Interval& piece : circularPieces(start, length, sequence_.length).pieces())
-        bed6(piece, name, score, strand);
+    const CircularPieces pieces = circularPieces(start, length, sequence_.length);
+    for (const Interval& piece : pieces.pieces()) bed6(piece, name, score, strand);
 }
 
 void Bed6Lines::add(std::int64_t start, std::int64_t length, const std::string& name, int score, char strand) {
-    for (const Interval& piece : circularPieces(start, length, length_).pieces())
-        lines_.push_back({piece, name, score, strand});
+    const CircularPieces pieces = circularPieces(start, length, length_);
+    for (const Interval& piece : pieces.pieces()) lines_.push_back({piece, name, score, strand});
 }
 
 void Bed6Lines::write(TrackText& out) {
@@ -199,9 +199,10 @@ void Bed6Lines::write(TrackText& out) {
 
 std::vector<Interval> blocksOf(std::span<const Stretch> stretches, std::int64_t genomeLength) {
     std::vector<Interval> blocks;
-    for (const Stretch& s : stretches)
-        for (const Interval& piece : circularPieces(s.start, s.length, genomeLength).pieces())
-            blocks.push_back(piece);
+    for (const Stretch& s : stretches) {
+        const CircularPieces pieces = circularPieces(s.start, s.length, genomeLength);
+        for (const Interval& piece : pieces.pieces()) blocks.push_back(piece);
+    }
     std::sort(blocks.begin(), blocks.end(), [](const Interval& a, const Interval& b) { return a.start < b.start; });
     return blocks;
 }

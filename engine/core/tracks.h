@@ -96,7 +96,10 @@ struct Stretch {
 struct CircularPieces {
     Interval piece[2];
     int count = 0;
-    std::span<const Interval> pieces() const { return {piece, static_cast<std::size_t>(count)}; }
+    // Of a named object only: a span of a temporary's pieces would outlive
+    // them in a range-for.
+    std::span<const Interval> pieces() const& { return {piece, static_cast<std::size_t>(count)}; }
+    std::span<const Interval> pieces() const&& = delete;
 };
 CircularPieces circularPieces(std::int64_t start, std::int64_t length, std::int64_t genomeLength);
 

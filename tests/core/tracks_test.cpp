@@ -50,7 +50,8 @@ TEST(Tracks, CircularPiecesSplitAtTheOriginAndNeverPassTheEnd) {
     };
     for (const Case& c : cases) {
         std::vector<std::pair<std::int64_t, std::int64_t>> got;
-        for (const Interval& i : circularPieces(c.start, c.length, 10).pieces()) got.emplace_back(i.start, i.end);
+        const CircularPieces pieces = circularPieces(c.start, c.length, 10);
+        for (const Interval& i : pieces.pieces()) got.emplace_back(i.start, i.end);
         EXPECT_EQ(got, c.pieces) << c.start << " " << c.length;
     }
 }
