@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "launcher_error.h"
+#include "run_history.h"
 #include "text_lines.h"
 
 namespace quellon {
@@ -173,6 +174,14 @@ void RunQueue::finish(RunState state) {
     if (!directory.isEmpty()) {
         run.resultFiles = resultFiles(directory, started_, before_);
         run.resultTable = resultTable(directory, run.resultFiles);
+    }
+    // A run in a folder of its own keeps its console text beside its results.
+    if (run.request.ownFolder) {
+        try {
+            replaceFile(QDir(directory).filePath(QLatin1String(kRunConsoleFileName)), run.console.toUtf8());
+        } catch (const LauncherError& failure) {
+            run.console += u'\n' + failure.message();
+        }
     }
     killTimer_.stop();
     if (process_) {

@@ -11,6 +11,8 @@ struct RunRequest {
     QString executable;
     QString parameterFile;
     QString resultDirectory;  // where its result files are looked for; empty: nowhere
+    // The run has a folder of its own: its console text is kept there too.
+    bool ownFolder = false;
 };
 
 }  // namespace quellon

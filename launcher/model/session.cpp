@@ -4,6 +4,7 @@
 #include "catalogue.h"
 #include "launch_paths.h"
 #include "launcher_error.h"
+#include "run_history.h"
 #include "text_lines.h"
 #include "value_check.h"
 
@@ -213,9 +214,25 @@ void Session::requestStart() {
     startRequested_ = true;
 }
 
-RunRequest Session::runRequest() const {
+RunRequest Session::runRequest(bool ownFolder, const QDateTime& now) const {
     checkStart();
-    return RunRequest{function_, moduleExecutable(), parameterFile_, resultDirectory()};
+    const QString results = resultDirectory();
+    if (!ownFolder || results.isEmpty()) return RunRequest{function_, moduleExecutable(), parameterFile_, results};
+    const QString folder = makeRunFolder(results, function_, now);
+    return RunRequest{function_, moduleExecutable(), writeRunParameters(grid_, folder, function_), folder, true};
+}
+
+void Session::reopenRun(const QString& function, const QString& parameterFile) {
+    if (!functionsOf(package_).contains(function)) {
+        throw LauncherError(QStringLiteral("%1 is not a function of the package %2: choose its package first")
+                                .arg(function, package_));
+    }
+    const QStringList lines = readLines(parameterFile);
+    chooseFunction(function);
+    parameterFile_ = quellon::parameterFilePath(paramsDirectory_, function_);
+    grid_.fill(lines);
+    fixed_ = false;
+    edited_ = true;
 }
 
 QString Session::resultDirectory() const {

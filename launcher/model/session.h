@@ -8,6 +8,7 @@
 // as it was.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -116,8 +117,15 @@ public:
     // " go ": requests the start. Refused while the parameters are not fixed
     // ("red button"), and with every problem of the shown values at once.
     void requestStart();
-    // "run here": the same checks, then what the run needs.
-    RunRequest runRequest() const;
+    // "run here": the same checks, then what the run needs. With
+    // `ownFolder` (and a result directory) the run gets a folder of its own
+    // below it, made now and holding the parameter file it runs on (see
+    // run_history.h).
+    RunRequest runRequest(bool ownFolder = false, const QDateTime& now = QDateTime::currentDateTime()) const;
+    // A recent run's parameters in the grid: its function (of the current
+    // package) chosen and its parameter file's values shown, not fixed, to
+    // be fixed into the function's own parameter file.
+    void reopenRun(const QString& function, const QString& parameterFile);
     // The value of the `diRes` row, absolute; empty without such a row.
     QString resultDirectory() const;
     // A start that failed: the window stays open and can be closed.

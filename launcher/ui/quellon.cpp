@@ -1,5 +1,6 @@
 #include "quellon.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -48,6 +49,7 @@ constexpr int kControlsMargin = 8;
 const QString kGeometryKey = QStringLiteral("Fm/geometry");
 const QString kLastFolderKey = QStringLiteral("Fm/lastFolder");
 const QString kLastResultFolderKey = QStringLiteral("Fm/lastResultFolder");
+const QString kOwnFolderKey = QStringLiteral("Fm/ownFolder");
 
 QLabel* staticText(QWidget* parent, const QString& name, const QString& caption, QPoint place) {
     auto* label = new QLabel(caption, parent);
@@ -226,6 +228,14 @@ void TFm::buildComboPanel() {
     LblFixState->setAlignment(Qt::AlignCenter);
     BtnRunHere = design::speedButton(PnlCombo, QStringLiteral("BtnRunHere"),
                                      QStringLiteral("run here"), QRect(916, 44, 70, 22));
+    // Beside "show Params": whether "run here" gives each run a folder of
+    // its own below the result directory.
+    CbOwnFolder = new QCheckBox(QStringLiteral("o&wn folder"), PnlCombo);
+    CbOwnFolder->setObjectName(QStringLiteral("CbOwnFolder"));
+    CbOwnFolder->setGeometry(730, 44, 90, 22);
+    CbOwnFolder->setToolTip(QStringLiteral("run here into a new folder <diRes>/<function>_<date>-<time>/, with the "
+                                           "parameters and the console text of the run (Alt+W)"));
+    CbOwnFolder->setChecked(QSettings().value(kOwnFolderKey, true).toBool());
 }
 
 // The small windows, in the order the application creates its forms.
@@ -251,6 +261,9 @@ void TFm::connectHandlers() {
     connect(BtnTaLiSample, &QToolButton::clicked, this, &TFm::BtnTaLiSampleClick);
     connect(BtnTaLiFile, &QToolButton::clicked, this, &TFm::BtnTaLiFileClick);
     connect(PnlRun, &RunPanel::problem, this, &TFm::message);
+    connect(PnlRun, &RunPanel::reopen, this, &TFm::reopenRun);
+    connect(&runQueue_, &RunQueue::changed, this, &TFm::rememberEndedRun);
+    connect(CbOwnFolder, &QCheckBox::toggled, this, [](bool on) { QSettings().setValue(kOwnFolderKey, on); });
 }
 
 // Every button has a shortcut, named in its tooltip; Tab goes through the

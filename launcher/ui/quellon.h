@@ -21,11 +21,13 @@
 #include <memory>
 #include <optional>
 
+#include "model/run_history.h"
 #include "model/run_queue.h"
 #include "model/session.h"
 #include "shared_texts.h"
 #include "shell.h"
 
+class QCheckBox;
 class QComboBox;
 class QFrame;
 class QGroupBox;
@@ -92,6 +94,8 @@ private:
     void BtnRunHereClick();
     void BtnTaLiSampleClick();
     void BtnTaLiFileClick();
+    void reopenRun(const RecentRun& run);
+    void rememberEndedRun(int id);
 
     void editDirectory(int row);
     void editFile(int row, bool table);
@@ -116,6 +120,7 @@ private:
     // What each module executable answered to "--help": the functions it
     // provides, or nothing when it cannot tell. Asked once a session.
     QHash<QString, std::optional<QStringList>> provided_;
+    QList<int> remembered_;  // the runs of this session in the recent-runs list
 
     QFrame* PnlTop = nullptr;
     QGroupBox* GroupBox1 = nullptr;
@@ -138,6 +143,7 @@ private:
     QLabel* LblFixState = nullptr;
     QToolButton* BtnGo = nullptr;
     QToolButton* BtnRunHere = nullptr;
+    QCheckBox* CbOwnFolder = nullptr;
     QSplitter* Splitter2 = nullptr;
     RunPanel* PnlRun = nullptr;
 

@@ -1,5 +1,6 @@
 // The main window's event handlers: each forwards to the Session and shows
 // its state again.
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
@@ -282,12 +283,39 @@ void TFm::BtnGoClick() {
 
 void TFm::BtnRunHereClick() {
     try {
-        const RunRequest request = session_.runRequest();
+        const RunRequest request = session_.runRequest(CbOwnFolder->isChecked());
         showRunPanel();
         PnlRun->select(runQueue_.enqueue(request));
     } catch (const LauncherError& problem) {
         message(problem.message());
     }
+}
+
+// An ended run of this session joins the recent runs once.
+void TFm::rememberEndedRun(int id) {
+    const RunRecord& run = runQueue_.run(id);
+    if (run.waiting() || run.running() || remembered_.contains(id)) return;
+    remembered_.append(id);
+    const QString parameters = run.request.ownFolder ? run.request.parameterFile : run.parameterCopy;
+    RecentRuns::add({run.request.function, parameters, run.request.resultDirectory, run.resultTable,
+                     QDateTime::currentDateTime(), run.exitCode});
+    PnlRun->showRecentRuns(RecentRuns::load());
+}
+
+// A recent run: its parameters into the grid (not fixed), its results into
+// the result view.
+void TFm::reopenRun(const RecentRun& run) {
+    if (!keepEditsOrDiscard()) return;
+    try {
+        session_.reopenRun(run.function, run.parameterFile);
+    } catch (const LauncherError& problem) {
+        message(problem.message());
+        return;
+    }
+    BxFuncs->setCurrentText(run.function);
+    showGrid();
+    showFixState();
+    if (!run.resultTable.isEmpty()) PnlRun->showResultTable(run.resultDirectory, run.resultTable);
 }
 
 void TFm::BtnTaLiSampleClick() { report(shell_->openDocument(session_.taskListSample())); }

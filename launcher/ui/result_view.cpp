@@ -8,9 +8,11 @@
 #include <QListWidget>
 #include <QSortFilterProxyModel>
 #include <QTableView>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include "design.h"
+#include "model/igv_link.h"
 #include "model/run_findings.h"
 #include "model/table_file.h"
 #include "shell.h"
@@ -70,9 +72,17 @@ TFmResult::TFmResult(Shell& shell, QWidget* parent) : QDialog(parent), shell_(sh
     left->addWidget(LblFindings);
     left->addLayout(filter);
     left->addWidget(TbResult, 1);
+    BtnBrowser = design::speedButton(this, QStringLiteral("BtnBrowser"), QStringLiteral("show in genome browser"),
+                                     QRect());
+    BtnBrowser->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    BtnBrowser->setShortcut(QKeySequence(Qt::ALT | Qt::Key_I));
+    BtnBrowser->setToolTip(QStringLiteral("load the run's tracks into a running IGV and go to the chosen row's "
+                                          "position (Alt+I)"));
+    connect(BtnBrowser, &QToolButton::clicked, this, &TFmResult::BtnBrowserClick);
     auto* right = new QVBoxLayout;
     right->addWidget(new QLabel(QStringLiteral("the run's files"), this));
     right->addWidget(BxFiles, 1);
+    right->addWidget(BtnBrowser);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
     layout->addLayout(right);
@@ -91,6 +101,8 @@ bool TFmResult::showTable(const QString& directory, const QString& table, const 
     if (!findings.counts.isEmpty()) lines.append(findings.counts.join(QStringLiteral(";  ")));
     LblFindings->setText(lines.join(u'\n'));
     design::setFontColour(LblFindings, findings.warnings.isEmpty() ? design::clBlack() : design::clRed());
+    files_ = files;
+    BtnBrowser->setEnabled(!IgvLink::tracksOf(directory, files).isEmpty());
     BxFiles->clear();
     for (const QString& name : files)
         if (name != table) BxFiles->addItem(name);
@@ -102,6 +114,19 @@ bool TFmResult::showTable(const QString& directory, const QString& table, const 
 void TFmResult::EdFilterChange(const QString& text) {
     proxy_->setFilterFixedString(text);
     LblRows->setText(QStringLiteral("%1 of %2 rows").arg(proxy_->rowCount()).arg(table_->rowCount()));
+}
+
+// The chosen row's position is its first number (posInSq, a start).
+void TFmResult::BtnBrowserClick() {
+    const QStringList tracks = IgvLink::tracksOf(directory_, files_);
+    const QModelIndex current = TbResult->currentIndex();
+    const int row = current.isValid() ? proxy_->mapToSource(current).row() : 0;
+    bool number = false;
+    const qint64 position = table_->row(row).value(0).trimmed().toLongLong(&number);
+    const QString sequence = IgvLink::sequenceOf(tracks);
+    const QString locus = number && !sequence.isEmpty() ? IgvLink::locusAround(sequence, position) : sequence;
+    const QString failure = IgvLink().show(tracks, locus);
+    if (!failure.isEmpty()) emit problem(failure);
 }
 
 void TFmResult::BxFilesOpen(const QString& name) {

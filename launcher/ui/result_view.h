@@ -2,7 +2,9 @@
 // program for it on the desktop or a quick look is enough. The table is read
 // lazily (TableFile), sorts by any column (numbers by value) and filters its
 // rows by a text; beside it the counts and warnings of the run's logs, and
-// the run's other files, which open in the desktop's programs.
+// the run's other files, which open in the desktop's programs. Where the run
+// wrote tracks, "show in genome browser" sends them and the chosen row's
+// position to a running IGV.
 #pragma once
 
 #include <QDialog>
@@ -13,6 +15,7 @@ class QLineEdit;
 class QListWidget;
 class QSortFilterProxyModel;
 class QTableView;
+class QToolButton;
 
 namespace quellon {
 
@@ -37,6 +40,7 @@ signals:
 
 private:
     void EdFilterChange(const QString& text);
+    void BtnBrowserClick();
     void BxFilesOpen(const QString& name);
 
     Shell& shell_;
@@ -48,6 +52,8 @@ private:
     QLabel* LblRows;
     QTableView* TbResult;
     QListWidget* BxFiles;
+    QToolButton* BtnBrowser;
+    QStringList files_;
 };
 
 }  // namespace quellon

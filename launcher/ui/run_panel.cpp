@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -90,6 +91,7 @@ RunPanel::RunPanel(RunQueue& queue, Shell& shell, QWidget* parent)
     results->addWidget(BtnOpenResDir);
     results->addWidget(BtnOpenResTable);
     results->addWidget(BtnStopRun);
+    results->addWidget(BtnRecentRuns);
 
     auto* columns = new QHBoxLayout;
     columns->setContentsMargins(2, 2, 2, 2);
@@ -136,6 +138,38 @@ void RunPanel::buildResultColumn() {
     connect(BtnOpenResDir, &QToolButton::clicked, this, &RunPanel::BtnOpenResDirClick);
     connect(BtnOpenResTable, &QToolButton::clicked, this, &RunPanel::BtnOpenResTableClick);
     connect(BtnStopRun, &QToolButton::clicked, this, &RunPanel::BtnStopRunClick);
+    BtnRecentRuns = panelButton(this, "BtnRecentRuns", "recent runs",
+                                "open a recent run again: its parameters into the grid, its result table here",
+                                QKeySequence(Qt::ALT | Qt::Key_E));
+    BtnRecentRuns->setPopupMode(QToolButton::InstantPopup);
+    BtnRecentRuns->setMenu(new QMenu(BtnRecentRuns));
+    showRecentRuns(RecentRuns::load());
+}
+
+void RunPanel::showRecentRuns(const QList<RecentRun>& runs) {
+    recent_ = runs;
+    QMenu* menu = BtnRecentRuns->menu();
+    menu->clear();
+    for (const RecentRun& run : recent_) {
+        const RecentRun chosen = run;
+        menu->addAction(RecentRuns::label(run), this, [this, chosen] { emit reopen(chosen); });
+    }
+    BtnRecentRuns->setEnabled(!recent_.isEmpty());
+}
+
+void RunPanel::showResultTable(const QString& directory, const QString& table, const QStringList& runFiles) {
+    const QStringList files = runFiles.isEmpty() ? QDir(directory).entryList(QDir::Files, QDir::Name) : runFiles;
+    if (!FmResult) {
+        FmResult = new TFmResult(shell_, this);
+        connect(FmResult, &TFmResult::problem, this, &RunPanel::report);
+    }
+    QString failure;
+    if (!FmResult->showTable(directory, table, files, runFindings(directory, files, table), failure)) {
+        report(failure);
+        return;
+    }
+    FmResult->show();
+    FmResult->raise();
 }
 
 QSize RunPanel::sizeHint() const { return QSize(QFrame::sizeHint().width(), kHeight); }
@@ -247,18 +281,7 @@ void RunPanel::BtnOpenResDirClick() {
 
 void RunPanel::BtnOpenResTableClick() {
     const RunRecord& run = queue_.run(selectedRun());
-    if (!FmResult) {
-        FmResult = new TFmResult(shell_, this);
-        connect(FmResult, &TFmResult::problem, this, &RunPanel::report);
-    }
-    QString problem;
-    if (!FmResult->showTable(run.request.resultDirectory, run.resultTable, run.resultFiles,
-                             runFindings(run.request.resultDirectory, run.resultFiles, run.resultTable), problem)) {
-        report(problem);
-        return;
-    }
-    FmResult->show();
-    FmResult->raise();
+    showResultTable(run.request.resultDirectory, run.resultTable, run.resultFiles);
 }
 
 void RunPanel::BxResultsOpen(QListWidgetItem* item) {

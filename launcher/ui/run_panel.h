@@ -13,7 +13,10 @@
 #pragma once
 
 #include <QFrame>
+#include <QList>
 #include <QTimer>
+
+#include "model/run_history.h"
 
 class QLabel;
 class QListWidget;
@@ -43,9 +46,17 @@ public:
     // The height the panel asks for when it appears.
     QSize sizeHint() const override;
 
+    // The recent runs offered by "recent runs".
+    void showRecentRuns(const QList<RecentRun>& runs);
+    // A table of a result directory in the result view, beside the run's
+    // other files (`files`; none given: the directory's files).
+    void showResultTable(const QString& directory, const QString& table, const QStringList& files = {});
+
 signals:
     // A message for the user: the desktop could not open a file or folder.
     void problem(const QString& message);
+    // A recent run chosen to be opened again.
+    void reopen(const RecentRun& run);
 
 private:
     void buildResultColumn();
@@ -77,6 +88,8 @@ private:
     QToolButton* BtnOpenResDir;
     QToolButton* BtnOpenResTable;
     QToolButton* BtnStopRun;
+    QToolButton* BtnRecentRuns;
+    QList<RecentRun> recent_;
 };
 
 }  // namespace quellon

@@ -350,7 +350,7 @@ void tst_quellon::everyButtonHasATooltipAndItsShortcutPressesIt() {
         QVERIFY2(!b->toolTip().isEmpty() && b->toolTip().contains(keys),
                  qPrintable(b->objectName()));
     }
-    QCOMPARE(named, 16);
+    QCOMPARE(named, 18);
     for (const char* name : {"BtnTaLiSample", "BtnAboutPackage", "BtnAboutFunc", "BtnShowParams",
                              "BtnFixParams", "BtnGo", "BtnRunHere", "BtnTaLiFile"}) {
         QToolButton* button = launcher.button(name);

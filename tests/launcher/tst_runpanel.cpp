@@ -1,13 +1,17 @@
 // "run here" and the run panel: runs of the real engine on the bundled
 // example, how each ended and what it wrote; the queue, the stop and the
 // close of the window with a stand-in engine that waits.
+#include <QCheckBox>
 #include <QFile>
+#include <QMenu>
+#include <QToolButton>
 #include <QLabel>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QSortFilterProxyModel>
 
 #include "model/run_queue.h"
+#include "support/quellon_test.h"
 #include "support/window_test.h"
 #include "ui/result_view.h"
 #include "ui/run_panel.h"
@@ -54,6 +58,8 @@ private slots:
     void runHereShowsHowTheRunEnded_data();
     void runHereShowsHowTheRunEnded();
     void runsWaitInTheQueueAndStop();
+    void aRunWithoutItsOwnFolderWritesIntoTheResultDirectory();
+    void aRecentRunReopensItsParametersAndItsResults();
 
 private:
     QTemporaryDir settings_;
@@ -119,6 +125,17 @@ void tst_runpanel::runHereShowsHowTheRunEnded() {
     QVERIFY2(shownConsole.contains(console.replace("%", launcherDir)), qPrintable(shownConsole));
     QCOMPARE(shownConsole.endsWith("\ndone\n"), engine);
     QCOMPARE(texts(part<QListWidget>(launcher, "BxResults")), results);
+    // The run went into a folder of its own, with the parameters it ran on
+    // and its console text.
+    const QString runFolder = run.request.resultDirectory;
+    QVERIFY2(runFolder.startsWith(resultDir + "/RandExt_"), qPrintable(runFolder));
+    QCOMPARE(run.request.parameterFile, runFolder + "/RandExt.txt");
+    QVERIFY(launcher.dir.readParam("RandExt.txt").contains(("diRes\n" + resultDir + "\n").toLocal8Bit()));
+    QFile used(run.request.parameterFile);
+    QVERIFY(used.open(QIODevice::ReadOnly) && used.readAll().contains(("diRes\n" + runFolder + "\n").toLocal8Bit()));
+    QFile consoleText(runFolder + "/console.txt");
+    QVERIFY(consoleText.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(consoleText.readAll()), run.console);
 
     auto* table = part<QToolButton>(launcher, "BtnOpenResTable");
     QCOMPARE(table->isEnabled(), run.state == RunState::Ended && run.exitCode == 0);
@@ -127,19 +144,78 @@ void tst_runpanel::runHereShowsHowTheRunEnded() {
         launcher.click("BtnOpenResTable");
         const TFmResult* view = part<RunPanel>(launcher, "PnlRun")->resultView();
         QVERIFY(view && view->isVisible());
-        QFile report(resultDir + '/' + results.first());
+        QFile report(runFolder + '/' + results.first());
         QVERIFY(report.open(QIODevice::ReadOnly));
         QCOMPARE(view->rows().rowCount(), report.readAll().count('\n'));  // lines after the header
         QVERIFY(const_cast<TFmResult*>(view)->grab().toImage().save(QStringLiteral(QUELLON_SCREENSHOT_DIR) +
                                                                       "/quellon-result.png"));
         const_cast<TFmResult*>(view)->close();
         launcher.click("BtnOpenResDir");
-        QCOMPARE(launcher.opened, QStringList{resultDir + '/'});
+        QCOMPARE(launcher.opened, QStringList{runFolder + '/'});
         const QImage shot = launcher.fm->grab().toImage();
         QVERIFY(shot.save(QStringLiteral(QUELLON_SCREENSHOT_DIR) + "/quellon-run.png"));
     }
     QVERIFY(launcher.close());
     QVERIFY(launcher.messages.isEmpty());
+}
+
+// "own folder" off: the results go into the result directory itself, as
+// the parameter file names it, and no run folder is made.
+void tst_runpanel::aRunWithoutItsOwnFolderWritesIntoTheResultDirectory() {
+    LauncherUnderTest launcher;
+    const QString launcherDir = launcher.dir.path();
+    QVERIFY(QFile::copy(QStringLiteral(RUZ_ENGINE_EXE), launcherDir + "Ruzovizu"));
+    const QString resultDir = launcherDir + "results";
+    QVERIFY(QDir().mkdir(resultDir));
+    writeRandExt(launcher, resultDir, "6");
+    QVERIFY(launcher.open());
+    part<QCheckBox>(launcher, "CbOwnFolder")->setChecked(false);
+    for (const char* name : {"BtnShowParams", "BtnFixParams", "BtnRunHere"}) launcher.click(name);
+    QTRY_VERIFY_WITH_TIMEOUT(!launcher.fm->runs().busy(), kRunTimeoutMs);
+    QCOMPARE(launcher.fm->runs().run(1).request.resultDirectory, resultDir);
+    QCOMPARE(QDir(resultDir).entryList(QDir::Dirs | QDir::NoDotAndDotDot), QStringList());
+    QCOMPARE(QDir(resultDir).entryList(QDir::Files), (QStringList{"example_1_20!6!2!.txt", "example_1_20!6!2!Log.txt"}));
+    QVERIFY(launcher.close());
+    QVERIFY(launcher.messages.isEmpty());
+}
+
+// The run of one session in the next one's recent runs: its parameters come
+// back into the grid, not fixed, and its table into the result view.
+void tst_runpanel::aRecentRunReopensItsParametersAndItsResults() {
+    QSettings().clear();
+    QString runFolder;
+    {
+        LauncherUnderTest first;
+        QVERIFY(QFile::copy(QStringLiteral(RUZ_ENGINE_EXE), first.dir.path() + "Ruzovizu"));
+        const QString resultDir = first.dir.path() + "results";
+        QVERIFY(QDir().mkdir(resultDir));
+        writeRandExt(first, resultDir, "6");
+        QVERIFY(first.open());
+        for (const char* name : {"BtnShowParams", "BtnFixParams", "BtnRunHere"}) first.click(name);
+        QTRY_VERIFY_WITH_TIMEOUT(!first.fm->runs().busy(), kRunTimeoutMs);
+        runFolder = first.fm->runs().run(1).request.resultDirectory;
+        QVERIFY(first.close());
+        // The second session's Params folder is another one: the run is
+        // opened from its own folder.
+        LauncherUnderTest second;
+        QVERIFY(second.open());
+        auto* recent = part<QToolButton>(second, "BtnRecentRuns");
+        QVERIFY(recent->isEnabled());
+        const QList<QAction*> actions = recent->menu()->actions();
+        QCOMPARE(actions.size(), 1);
+        QVERIFY2(actions.first()->text().startsWith("RandExt, "), qPrintable(actions.first()->text()));
+        actions.first()->trigger();
+        QCOMPARE(second.cell(2), runFolder);  // diRes, as the run used it
+        QCOMPARE(second.fixState(), kNotFixed);
+        const TFmResult* view = part<RunPanel>(second, "PnlRun")->resultView();
+        QVERIFY(view && view->isVisible());
+        QCOMPARE(view->rows().rowCount(), 19);
+        const_cast<TFmResult*>(view)->close();
+        second.questionAnswer = "discard";
+        QVERIFY(second.close());
+        QVERIFY(first.messages.isEmpty());
+        QCOMPARE(second.messages, QStringList{"? the changed values are not fixed:\ndiscard them?"});
+    }
 }
 
 // The stand-in prints two lines and waits: its text shows while it runs.
