@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
-ensure_packages g++ cmake make dpkg-dev libhts-dev zlib1g-dev libtbb-dev qt6-base-dev libbigwig-dev
+ensure_packages g++ cmake make dpkg-dev libhts-dev zlib1g-dev libtbb-dev qt6-base-dev qt6-charts-dev qt6-svg-dev libbigwig-dev
 
 cmake -S . -B build/deb -DCMAKE_BUILD_TYPE=Release -DRUZ_BUILD_TESTS=OFF -DRUZ_BUILD_BENCH=OFF \
       -DRUZ_BUILD_LAUNCHER=ON -DRUZ_REQUIRE_LAUNCHER=ON >/dev/null

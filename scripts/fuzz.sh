@@ -64,7 +64,7 @@ for t in "${targets[@]}"; do
     [ -n "${max_len[$t]:-}" ] || { echo "fuzz.sh: no fuzz target $t (targets: ${all_targets[*]})" >&2; exit 2; }
 done
 
-ensure_packages clang-14 libfuzzer-14-dev cmake make qt6-base-dev libhts-dev zlib1g-dev libtbb-dev
+ensure_packages clang-14 libfuzzer-14-dev cmake make qt6-base-dev qt6-charts-dev qt6-svg-dev libhts-dev zlib1g-dev libtbb-dev
 
 echo "== fuzz build"
 cmake --preset fuzz >/dev/null

@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/packages.sh
-ensure_packages g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev fonts-dejavu-core \
+ensure_packages g++ cmake make libgtest-dev libbenchmark-dev qt6-base-dev qt6-charts-dev qt6-svg-dev fonts-dejavu-core \
     libhts-dev zlib1g-dev libtbb-dev snakemake dpkg-dev libbigwig-dev \
     bedtools python3-pybigwig igv xvfb xauth
 

@@ -25,6 +25,7 @@ public:
     // when the file cannot be read.
     bool open(const QString& path);
     const QString& problem() const { return problem_; }
+    QString path() const { return file_.fileName(); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

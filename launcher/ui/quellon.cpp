@@ -130,6 +130,9 @@ void TFm::buildTopPanel() {
     PnlTop->setFrameStyle(QFrame::Panel | QFrame::Raised);
     PnlTop->setMinimumHeight(kTopHeight);
 
+    // The lengths of the grid's reads file, to pick the sizes from.
+    BtnReadLengths = design::speedButton(PnlTop, QStringLiteral("BtnReadLengths"), QStringLiteral("read lengths"),
+                                         QRect(8, 18, 100, 22));
     GroupBox1 = new QGroupBox(QStringLiteral("task list"), PnlTop);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
     GroupBox1->setGeometry(750, 4, 197, 54);
@@ -260,6 +263,7 @@ void TFm::connectHandlers() {
     connect(BtnRunHere, &QToolButton::clicked, this, &TFm::BtnRunHereClick);
     connect(BtnTaLiSample, &QToolButton::clicked, this, &TFm::BtnTaLiSampleClick);
     connect(BtnTaLiFile, &QToolButton::clicked, this, &TFm::BtnTaLiFileClick);
+    connect(BtnReadLengths, &QToolButton::clicked, this, &TFm::BtnReadLengthsClick);
     connect(PnlRun, &RunPanel::problem, this, &TFm::message);
     connect(PnlRun, &RunPanel::reopen, this, &TFm::reopenRun);
     connect(&runQueue_, &RunQueue::changed, this, &TFm::rememberEndedRun);
@@ -288,6 +292,8 @@ void TFm::setUpKeyboard() {
          "run the engine in this window, below the buttons, and list its result files; "
          "a run asked while another runs waits in a queue"},
         {BtnTaLiSample, QKeySequence(Qt::ALT | Qt::Key_A), "open the sample task list"},
+        {BtnReadLengths, QKeySequence(Qt::ALT | Qt::Key_L),
+         "plot how long the reads of the grid's reads file are, to choose the sizes from"},
         {BtnTaLiFile, QKeySequence(Qt::ALT | Qt::Key_M),
          "open the task list named in the grid's \"task list\" row"},
     };

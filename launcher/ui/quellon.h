@@ -44,6 +44,7 @@ class TFmAboutFunc;
 class TFmAboutPackage;
 class TFmDigit;
 class TFmDir;
+class TFmPlot;
 
 class TFm final : public QWidget {
     Q_OBJECT
@@ -56,6 +57,8 @@ public:
     const Session& session() const { return session_; }
     const SharedTexts& sharedTexts() const { return shared_; }
     const RunQueue& runs() const { return runQueue_; }
+    // The plot window, once a plot was asked for.
+    const TFmPlot* plotWindow() const { return FmPlot; }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -94,6 +97,7 @@ private:
     void BtnRunHereClick();
     void BtnTaLiSampleClick();
     void BtnTaLiFileClick();
+    void BtnReadLengthsClick();
     void reopenRun(const RecentRun& run);
     void rememberEndedRun(int id);
 
@@ -126,6 +130,7 @@ private:
     QGroupBox* GroupBox1 = nullptr;
     QToolButton* BtnTaLiSample = nullptr;
     QToolButton* BtnTaLiFile = nullptr;
+    QToolButton* BtnReadLengths = nullptr;
     QSplitter* Splitter1 = nullptr;
     QFrame* PnlData = nullptr;
     QLabel* TitPnlData = nullptr;
@@ -151,6 +156,7 @@ private:
     TFmAboutPackage* FmAboutPackage = nullptr;
     TFmDigit* FmDigit = nullptr;
     TFmDir* FmDir = nullptr;
+    TFmPlot* FmPlot = nullptr;
 };
 
 }  // namespace quellon

@@ -22,9 +22,11 @@
 #include "dirstart.h"
 #include "model/file_kind.h"
 #include "model/launcher_error.h"
+#include "model/plot_data.h"
 #include "model/screen_fit.h"
 #include "model/text_lines.h"
 #include "quellon.h"
+#include "plot_window.h"
 #include "run_panel.h"
 
 namespace quellon {
@@ -316,6 +318,35 @@ void TFm::reopenRun(const RecentRun& run) {
     showGrid();
     showFixState();
     if (!run.resultTable.isEmpty()) PnlRun->showResultTable(run.resultDirectory, run.resultTable);
+}
+
+// The reads file is the grid's reads row (pthReads, pthFastq, pthLetters).
+void TFm::BtnReadLengthsClick() {
+    QString reads;
+    for (int row = 0; row < ParamGrid::kRows && reads.isEmpty(); ++row) {
+        const QString& name = session_.grid().cell(row, ParamGrid::Name);
+        if (name == QLatin1String("pthReads") || name == QLatin1String("pthFastq")) reads = session_.value(row);
+    }
+    if (reads.isEmpty() || reads == QLatin1String("?")) {
+        message(QStringLiteral("choose the reads file first (show Params, then its row)"));
+        return;
+    }
+    try {
+        const Histogram lengths = readLengths(reads);
+        if (!FmPlot) {
+            FmPlot = new TFmPlot(this);
+            connect(FmPlot, &TFmPlot::problem, this, &TFm::message);
+        }
+        FmPlot->showHistogram(QStringLiteral("read lengths of %1: %2 reads, most %3 bases long")
+                                  .arg(QFileInfo(reads).fileName())
+                                  .arg(lengths.total())
+                                  .arg(lengths.mode()),
+                              QStringLiteral("read length"), lengths);
+        FmPlot->show();
+        FmPlot->raise();
+    } catch (const LauncherError& problem) {
+        message(problem.message());
+    }
 }
 
 void TFm::BtnTaLiSampleClick() { report(shell_->openDocument(session_.taskListSample())); }

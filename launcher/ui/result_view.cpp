@@ -1,6 +1,8 @@
 #include "result_view.h"
 
 #include <QDir>
+
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -12,7 +14,10 @@
 #include <QVBoxLayout>
 
 #include "design.h"
+#include "plot_window.h"
 #include "model/igv_link.h"
+#include "model/launcher_error.h"
+#include "model/plot_data.h"
 #include "model/run_findings.h"
 #include "model/table_file.h"
 #include "shell.h"
@@ -79,9 +84,22 @@ TFmResult::TFmResult(Shell& shell, QWidget* parent) : QDialog(parent), shell_(sh
     BtnBrowser->setToolTip(QStringLiteral("load the run's tracks into a running IGV and go to the chosen row's "
                                           "position (Alt+I)"));
     connect(BtnBrowser, &QToolButton::clicked, this, &TFmResult::BtnBrowserClick);
+    BtnHistogram = design::speedButton(this, QStringLiteral("BtnHistogram"), QStringLiteral("plot the column"),
+                                       QRect());
+    BtnAlong = design::speedButton(this, QStringLiteral("BtnAlong"), QStringLiteral("along the genome"), QRect());
+    for (QToolButton* b : {BtnBrowser, BtnHistogram, BtnAlong}) b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    BtnHistogram->setShortcut(QKeySequence(Qt::ALT | Qt::Key_H));
+    BtnAlong->setShortcut(QKeySequence(Qt::ALT | Qt::Key_G));
+    BtnHistogram->setToolTip(QStringLiteral("how the chosen column's values are spread, as a histogram (Alt+H)"));
+    BtnAlong->setToolTip(QStringLiteral("the chosen column against the first one, the position along the genome "
+                                        "(Alt+G)"));
+    connect(BtnHistogram, &QToolButton::clicked, this, [this] { plotColumn(false); });
+    connect(BtnAlong, &QToolButton::clicked, this, [this] { plotColumn(true); });
     auto* right = new QVBoxLayout;
     right->addWidget(new QLabel(QStringLiteral("the run's files"), this));
     right->addWidget(BxFiles, 1);
+    right->addWidget(BtnHistogram);
+    right->addWidget(BtnAlong);
     right->addWidget(BtnBrowser);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
@@ -114,6 +132,37 @@ bool TFmResult::showTable(const QString& directory, const QString& table, const 
 void TFmResult::EdFilterChange(const QString& text) {
     proxy_->setFilterFixedString(text);
     LblRows->setText(QStringLiteral("%1 of %2 rows").arg(proxy_->rowCount()).arg(table_->rowCount()));
+}
+
+void TFmResult::chooseColumn(int column) {
+    TbResult->setCurrentIndex(proxy_->index(0, column));
+}
+
+// The chosen column (the second when none is chosen) of the whole table.
+void TFmResult::plotColumn(bool alongTheGenome) {
+    const QModelIndex current = TbResult->currentIndex();
+    const int column = current.isValid() ? current.column() : std::min(1, table_->columnCount() - 1);
+    const QString name = table_->headerData(column, Qt::Horizontal).toString();
+    if (!FmPlot) {
+        FmPlot = new TFmPlot(this);
+        connect(FmPlot, &TFmPlot::problem, this, &TFmResult::problem);
+    }
+    const QString path = table_->path();
+    try {
+        if (alongTheGenome) {
+            const QString position = table_->headerData(0, Qt::Horizontal).toString();
+            FmPlot->showPoints(QStringLiteral("%1 along the genome").arg(name), position, name,
+                               columnPoints(path, 0, column));
+        } else {
+            FmPlot->showHistogram(QStringLiteral("%1: how its values are spread").arg(name), name,
+                                  columnHistogram(path, column, 20));
+        }
+    } catch (const LauncherError& failure) {
+        emit problem(failure.message());
+        return;
+    }
+    FmPlot->show();
+    FmPlot->raise();
 }
 
 // The chosen row's position is its first number (posInSq, a start).

@@ -19,6 +19,8 @@ class QToolButton;
 
 namespace quellon {
 
+class TFmPlot;
+
 class Shell;
 class TableFile;
 struct RunFindings;
@@ -34,6 +36,10 @@ public:
                    const RunFindings& findings, QString& problem);
 
     const QSortFilterProxyModel& rows() const { return *proxy_; }
+    // The plot window, once a plot was asked for.
+    const TFmPlot* plotWindow() const { return FmPlot; }
+    // Chooses the column the plot buttons plot.
+    void chooseColumn(int column);
 
 signals:
     void problem(const QString& message);
@@ -41,6 +47,7 @@ signals:
 private:
     void EdFilterChange(const QString& text);
     void BtnBrowserClick();
+    void plotColumn(bool alongTheGenome);
     void BxFilesOpen(const QString& name);
 
     Shell& shell_;
@@ -53,6 +60,9 @@ private:
     QTableView* TbResult;
     QListWidget* BxFiles;
     QToolButton* BtnBrowser;
+    QToolButton* BtnHistogram;
+    QToolButton* BtnAlong;
+    TFmPlot* FmPlot = nullptr;
     QStringList files_;
 };
 

@@ -6,6 +6,11 @@
 #include "support/window_test.h"
 #include "ui/digital.h"
 #include "ui/dirstart.h"
+#include "ui/plot_window.h"
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QTemporaryDir>
 #include <QDebug>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -42,6 +47,7 @@ private slots:
     void closingAsksForUnfixedEdits();
     void aTemplateItsCallFileNamesShowsFixed();
     void everyControlStaysInReachOfTheScreen();
+    void readLengthsArePlottedAndSaved();
     void fixAndGoStartTheModuleBesideTheLauncher();
     void externalTemplateStartsTheModuleAtShow();
     void taskListButtonsOpenTheirFiles();
@@ -350,7 +356,7 @@ void tst_quellon::everyButtonHasATooltipAndItsShortcutPressesIt() {
         QVERIFY2(!b->toolTip().isEmpty() && b->toolTip().contains(keys),
                  qPrintable(b->objectName()));
     }
-    QCOMPARE(named, 18);
+    QCOMPARE(named, 19);
     for (const char* name : {"BtnTaLiSample", "BtnAboutPackage", "BtnAboutFunc", "BtnShowParams",
                              "BtnFixParams", "BtnGo", "BtnRunHere", "BtnTaLiFile"}) {
         QToolButton* button = launcher.button(name);
@@ -596,6 +602,37 @@ void tst_quellon::everyControlStaysInReachOfTheScreen() {
     const QRect available = second.fm->screen()->availableGeometry();
     QVERIFY(available.contains(second.fm->frameGeometry()));
     QVERIFY(second.messages.isEmpty());
+}
+
+// The lengths of the grid's reads file, counted by hand: 3 reads of 46
+// bases, 1 of 44, 1 of 45 (CR LF), none of other lengths.
+void tst_quellon::readLengthsArePlottedAndSaved() {
+    LauncherUnderTest launcher;
+    const QString reads = launcher.dir.path() + "reads.txt";
+    const QByteArray r46(46, 'A');
+    writeFile(reads, r46 + "\n" + QByteArray(44, 'C') + "\n" + r46 + "\n" + QByteArray(45, 'G') + "\r\n" + r46 + "\n");
+    QByteArray randExt = launcher.dir.readParam("RandExt.txt");
+    launcher.dir.writeParam("RandExt.txt", randExt.replace("pthReads\n?", ("pthReads\n" + reads).toLocal8Bit()));
+    QVERIFY(launcher.open());
+    launcher.click("BtnShowParams");
+    launcher.click("BtnReadLengths");
+    const TFmPlot* plot = launcher.fm->plotWindow();
+    QVERIFY(plot && plot->isVisible());
+    QCOMPARE(plot->chart()->title(), QString("read lengths of reads.txt: 5 reads, most 46 bases long"));
+    const auto* bars = qobject_cast<const QBarSeries*>(plot->chart()->series().value(0));
+    QVERIFY(bars);
+    const QBarSet* set = bars->barSets().value(0);
+    QCOMPARE((QList<double>{set->at(0), set->at(1), set->at(2)}), (QList<double>{1, 1, 3}));
+    QTemporaryDir out;
+    QVERIFY(plot->savePng(out.filePath("lengths.png")));
+    QVERIFY(plot->saveSvg(out.filePath("lengths.svg")));
+    QVERIFY(QFileInfo(out.filePath("lengths.png")).size() > 1000);
+    QFile svg(out.filePath("lengths.svg"));
+    QVERIFY(svg.open(QIODevice::ReadOnly) && svg.readAll().contains("<svg"));
+    QVERIFY(const_cast<TFmPlot*>(plot)->grab().toImage().save(QStringLiteral(QUELLON_SCREENSHOT_DIR) + "/quellon-plot.png"));
+    const_cast<TFmPlot*>(plot)->close();
+    QVERIFY(launcher.close());
+    QVERIFY(launcher.messages.isEmpty());
 }
 
 // Ten records ending in CR LF: the grid shows nine, and fix writes all ten

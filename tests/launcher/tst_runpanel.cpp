@@ -13,7 +13,12 @@
 #include "model/run_queue.h"
 #include "support/quellon_test.h"
 #include "support/window_test.h"
+#include "ui/plot_window.h"
 #include "ui/result_view.h"
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QScatterSeries>
 #include "ui/run_panel.h"
 
 using namespace quellon;
@@ -149,6 +154,21 @@ void tst_runpanel::runHereShowsHowTheRunEnded() {
         QCOMPARE(view->rows().rowCount(), report.readAll().count('\n'));  // lines after the header
         QVERIFY(const_cast<TFmResult*>(view)->grab().toImage().save(QStringLiteral(QUELLON_SCREENSHOT_DIR) +
                                                                       "/quellon-result.png"));
+        // The entropy column: its spread, and along the genome one point a row.
+        const_cast<TFmResult*>(view)->chooseColumn(2);
+        QTest::mouseClick(view->findChild<QToolButton*>("BtnAlong"), Qt::LeftButton);
+        QVERIFY(view->plotWindow() && view->plotWindow()->isVisible());
+        const auto* points = qobject_cast<const QScatterSeries*>(view->plotWindow()->chart()->series().value(0));
+        QVERIFY(points);
+        QCOMPARE(points->count(), view->rows().rowCount());
+        QCOMPARE(view->plotWindow()->chart()->title(), QString("entropy along the genome"));
+        QTest::mouseClick(view->findChild<QToolButton*>("BtnHistogram"), Qt::LeftButton);
+        const auto* bars = qobject_cast<const QBarSeries*>(view->plotWindow()->chart()->series().value(0));
+        QVERIFY(bars);
+        double counted = 0;
+        for (int i = 0; i < bars->barSets().first()->count(); ++i) counted += bars->barSets().first()->at(i);
+        QCOMPARE(counted, double(view->rows().rowCount()));
+        const_cast<TFmPlot*>(view->plotWindow())->close();
         const_cast<TFmResult*>(view)->close();
         launcher.click("BtnOpenResDir");
         QCOMPARE(launcher.opened, QStringList{runFolder + '/'});
