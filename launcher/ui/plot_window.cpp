@@ -54,6 +54,14 @@ TFmPlot::TFmPlot(QWidget* parent) : QDialog(parent) {
 
 const QChart* TFmPlot::chart() const { return view_->chart(); }
 
+// The view owns its chart but gives up the one it replaces: that one goes.
+void TFmPlot::replaceChart(QChart* chart, const QString& title) {
+    QChart* previous = view_->chart();
+    view_->setChart(chart);
+    delete previous;
+    setWindowTitle(QStringLiteral("%1 - %2").arg(QLatin1String(design::kProductTitle), title));
+}
+
 void TFmPlot::showHistogram(const QString& title, const QString& xName, const Histogram& histogram) {
     if (histogram.counts.size() > kMostBars) {
         QList<QPair<double, double>> points;
@@ -90,8 +98,7 @@ void TFmPlot::showHistogram(const QString& title, const QString& xName, const Hi
     series->attachAxis(x);
     series->attachAxis(y);
     chart->legend()->hide();
-    view_->setChart(chart);
-    setWindowTitle(QStringLiteral("%1 - %2").arg(QLatin1String(design::kProductTitle), title));
+    replaceChart(chart, title);
 }
 
 void TFmPlot::showPoints(const QString& title, const QString& xName, const QString& yName,
@@ -106,8 +113,7 @@ void TFmPlot::showPoints(const QString& title, const QString& xName, const QStri
     if (!chart->axes(Qt::Horizontal).isEmpty()) chart->axes(Qt::Horizontal).first()->setTitleText(xName);
     if (!chart->axes(Qt::Vertical).isEmpty()) chart->axes(Qt::Vertical).first()->setTitleText(yName);
     chart->legend()->hide();
-    view_->setChart(chart);
-    setWindowTitle(QStringLiteral("%1 - %2").arg(QLatin1String(design::kProductTitle), title));
+    replaceChart(chart, title);
 }
 
 bool TFmPlot::savePng(const QString& path) const { return view_->grab().save(path, "PNG"); }

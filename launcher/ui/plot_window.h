@@ -35,6 +35,7 @@ signals:
 
 private:
     void BtnSaveClick(bool svg);
+    void replaceChart(QChart* chart, const QString& title);
 
     QChartView* view_;
 };
