@@ -95,6 +95,20 @@ for sample in s1 s2 s3; do
 done
 ls results/logs/slurm/genome_all_*.out >/dev/null || fail "no cluster log of the genome's job"
 [ "$(grep -c 'Submitted group job' slurm.out)" = 3 ] || fail "the samples' jobs were not one group each"
+# The jobs asked Slurm for what their rules declare: the genome's 256 MB
+# and 20 minutes; a sample's group (its preparation and its analysis) the
+# larger memory, 1000 MB, and the sum of the times, 80 minutes; one CPU as
+# the config's threads say.
+jobs=$(scontrol show job -o)
+job_has() {  # $1 job name, further args: fields the job must show
+    local line
+    line=$(grep "JobName=$1 " <<<"$jobs" | head -n 1)
+    [ -n "$line" ] || fail "no job $1 known to Slurm"
+    shift
+    for field; do grep -q " $field " <<<" $line " || fail "job $line lacks $field"; done
+}
+job_has ruz.genome.all TimeLimit=00:20:00 MinMemoryNode=256M NumCPUs=1
+job_has ruz.sample.s2 TimeLimit=01:20:00 MinMemoryNode=1000M NumCPUs=1
 
 echo "== a job cancelled while it runs is submitted again"
 rm -rf results .snakemake
