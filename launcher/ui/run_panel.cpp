@@ -180,7 +180,13 @@ int RunPanel::selectedRun() const { return BxRuns->currentRow() + 1; }
 
 void RunPanel::runChanged(int id) {
     while (BxRuns->count() < id) BxRuns->addItem(QString());
-    BxRuns->item(id - 1)->setText(runSummary(queue_.run(id), queue_.elapsedMs(id)));
+    const RunRecord& run = queue_.run(id);
+    QListWidgetItem* item = BxRuns->item(id - 1);
+    item->setText(runSummary(run, queue_.elapsedMs(id)));
+    // A run that failed or did not start stands out from those that ended well.
+    const bool failed = (run.state == RunState::Ended && run.exitCode != 0) || run.state == RunState::Crashed ||
+                        run.state == RunState::NotStarted;
+    item->setForeground(failed ? design::clRed() : palette().color(QPalette::Text));
     if (queue_.busy()) {
         tick_.start();
     } else {

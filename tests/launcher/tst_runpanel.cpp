@@ -125,6 +125,9 @@ void tst_runpanel::runHereShowsHowTheRunEnded() {
     const QString progress = part<QLabel>(launcher, "PnlProgress")->text();
     QVERIFY2(progress.startsWith(summary), qPrintable(progress));
     QCOMPARE(texts(part<QListWidget>(launcher, "BxRuns")), QStringList{progress});
+    // A failure (exit status 1, not started) in red, a success as the text.
+    const bool succeeded = run.state == RunState::Ended && run.exitCode == 0;
+    QCOMPARE(part<QListWidget>(launcher, "BxRuns")->item(0)->foreground().color() == QColor(255, 0, 0), !succeeded);
     const QString shownConsole = part<QPlainTextEdit>(launcher, "BxConsole")->toPlainText();
     QCOMPARE(shownConsole, run.console);
     QVERIFY2(shownConsole.contains(console.replace("%", launcherDir)), qPrintable(shownConsole));
