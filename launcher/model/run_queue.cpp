@@ -173,6 +173,9 @@ void RunQueue::finish(RunState state) {
     const QString& directory = run.request.resultDirectory;
     if (!directory.isEmpty()) {
         run.resultFiles = resultFiles(directory, started_, before_);
+        // The parameter file the launcher wrote into the run's own folder is
+        // no result, however close to the start its time stamp lies.
+        if (run.request.ownFolder) run.resultFiles.removeAll(QFileInfo(run.request.parameterFile).fileName());
         run.resultTable = resultTable(directory, run.resultFiles);
     }
     // A run in a folder of its own keeps its console text beside its results.
