@@ -33,8 +33,8 @@ std::string templateText(const AnalysisInfo& analysis) {
 }
 
 const ParamSpec* AnalysisInfo::parameter(std::string_view wanted) const {
-    for (const ParamSpec& spec : parameters)
-        if (spec.name == wanted) return &spec;
+    for (const ParamSpec& declared : parameters)
+        if (declared.name == wanted) return &declared;
     return nullptr;
 }
 

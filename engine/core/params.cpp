@@ -102,27 +102,27 @@ std::string shownNumber(std::string_view name, std::string_view text, std::int32
     return shown + " = \"" + std::string(text) + "\" (read as " + plain + ")";
 }
 
-Outcome<std::int32_t> readNumber(Console& console, const ParamSpec& spec, std::string_view text) {
+Outcome<std::int32_t> readNumber(Console& console, const ParamSpec& declared, std::string_view text) {
     std::int32_t value = 0;
     switch (toInt32(text, value)) {
     case IntConversion::Ok:
         break;
     case IntConversion::NotANumber:
-        return failure("\nparameter ", spec.name, " = \"", text, "\" is not a whole number");
+        return failure("\nparameter ", declared.name, " = \"", text, "\" is not a whole number");
     case IntConversion::OutOfRange:
-        return failure("\nparameter ", spec.name, " = \"", text, "\" is out of the 32-bit range");
+        return failure("\nparameter ", declared.name, " = \"", text, "\" is out of the 32-bit range");
     }
-    const NumberRule& rule = spec.number;
+    const NumberRule& rule = declared.number;
     const bool plain = isPlainNumber(text);
     if (rule.namesResults && !plain)
-        return failure("\nparameter ", spec.name, " = \"", text,
+        return failure("\nparameter ", declared.name, " = \"", text,
                        "\" is not a plain decimal number (its text names the result files)");
     if (value < rule.least)
-        return failure("\nparameter ", shownNumber(spec.name, text, value), " ", rule.belowLeast);
+        return failure("\nparameter ", shownNumber(declared.name, text, value), " ", rule.belowLeast);
     if (value > rule.most)
-        return failure("\nparameter ", shownNumber(spec.name, text, value), " is above ", rule.most, ", ",
+        return failure("\nparameter ", shownNumber(declared.name, text, value), " is above ", rule.most, ", ",
                        rule.aboveMostReason);
-    if (!plain) console.say("\nparameter ", spec.name, " = \"", text, "\" is read as ", value);
+    if (!plain) console.say("\nparameter ", declared.name, " = \"", text, "\" is read as ", value);
     return value;
 }
 
@@ -140,9 +140,9 @@ Outcome<Parameters> Parameters::parse(std::string_view text, const std::string& 
     if (table.longLine() > 0)
         return failure("\nparameter file ", path, ": line ", table.longLine(), " is longer than ",
                        kParameterLineLimit, " characters");
-    for (const ParamSpec& spec : analysis.parameters) {
-        if (table.find(spec.name).find('\0') != std::string::npos)
-            return failure("\nparameter ", spec.name, " holds a NUL byte");
+    for (const ParamSpec& declared : analysis.parameters) {
+        if (table.find(declared.name).find('\0') != std::string::npos)
+            return failure("\nparameter ", declared.name, " holds a NUL byte");
     }
     return Parameters(path, analysis, std::move(table));
 }

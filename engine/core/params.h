@@ -87,13 +87,13 @@ bool isBlankText(std::string_view text);
 // typed is not the plain number, "name = \"0x14\" (read as 0)".
 std::string shownNumber(std::string_view name, std::string_view text, std::int32_t value);
 
-// Reads the number `text` by the rules of `spec`. Refusals: "\nparameter
+// Reads the number `text` by the rules of `declared`. Refusals: "\nparameter
 // NAME = \"TEXT\" is not a whole number", "... is out of the 32-bit range",
 // "... is not a plain decimal number (its text names the result files)"
 // and the rule's bounds. A number followed by other characters ("20abc")
 // that the rules allow is read by its leading digits, and the console says
 // what it was read as: "\nparameter NAME = \"TEXT\" is read as N".
-Outcome<std::int32_t> readNumber(Console& console, const ParamSpec& spec, std::string_view text);
+Outcome<std::int32_t> readNumber(Console& console, const ParamSpec& declared, std::string_view text);
 
 // The parameters of one analysis, read through its description.
 class Parameters {

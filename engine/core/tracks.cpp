@@ -106,6 +106,17 @@ TrackSequence trackSequence(Console& console, const TrackRequest& request, const
     return {name, genomeLength};
 }
 
+std::string sizedReadsDescription(std::string_view analysis, const std::string& samplePath,
+                                  const std::string& genomePath, std::int32_t rMinSz, std::int32_t rMaxSz) {
+    std::string text(analysis);
+    text.append(" ").append(baseName(samplePath)).append(" rMinSz=");
+    appendNumber(text, rMinSz);
+    text.append(" rMaxSz=");
+    appendNumber(text, rMaxSz);
+    text.append(" on ").append(baseName(genomePath));
+    return text;
+}
+
 std::string trackHeader(std::string_view type, std::string_view name, std::string_view description,
                         std::string_view extra) {
     std::string line = "track ";
@@ -167,7 +178,7 @@ void TrackText::interval(const Interval& at) {
     appendNumber(text_, at.end);
 }
 
-void TrackText::bed6(const Interval& at, std::string_view name, int score, char strand) {
+void TrackText::feature(const Interval& at, std::string_view name, int score, char strand) {
     interval(at);
     text_ += '\t';
     text_.append(name);
@@ -175,6 +186,10 @@ void TrackText::bed6(const Interval& at, std::string_view name, int score, char 
     appendNumber(text_, score);
     text_ += '\t';
     text_ += strand;
+}
+
+void TrackText::bed6(const Interval& at, std::string_view name, int score, char strand) {
+    feature(at, name, score, strand);
     text_ += '\n';
     flushWhenFull();
 }
@@ -215,13 +230,7 @@ void TrackText::bed12(std::span<const Stretch> stretches, std::string_view name,
 void TrackText::bed12(std::span<const Interval> blocks, std::string_view name, int score, char strand) {
     if (blocks.empty()) return;
     const Interval span{blocks.front().start, blocks.back().end};
-    interval(span);
-    text_ += '\t';
-    text_.append(name);
-    text_ += '\t';
-    appendNumber(text_, score);
-    text_ += '\t';
-    text_ += strand;
+    feature(span, name, score, strand);
     text_ += '\t';
     appendNumber(text_, span.start);
     text_ += '\t';

@@ -78,6 +78,12 @@ TrackSequence trackSequence(Console& console, const TrackRequest& request, const
 std::string trackHeader(std::string_view type, std::string_view name, std::string_view description,
                         std::string_view extra = {});
 
+// The description of a track of an analysis of reads of a size range:
+// "ANALYSIS SAMPLE rMinSz=MIN rMaxSz=MAX on GENOME", the sample and the
+// genome by their files' base names.
+std::string sizedReadsDescription(std::string_view analysis, const std::string& samplePath,
+                                  const std::string& genomePath, std::int32_t rMinSz, std::int32_t rMaxSz);
+
 // A half-open interval of the upper strand, 0-based.
 struct Interval {
     std::int64_t start = 0;
@@ -147,6 +153,8 @@ public:
 
 private:
     void interval(const Interval& at);
+    // The first six fields of a BED line, without its line end.
+    void feature(const Interval& at, std::string_view name, int score, char strand);
     void flushWhenFull();
 
     std::FILE* file_;

@@ -310,8 +310,7 @@ Outcome<void> writeWeightTrack(std::span<const CountCell> cells, bool upperStran
     auto track = WeightTrack::open(
         **file, sequence,
         "fMatchReadsT_VarSzO weight(" + std::string(upperStrand ? "+" : "-") + ") " + sample,
-        "fMatchReadsT_VarSzO " + sample + " rMinSz=" + std::to_string(s.rMinSz) + " rMaxSz=" +
-            std::to_string(s.rMaxSz) + " on " + baseName(s.genomePath));
+        sizedReadsDescription("fMatchReadsT_VarSzO", s.readsPath, s.genomePath, s.rMinSz, s.rMaxSz));
     if (!track) return track.failure();
     for (std::size_t cursor = 0; cursor < cells.size();) {
         const std::int32_t p = cells[cursor].position();

@@ -257,8 +257,7 @@ void writeTrack(std::FILE* file, const TrackSequence& sequence, const ArgumentSe
     TrackText out(file, sequence);
     const std::string sample = baseName(s.readsPath);
     out.line(trackHeader({}, "fIdentifyCircularRna segments " + sample,
-                         "fIdentifyCircularRna " + sample + " rMinSz=" + std::to_string(s.rMinSz) +
-                             " rMaxSz=" + std::to_string(s.rMaxSz) + " on " + baseName(s.genomePath),
+                         sizedReadsDescription("fIdentifyCircularRna", s.readsPath, s.genomePath, s.rMinSz, s.rMaxSz),
                          "useScore=1"));
     bed.write(out);
 }

@@ -117,8 +117,8 @@ void writeTrack(std::FILE* file, const TrackSequence& sequence, const ArgumentSe
     TrackText out(file, sequence);
     const std::string list = baseName(s.listPath);
     out.line(trackHeader("bedGraph", "fMatchReadsT_VarSzPartedRate rating " + list,
-                         "fMatchReadsT_VarSzPartedRate " + list + " rMinSz=" + std::to_string(s.rMinSz) +
-                             " rMaxSz=" + std::to_string(s.rMaxSz) + " on " + baseName(s.genomePath)));
+                         sizedReadsDescription("fMatchReadsT_VarSzPartedRate", s.listPath, s.genomePath, s.rMinSz,
+                                               s.rMaxSz)));
     BedGraphRuns runs(out);
     std::string value;
     for (const RatedPosition& r : ratings.rated()) {

@@ -216,8 +216,8 @@ void writeTrack(std::FILE* file, const TrackSequence& sequence, const ArgumentSe
     TrackText out(file, sequence);
     const std::string sample = baseName(s.readsPath);
     out.line(trackHeader({}, "fMatchReadsT_VarSzParted placements " + sample,
-                         "fMatchReadsT_VarSzParted " + sample + " rMinSz=" + std::to_string(s.rMinSz) +
-                             " rMaxSz=" + std::to_string(s.rMaxSz) + " on " + baseName(s.genomePath),
+                         sizedReadsDescription("fMatchReadsT_VarSzParted", s.readsPath, s.genomePath, s.rMinSz,
+                                               s.rMaxSz),
                          "useScore=1"));
     lines.write(out);
 }

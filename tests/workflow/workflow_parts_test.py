@@ -15,9 +15,9 @@ sys.dont_write_bytecode = True
 
 
 def load(name, path):
-    spec = importlib.util.spec_from_file_location(name, os.path.join(SOURCE, path))
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    found = importlib.util.spec_from_file_location(name, os.path.join(SOURCE, path))
+    module = importlib.util.module_from_spec(found)
+    found.loader.exec_module(module)
     return module
 
 
