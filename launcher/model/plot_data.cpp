@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "launcher_error.h"
+#include "table_file.h"
 #include "text_lines.h"
 
 namespace quellon {
@@ -30,20 +32,8 @@ void count(QList<qint64>& counts, qsizetype length) {
     ++counts[length];
 }
 
-// Every numeric cell of a column, its header skipped.
-QList<double> columnValues(const QString& table, int column) {
-    QFile file(table);
-    openForReading(file);
-    QList<double> values;
-    file.readLine();  // the header
-    while (!file.atEnd()) {
-        const QList<QByteArray> fields = file.readLine().trimmed().split('\t');
-        if (column >= fields.size()) continue;
-        bool number = false;
-        const double value = fields[column].trimmed().toDouble(&number);
-        if (number) values.append(value);
-    }
-    return values;
+void openTable(TableFile& table, const QString& path) {
+    if (!table.open(path)) throw LauncherError(table.problem());
 }
 
 }  // namespace
@@ -94,35 +84,60 @@ Histogram readLengths(const QString& path) {
     return h;
 }
 
-Histogram columnHistogram(const QString& table, int column, int bins) {
-    const QList<double> values = columnValues(table, column);
+Histogram spreadOf(const QList<double>& values, int bins) {
     Histogram h;
-    if (values.isEmpty() || bins <= 0) return h;
-    const auto [lowest, highest] = std::minmax_element(values.begin(), values.end());
+    QList<double> numbers;
+    for (const double v : values)
+        if (!std::isnan(v)) numbers.append(v);
+    if (numbers.isEmpty() || bins <= 0) return h;
+    const auto [lowest, highest] = std::minmax_element(numbers.begin(), numbers.end());
     h.first = *lowest;
     h.width = *highest > *lowest ? (*highest - *lowest) / bins : 1.0;
     h.counts = QList<qint64>(bins, 0);
-    for (const double v : values) {
+    for (const double v : numbers) {
         const int bin = std::min(bins - 1, static_cast<int>(std::floor((v - h.first) / h.width)));
         ++h.counts[bin];
     }
     return h;
 }
 
-QList<QPair<double, double>> columnPoints(const QString& table, int xColumn, int yColumn) {
-    QFile file(table);
-    openForReading(file);
-    QList<QPair<double, double>> points;
-    file.readLine();
-    while (!file.atEnd()) {
-        const QList<QByteArray> fields = file.readLine().trimmed().split('\t');
-        if (xColumn >= fields.size() || yColumn >= fields.size()) continue;
-        bool xNumber = false, yNumber = false;
-        const double x = fields[xColumn].trimmed().toDouble(&xNumber);
-        const double y = fields[yColumn].trimmed().toDouble(&yNumber);
-        if (xNumber && yNumber) points.append({x, y});
+Histogram countsOf(const QList<double>& values, const QList<double>& counts) {
+    constexpr double kMostBins = 1e6;
+    Histogram h;
+    const qsizetype rows = std::min(values.size(), counts.size());
+    double lowest = std::numeric_limits<double>::infinity();
+    for (qsizetype i = 0; i < rows; ++i)
+        if (!std::isnan(values[i]) && !std::isnan(counts[i])) lowest = std::min(lowest, std::floor(values[i]));
+    if (std::isinf(lowest)) return h;
+    h.first = lowest;
+    for (qsizetype i = 0; i < rows; ++i) {
+        if (std::isnan(values[i]) || std::isnan(counts[i])) continue;
+        const double bin = std::floor(values[i]) - lowest;
+        if (bin >= kMostBins) continue;
+        if (h.counts.size() <= bin) h.counts.resize(static_cast<qsizetype>(bin) + 1);
+        h.counts[static_cast<qsizetype>(bin)] += static_cast<qint64>(counts[i]);
     }
+    return h;
+}
+
+QList<QPair<double, double>> pointsOf(const QList<double>& xs, const QList<double>& ys) {
+    QList<QPair<double, double>> points;
+    const qsizetype rows = std::min(xs.size(), ys.size());
+    for (qsizetype i = 0; i < rows; ++i)
+        if (!std::isnan(xs[i]) && !std::isnan(ys[i])) points.append({xs[i], ys[i]});
     return points;
+}
+
+Histogram columnHistogram(const QString& path, int column, int bins) {
+    TableFile table;
+    openTable(table, path);
+    return spreadOf(table.columnNumbers(column), bins);
+}
+
+QList<QPair<double, double>> columnPoints(const QString& path, int xColumn, int yColumn) {
+    TableFile table;
+    openTable(table, path);
+    return pointsOf(table.columnNumbers(xColumn), table.columnNumbers(yColumn));
 }
 
 }  // namespace quellon

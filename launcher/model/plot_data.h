@@ -26,13 +26,26 @@ struct Histogram {
 // counted. Throws LauncherError when the file cannot be read.
 Histogram readLengths(const QString& path);
 
-// The numbers of one column of a tab-separated table (its header skipped),
-// in `bins` bins from the smallest to the largest; cells that are not
-// numbers are left out. Throws LauncherError when the file cannot be read.
+// Values in `bins` equal bins from the smallest to the largest (which falls
+// into the last bin); NaNs (cells that are no numbers) are left out.
+Histogram spreadOf(const QList<double>& values, int bins);
+
+// A table that is a histogram already (a value and its count a row, as the
+// "readSz<TAB>cases" table of a log): bins of 1 from the smallest value on,
+// each row's count added at its value's bin. A row with a NaN is left out,
+// as is a value of more than a million bins beyond the smallest.
+Histogram countsOf(const QList<double>& values, const QList<double>& counts);
+
+// The pairs (x, y) of the rows where both are numbers, in row order.
+QList<QPair<double, double>> pointsOf(const QList<double>& xs, const QList<double>& ys);
+
+// The numbers of one column of a table file (TableFile's layout: head
+// lines and header skipped) in `bins` bins. Throws LauncherError when the
+// file cannot be read.
 Histogram columnHistogram(const QString& table, int column, int bins);
 
-// Points (x, y) of two numeric columns of a table, in file order, each row
-// once; a row whose cells are not numbers is left out.
+// Points (x, y) of two numeric columns of a table file, in file order, each
+// row once; a row whose cells are not numbers is left out.
 QList<QPair<double, double>> columnPoints(const QString& table, int xColumn, int yColumn);
 
 }  // namespace quellon

@@ -5,6 +5,8 @@
 #include <QLocale>
 #include <QRegularExpression>
 
+#include "report_layout.h"
+
 namespace quellon {
 
 namespace {
@@ -66,6 +68,7 @@ RunFindings runFindings(const QString& resultDirectory, const QStringList& files
         for (const QString& line : log.split(u'\n')) {
             if (line.contains(u'=') && !line.startsWith(QLatin1String("proc")) &&
                 !line.startsWith(QLatin1String("program")) && !line.startsWith(QLatin1String("genome")) &&
+                !line.startsWith(QLatin1String("dir of")) &&
                 !line.startsWith(QLatin1String("reads=")) && findings.counts.size() < kMostCountLines)
                 findings.counts.append(line.trimmed());
         }
@@ -73,9 +76,8 @@ RunFindings runFindings(const QString& resultDirectory, const QStringList& files
         sizeWarnings(log, findings.warnings);
     }
     if (!resultTable.isEmpty()) {
-        const QString table = head(directory.filePath(resultTable));
-        const int rows = static_cast<int>(table.split(u'\n', Qt::SkipEmptyParts).size());
-        if (rows <= 1)
+        const ReportLayout layout = reportLayoutOf(directory.filePath(resultTable));
+        if (layout.shape != ReportShape::Text && !layout.rows)
             findings.warnings.prepend(QStringLiteral("the result table %1 holds no result: nothing was found")
                                           .arg(resultTable));
     }

@@ -27,18 +27,21 @@ QStringList resultFiles(const QString& directory, const QDateTime& start, const 
 
 QString resultTable(const QString& directory, const QStringList& files) {
     QString table;
-    QDateTime newest;
+    QString log;
+    QDateTime newestTable;
+    QDateTime newestLog;
     for (const QString& name : files) {
-        if (!name.endsWith(QLatin1String(".txt")) || name.endsWith(QLatin1String("Log.txt"))) {
-            continue;
-        }
+        if (!name.endsWith(QLatin1String(".txt"))) continue;
+        const bool isLog = name.endsWith(QLatin1String("Log.txt"));
+        QString& chosen = isLog ? log : table;
+        QDateTime& newest = isLog ? newestLog : newestTable;
         const QDateTime modified = QFileInfo(QDir(directory).filePath(name)).lastModified();
-        if (table.isEmpty() || modified >= newest) {
-            table = name;
+        if (chosen.isEmpty() || modified >= newest) {
+            chosen = name;
             newest = modified;
         }
     }
-    return table;
+    return table.isEmpty() ? log : table;
 }
 
 QString elapsedText(qint64 milliseconds) {

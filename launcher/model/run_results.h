@@ -20,8 +20,10 @@ FileTimes fileTimes(const QString& directory);
 // catches what a coarse file-system clock stamps a little before `start`.
 QStringList resultFiles(const QString& directory, const QDateTime& start, const FileTimes& before);
 
-// The result table among them: the newest ".txt" whose name does not end
-// in "Log.txt"; of two equally new the later name. Empty when there is none.
+// The main result among them: the newest ".txt" whose name does not end in
+// "Log.txt"; of two equally new the later name. A run that writes only logs
+// (the rating, the mapping onto the genome) has its newest log. Empty when
+// there is no ".txt".
 QString resultTable(const QString& directory, const QStringList& files);
 
 // An elapsed time as people read it: "0.4 s", "12.0 s", "2 min 05 s",

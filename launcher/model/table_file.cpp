@@ -1,5 +1,10 @@
 #include "table_file.h"
 
+#include "report_layout.h"
+
+#include <algorithm>
+#include <cstring>
+
 namespace quellon {
 
 namespace {
@@ -15,7 +20,7 @@ QStringList fieldsOf(const QString& line) {
 
 }  // namespace
 
-TableFile::TableFile(QObject* parent) : QAbstractTableModel(parent) {}
+TableFile::TableFile(QObject* parent) : ResultModel(parent) {}
 
 bool TableFile::open(const QString& path) {
     beginResetModel();
@@ -24,6 +29,7 @@ bool TableFile::open(const QString& path) {
     starts_.clear();
     header_.clear();
     cache_.clear();
+    clearOrder();
     columns_ = 0;
     problem_.clear();
     const bool opened = file_.open(QIODevice::ReadOnly);
@@ -41,10 +47,12 @@ bool TableFile::open(const QString& path) {
     }
     const qint64 size = file_.size();
     if (lineStarts.last() != size) lineStarts.append(size);
-    // The header is the first line; the others are rows.
-    if (lineStarts.size() >= 2) {
-        header_ = fieldsOf(lineAt(lineStarts[0], lineStarts[1]));
-        starts_ = lineStarts.mid(1);
+    // The table's first line is its header unless it holds numbers only.
+    const ReportLayout layout = reportLayoutOf(path);
+    const int first = layout.shape == ReportShape::Table ? layout.tableLine : 0;
+    if (lineStarts.size() >= first + 2) {
+        if (layout.header) header_ = fieldsOf(lineAt(lineStarts[first], lineStarts[first + 1]));
+        starts_ = lineStarts.mid(layout.header ? first + 1 : first);
     }
     columns_ = static_cast<int>(header_.size());
     // A row with more fields than the header widens the table.
@@ -67,7 +75,7 @@ int TableFile::rowCount(const QModelIndex& parent) const {
 
 int TableFile::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : columns_; }
 
-QStringList TableFile::row(int index) const {
+QStringList TableFile::reportFields(int index) const {
     if (index < 0 || index >= rowCount()) return {};
     if (const auto found = cache_.constFind(index); found != cache_.constEnd()) return *found;
     if (cache_.size() >= kCachedRows) cache_.clear();
@@ -80,11 +88,63 @@ QVariant TableFile::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || (role != Qt::DisplayRole && role != kSortRole)) return {};
     const QStringList fields = row(index.row());
     if (index.column() >= fields.size()) return role == kSortRole ? QVariant(QString()) : QVariant();
-    const QString& text = fields[index.column()];
-    if (role == Qt::DisplayRole) return text;
-    bool number = false;
-    const double value = text.trimmed().toDouble(&number);
-    return number ? QVariant(value) : QVariant(text);
+    return cellData(fields[index.column()], role);
+}
+
+template <typename Take>
+void TableFile::forEachRow(Take take) const {
+    const int rows = rowCount();
+    if (rows == 0) return;
+    file_.seek(starts_.first());
+    qint64 remaining = starts_.last() - starts_.first();
+    QByteArray block;
+    int row = 0;
+    while (remaining > 0 && row < rows) {
+        const QByteArray more = file_.read(std::min(kScanBlock, remaining));
+        if (more.isEmpty()) return;
+        remaining -= more.size();
+        block += more;
+        qsizetype lineStart = 0;
+        for (qsizetype end; row < rows && (end = block.indexOf('\n', lineStart)) >= 0; lineStart = end + 1)
+            if (!take(row++, block.constData() + lineStart, end - lineStart)) return;
+        block.remove(0, lineStart);
+    }
+    if (!block.isEmpty() && row < rows) take(row, block.constData(), block.size());
+}
+
+QVector<bool> TableFile::reportRowsHolding(const QByteArray& lowerText) const {
+    QVector<bool> holding(rowCount());
+    forEachRow([&](int row, const char* line, qsizetype length) {
+        holding[row] = QByteArray::fromRawData(line, length).toLower().contains(lowerText);
+        return true;
+    });
+    return holding;
+}
+
+// One pass without the row cache; a row without the column gives an empty
+// cell.
+QList<QByteArray> TableFile::columnCells(int column) const {
+    QList<QByteArray> cells;
+    if (column < 0) return cells;
+    cells.reserve(rowCount());
+    forEachRow([&](int, const char* line, qsizetype length) {
+        qsizetype at = 0;
+        for (int c = 0; c < column && at <= length; ++c) {
+            const void* tab = std::memchr(line + at, '\t', static_cast<size_t>(length - at));
+            at = tab ? static_cast<const char*>(tab) - line + 1 : length + 1;
+        }
+        if (at > length) {
+            cells.append(QByteArray());
+            return true;
+        }
+        const void* tab = std::memchr(line + at, '\t', static_cast<size_t>(length - at));
+        qsizetype end = tab ? static_cast<const char*>(tab) - line : length;
+        if (end > at && line[end - 1] == '\r') --end;
+        cells.append(QByteArray(line + at, end - at));
+        return true;
+    });
+    cells.resize(rowCount());
+    return cells;
 }
 
 QVariant TableFile::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -1,28 +1,27 @@
-// A result table (tab-separated lines, the first one its header) as a Qt
-// item model that reads the file lazily: opening it finds where each line
-// starts, and a row's text is read when a view asks for it, so a table of
-// millions of rows opens at once. The cells show their text as written; in
-// kSortRole a number comes as a number, so a sorting proxy orders a column
-// of numbers by value.
+// A result table (tab-separated lines under a header line, after any head
+// lines, as in a log) as an item model that reads the
+// file lazily: opening it finds where each line starts, and a row's text is
+// read when a view asks for it, so a table of millions of rows opens at
+// once. A table whose first line is all numbers has no header; its columns
+// are numbered.
 #pragma once
 
-#include <QAbstractTableModel>
 #include <QFile>
 #include <QHash>
 #include <QStringList>
 #include <QVector>
 
+#include "result_model.h"
+
 namespace quellon {
 
-class TableFile final : public QAbstractTableModel {
+class TableFile final : public ResultModel {
     Q_OBJECT
 public:
-    static constexpr int kSortRole = Qt::UserRole;
-
     explicit TableFile(QObject* parent = nullptr);
 
-    // Reads where the lines of `path` start. False (with `problem()` set)
-    // when the file cannot be read.
+    // Reads where the lines of `path` start and where its table begins.
+    // False (with `problem()` set) when the file cannot be read.
     bool open(const QString& path);
     const QString& problem() const { return problem_; }
     QString path() const { return file_.fileName(); }
@@ -32,11 +31,19 @@ public:
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
+    QList<QByteArray> columnCells(int column) const override;
+    QVector<bool> reportRowsHolding(const QByteArray& lowerText) const override;
+
+protected:
     // The fields of one data row (0 for the first line after the header).
-    QStringList row(int index) const;
+    QStringList reportFields(int reportRow) const override;
 
 private:
     QString lineAt(qint64 start, qint64 end) const;
+    // Calls `take(row, line, length)` for every data row in the file's order,
+    // reading the file in blocks; stops early when `take` returns false.
+    template <typename Take>
+    void forEachRow(Take take) const;
 
     mutable QFile file_;
     QString problem_;

@@ -352,7 +352,16 @@ void TFm::keepOnScreen() {
     setGeometry(fitInto(frameGeometry(), available).marginsRemoved(design::frameMargins(this)));
 }
 
-void TFm::rememberWindow() { QSettings().setValue(kGeometryKey, saveGeometry()); }
+// Called as the window closes. The run panel appears only with a run, so the
+// place is kept as it was without it: the next session starts as this one
+// did, not at the height the panel took.
+void TFm::rememberWindow() {
+    if (PnlRun->isVisible() && !isMaximized() && !isFullScreen() && runPanelGrowth_ > 0) {
+        PnlRun->hide();
+        resize(width(), std::max(minimumSizeHint().height(), height() - runPanelGrowth_));
+    }
+    QSettings().setValue(kGeometryKey, saveGeometry());
+}
 
 void TFm::rememberFolder(const QString& folder) {
     session_.setLastFolder(folder);
@@ -431,7 +440,9 @@ void TFm::showRunPanel() {
     const int grown = PnlRun->sizeHint().height() + kSplitterHeight;
     const QRect wanted = frameGeometry().adjusted(0, 0, 0, grown);
     const QRect available = design::availableArea(this);
+    const int before = height();
     setGeometry((available.isValid() ? fitInto(wanted, available) : wanted).marginsRemoved(frame));
+    runPanelGrowth_ = height() - before;
 }
 
 }  // namespace quellon

@@ -151,6 +151,7 @@ private:
     QCheckBox* CbOwnFolder = nullptr;
     QSplitter* Splitter2 = nullptr;
     RunPanel* PnlRun = nullptr;
+    int runPanelGrowth_ = 0;  // what the window grew by when the run panel appeared
 
     TFmAboutFunc* FmAboutFunc = nullptr;
     TFmAboutPackage* FmAboutPackage = nullptr;

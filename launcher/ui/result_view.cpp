@@ -1,6 +1,7 @@
 #include "result_view.h"
 
 #include <QDir>
+#include <QFontDatabase>
 
 #include <algorithm>
 #include <QHBoxLayout>
@@ -8,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPlainTextEdit>
+#include <QSignalBlocker>
 #include <QSortFilterProxyModel>
 #include <QTableView>
 #include <QToolButton>
@@ -18,7 +21,9 @@
 #include "model/igv_link.h"
 #include "model/launcher_error.h"
 #include "model/plot_data.h"
+#include "model/report_layout.h"
 #include "model/run_findings.h"
+#include "model/segment_table.h"
 #include "model/table_file.h"
 #include "shell.h"
 
@@ -28,6 +33,11 @@ namespace {
 
 constexpr QSize kDesignSize(900, 600);
 constexpr int kFilesWidth = 240;
+constexpr int kHistogramBins = 20;
+// A report shown as text is read this far.
+constexpr qint64 kMostTextBytes = qint64{8} << 20;
+// A column of this name counts the first column's values.
+constexpr QLatin1String kCountsHeading("cases");
 
 }  // namespace
 
@@ -35,11 +45,8 @@ TFmResult::TFmResult(Shell& shell, QWidget* parent) : QDialog(parent), shell_(sh
     setObjectName(QStringLiteral("FmResult"));
     resize(kDesignSize);
     table_ = new TableFile(this);
-    proxy_ = new QSortFilterProxyModel(this);
-    proxy_->setSourceModel(table_);
-    proxy_->setSortRole(TableFile::kSortRole);
-    proxy_->setFilterKeyColumn(-1);
-    proxy_->setFilterCaseSensitivity(Qt::CaseInsensitive);
+    segments_ = new SegmentTable(this);
+    proxy_ = new RowFilter(this);
 
     LblFindings = new QLabel(this);
     LblFindings->setObjectName(QStringLiteral("LblFindings"));
@@ -57,11 +64,25 @@ TFmResult::TFmResult(Shell& shell, QWidget* parent) : QDialog(parent), shell_(sh
     TbResult = new QTableView(this);
     TbResult->setObjectName(QStringLiteral("TbResult"));
     TbResult->setModel(proxy_);
-    TbResult->setSortingEnabled(true);
-    TbResult->sortByColumn(-1, Qt::AscendingOrder);  // the file's order until a heading is clicked
+    // A heading's click sorts the model itself, which reads the column once;
+    // the proxy only filters. The file's order until a heading is clicked.
+    QHeaderView* headings = TbResult->horizontalHeader();
+    headings->setSectionsClickable(true);
+    headings->setSortIndicatorShown(true);
+    headings->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(headings, &QHeaderView::sortIndicatorChanged, this, [this](int column, Qt::SortOrder order) {
+        if (shown_) shown_->sort(column, order);
+    });
     TbResult->horizontalHeader()->setStretchLastSection(true);
     TbResult->verticalHeader()->setDefaultSectionSize(20);
     TbResult->setToolTip(QStringLiteral("click a heading to sort by its column"));
+
+    TxReport = new QPlainTextEdit(this);
+    TxReport->setObjectName(QStringLiteral("TxReport"));
+    TxReport->setReadOnly(true);
+    TxReport->setLineWrapMode(QPlainTextEdit::NoWrap);
+    TxReport->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    TxReport->hide();
 
     BxFiles = new QListWidget(this);
     BxFiles->setObjectName(QStringLiteral("BxFiles"));
@@ -77,6 +98,7 @@ TFmResult::TFmResult(Shell& shell, QWidget* parent) : QDialog(parent), shell_(sh
     left->addWidget(LblFindings);
     left->addLayout(filter);
     left->addWidget(TbResult, 1);
+    left->addWidget(TxReport, 1);
     BtnBrowser = design::speedButton(this, QStringLiteral("BtnBrowser"), QStringLiteral("show in genome browser"),
                                      QRect());
     BtnBrowser->setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -109,10 +131,7 @@ TFmResult::TFmResult(Shell& shell, QWidget* parent) : QDialog(parent), shell_(sh
 bool TFmResult::showTable(const QString& directory, const QString& table, const QStringList& files,
                           const RunFindings& findings, QString& problem) {
     directory_ = directory;
-    if (!table_->open(QDir(directory).filePath(table))) {
-        problem = table_->problem();
-        return false;
-    }
+    if (!showReport(QDir(directory).filePath(table), problem)) return false;
     setWindowTitle(QStringLiteral("%1 - %2").arg(QLatin1String(design::kProductTitle), table));
     QStringList lines;
     for (const QString& warning : findings.warnings) lines.append(QStringLiteral("\u26a0 ") + warning);
@@ -129,37 +148,73 @@ bool TFmResult::showTable(const QString& directory, const QString& table, const 
     return true;
 }
 
+// The report as its layout is: rows in the table view, or its text.
+bool TFmResult::showReport(const QString& path, QString& problem) {
+    const ReportLayout layout = reportLayoutOf(path);
+    if (layout.shape == ReportShape::Text) {
+        bool cut = false;
+        try {
+            QString text = reportText(path, kMostTextBytes, cut);
+            if (cut) text += QStringLiteral("\n\n(the first %1 MiB are shown)").arg(kMostTextBytes >> 20);
+            TxReport->setPlainText(text);
+        } catch (const LauncherError& failure) {
+            problem = failure.message();
+            return false;
+        }
+        shown_ = nullptr;
+        proxy_->setSourceModel(nullptr);
+    } else {
+        const bool segments = layout.shape == ReportShape::Segments;
+        const bool read = segments ? segments_->open(path) : table_->open(path);
+        if (!read) {
+            problem = segments ? segments_->problem() : table_->problem();
+            return false;
+        }
+        shown_ = segments ? static_cast<ResultModel*>(segments_) : table_;
+        proxy_->setSourceModel(shown_);
+        const QSignalBlocker quiet(TbResult->horizontalHeader());
+        TbResult->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    }
+    const bool rows = shown_ != nullptr;
+    TbResult->setVisible(rows);
+    TxReport->setVisible(!rows);
+    for (QWidget* w : std::initializer_list<QWidget*>{EdFilter, LblRows, BtnHistogram, BtnAlong}) w->setVisible(rows);
+    return true;
+}
+
 void TFmResult::EdFilterChange(const QString& text) {
-    proxy_->setFilterFixedString(text);
-    LblRows->setText(QStringLiteral("%1 of %2 rows").arg(proxy_->rowCount()).arg(table_->rowCount()));
+    if (!shown_) return;
+    proxy_->setText(text);
+    LblRows->setText(QStringLiteral("%1 of %2 rows").arg(proxy_->rowCount()).arg(shown_->rowCount()));
 }
 
 void TFmResult::chooseColumn(int column) {
     TbResult->setCurrentIndex(proxy_->index(0, column));
 }
 
-// The chosen column (the second when none is chosen) of the whole table.
+// The chosen column (the model's value column when none is chosen) of all
+// rows: its spread, or against the first column, the position along the
+// genome. A column of counts ("cases") is drawn as the histogram it is.
 void TFmResult::plotColumn(bool alongTheGenome) {
+    if (!shown_) return;
     const QModelIndex current = TbResult->currentIndex();
-    const int column = current.isValid() ? current.column() : std::min(1, table_->columnCount() - 1);
-    const QString name = table_->headerData(column, Qt::Horizontal).toString();
+    const int column = current.isValid() ? current.column() : shown_->valueColumn();
+    const QString name = shown_->headerData(column, Qt::Horizontal).toString();
+    const QString first = shown_->headerData(0, Qt::Horizontal).toString();
     if (!FmPlot) {
         FmPlot = new TFmPlot(this);
         connect(FmPlot, &TFmPlot::problem, this, &TFmResult::problem);
     }
-    const QString path = table_->path();
-    try {
-        if (alongTheGenome) {
-            const QString position = table_->headerData(0, Qt::Horizontal).toString();
-            FmPlot->showPoints(QStringLiteral("%1 along the genome").arg(name), position, name,
-                               columnPoints(path, 0, column));
-        } else {
-            FmPlot->showHistogram(QStringLiteral("%1: how its values are spread").arg(name), name,
-                                  columnHistogram(path, column, 20));
-        }
-    } catch (const LauncherError& failure) {
-        emit problem(failure.message());
-        return;
+    const QList<double> values = shown_->columnNumbers(column);
+    if (alongTheGenome) {
+        FmPlot->showPoints(QStringLiteral("%1 along the genome").arg(name), first, name,
+                           pointsOf(shown_->columnNumbers(0), values));
+    } else if (name == kCountsHeading && column > 0) {
+        FmPlot->showHistogram(QStringLiteral("%1: %2 of each").arg(first, name), first,
+                              countsOf(shown_->columnNumbers(0), values));
+    } else {
+        FmPlot->showHistogram(QStringLiteral("%1: how its values are spread").arg(name), name,
+                              spreadOf(values, kHistogramBins));
     }
     FmPlot->show();
     FmPlot->raise();
@@ -171,7 +226,7 @@ void TFmResult::BtnBrowserClick() {
     const QModelIndex current = TbResult->currentIndex();
     const int row = current.isValid() ? proxy_->mapToSource(current).row() : 0;
     bool number = false;
-    const qint64 position = table_->row(row).value(0).trimmed().toLongLong(&number);
+    const qint64 position = shown_ ? shown_->row(row).value(0).trimmed().toLongLong(&number) : 0;
     const QString sequence = IgvLink::sequenceOf(tracks);
     const QString locus = number && !sequence.isEmpty() ? IgvLink::locusAround(sequence, position) : sequence;
     const QString failure = IgvLink().show(tracks, locus);

@@ -6,6 +6,7 @@
 
 #include "model/launcher_error.h"
 #include "model/plot_data.h"
+#include "model/result_model.h"
 #include "support/qt_print.h"
 
 namespace quellon {
@@ -59,6 +60,26 @@ TEST(PlotData, AColumnInBinsAndTwoColumnsAsPoints) {
     EXPECT_EQ(h.counts, (QList<qint64>{1, 0, 2, 1})) << "the largest value in the last bin";
     EXPECT_EQ(columnPoints(table, 0, 1),
               (QList<QPair<double, double>>{{3, 4}, {35, 2}, {35, 2}, {32, 2}}));
+}
+
+TEST(PlotData, ALogsTableAndATableOfCounts) {
+    QTemporaryDir dir;
+    // A rating log: head lines, then its table.
+    const QString rating = write(dir, "_RatingLog.txt", "program= x\ngenome= g.bin\n\npos\trating\n1201\t2\n2503\t1");
+    EXPECT_EQ(columnPoints(rating, 0, 1), (QList<QPair<double, double>>{{1201, 2}, {2503, 1}}));
+    // A histogram already: lengths 26, 28 and 29 with their counts; the gap
+    // at 27 is a bin of 0, the unreadable row is left out.
+    const QList<double> lengths{28, 26, ResultModel::kNoNumber, 29};
+    const QList<double> cases{5, 3, 7, 1};
+    const Histogram h = countsOf(lengths, cases);
+    EXPECT_EQ(h.first, 26.0);
+    EXPECT_EQ(h.width, 1.0);
+    EXPECT_EQ(h.counts, (QList<qint64>{3, 0, 5, 1}));
+    EXPECT_EQ(countsOf({}, {}).counts, QList<qint64>());
+    EXPECT_EQ(spreadOf({ResultModel::kNoNumber, 2.0, 2.0}, 3).counts, (QList<qint64>{2, 0, 0}))
+        << "all equal: bins of 1 from the value";
+    EXPECT_EQ(pointsOf({1, ResultModel::kNoNumber, 3}, {4, 5, ResultModel::kNoNumber}),
+              (QList<QPair<double, double>>{{1, 4}}));
 }
 
 }  // namespace

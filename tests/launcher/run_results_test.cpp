@@ -41,7 +41,9 @@ TEST(RunResults, FilesTheRunCreatedOrChangedAndTheNewestTable) {
     EXPECT_EQ(files, (QStringList{"new_a.txt", "new_aLog.txt", "new_b.txt", "new_c.txt",
                                   "notes.csv", "rewritten.txt"}));
     EXPECT_EQ(resultTable(dir.path(), files), "new_c.txt");
-    EXPECT_EQ(resultTable(dir.path(), {"new_aLog.txt", "notes.csv"}), "");
+    // A run that wrote only a log shows its log; one without a ".txt" none.
+    EXPECT_EQ(resultTable(dir.path(), {"new_aLog.txt", "notes.csv"}), "new_aLog.txt");
+    EXPECT_EQ(resultTable(dir.path(), {"notes.csv"}), "");
 }
 
 }  // namespace

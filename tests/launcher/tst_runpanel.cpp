@@ -9,6 +9,9 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QSortFilterProxyModel>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTableView>
 
 #include "model/run_queue.h"
 #include "support/quellon_test.h"
@@ -65,6 +68,7 @@ private slots:
     void runsWaitInTheQueueAndStop();
     void aRunWithoutItsOwnFolderWritesIntoTheResultDirectory();
     void aRecentRunReopensItsParametersAndItsResults();
+    void theResultViewShowsEachReportAsItReads();
 
 private:
     QTemporaryDir settings_;
@@ -214,6 +218,8 @@ void tst_runpanel::aRecentRunReopensItsParametersAndItsResults() {
         QVERIFY(QDir().mkdir(resultDir));
         writeRandExt(first, resultDir, "6");
         QVERIFY(first.open());
+        const QRect place(100, 80, 1000, 500);
+        first.fm->setGeometry(place);
         for (const char* name : {"BtnShowParams", "BtnFixParams", "BtnRunHere"}) first.click(name);
         QTRY_VERIFY_WITH_TIMEOUT(!first.fm->runs().busy(), kRunTimeoutMs);
         runFolder = first.fm->runs().run(1).request.resultDirectory;
@@ -222,6 +228,7 @@ void tst_runpanel::aRecentRunReopensItsParametersAndItsResults() {
         // opened from its own folder.
         LauncherUnderTest second;
         QVERIFY(second.open());
+        QCOMPARE(second.fm->geometry(), place);  // as it was before the run panel grew it
         auto* recent = part<QToolButton>(second, "BtnRecentRuns");
         QVERIFY(recent->isEnabled());
         const QList<QAction*> actions = recent->menu()->actions();
@@ -239,6 +246,86 @@ void tst_runpanel::aRecentRunReopensItsParametersAndItsResults() {
         QVERIFY(first.messages.isEmpty());
         QCOMPARE(second.messages, QStringList{"? the changed values are not fixed:\ndiscard them?"});
     }
+}
+
+// Reports of the circular, rating and mapping analyses and a log, written
+// by hand: the segments with their reads along the genome, the rating's
+// table after its head lines, the mapping log's lengths as the histogram
+// they are, and a log of counts as its text.
+void tst_runpanel::theResultViewShowsEachReportAsItReads() {
+    LauncherUnderTest launcher;
+    QVERIFY(launcher.open());
+    QTemporaryDir results;
+    const auto write = [&results](const char* name, const QByteArray& bytes) {
+        QFile file(results.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    };
+    write("c_RCircular.txt",
+          "program= Ruzovizu::fIdentifyCircularRna\ngenome= g.txt\nreads= c.txt\n"
+          "reads size scope by user=[20,100]\nReads::input=6\twirhin scope size=6\n"
+          "defective=0\tin genome=1\tanalized=5\n"
+          "circular on (+) strand=4; ncircular on (-) strand=1; circulars in total=5;\npossible cycled Rna\n"
+          "+-9\ttgaTCAGcg\n+\t-9\ttgatcaGCG\n+1201\tttGCAa\n+\t1201\tttgcAA\n+\t1201\tttGCAa\n-4402\taaCCGt");
+    write("_RatingLog.txt", "program= fMatchReadsT_VarSzParted1Rate\ndir of reads= d/\ngenome= g.bin\n\n"
+                            "pos\trating\n1201\t2\n2503\t1");
+    write("m_In[16-60]g_Log.txt", "program= fMapReadsOnToSeq\ngenome= g.bin\ninput reads= 9\ninto genome= 8\n"
+                                  "readSz\tcases\n26\t3\n28\t5");
+    write("r_Outg_Log.txt", "program= Ruzovizu::fReadsOutOfSeq\ninput reads= 346\nreads nout of genome= 148");
+    auto* panel = part<RunPanel>(launcher, "PnlRun");
+    const auto plotOf = [](const TFmResult* view, const char* button) {
+        QTest::mouseClick(view->findChild<QToolButton*>(button), Qt::LeftButton);
+        return view->plotWindow()->chart();
+    };
+    const auto barsOf = [](const QChart* chart) {
+        QList<double> bars;
+        const auto* series = qobject_cast<const QBarSeries*>(chart->series().value(0));
+        for (int i = 0; series && i < series->barSets().first()->count(); ++i)
+            bars.append(series->barSets().first()->at(i));
+        return bars;
+    };
+    const auto pointsOf = [](const QChart* chart) {
+        const auto* series = qobject_cast<const QScatterSeries*>(chart->series().value(0));
+        return series ? series->points() : QList<QPointF>();
+    };
+
+    panel->showResultTable(results.path(), "c_RCircular.txt");
+    const TFmResult* view = panel->resultView();
+    QVERIFY(view && view->isVisible() && !view->text().isVisible());
+    QCOMPARE(view->rows().rowCount(), 3);
+    QCOMPARE(view->rows().headerData(1, Qt::Horizontal).toString(), QString("reads"));
+    QCOMPARE(pointsOf(plotOf(view, "BtnAlong")), (QList<QPointF>{{-9, 2}, {1201, 3}, {4402, 1}}));
+    QCOMPARE(view->plotWindow()->chart()->title(), QString("reads along the genome"));
+    // Most reads first, as a click on the heading does; then one segment by its letters.
+    view->findChild<QTableView*>("TbResult")->horizontalHeader()->setSortIndicator(1, Qt::DescendingOrder);
+    QCOMPARE(view->rows().index(0, 0).data().toString(), QString("1201"));
+    view->findChild<QLineEdit*>("EdFilter")->setText("AACCGT");  // the letters in either case
+    QCOMPARE(view->rows().rowCount(), 1);
+    QCOMPARE(view->findChild<QLabel*>("LblRows")->text(), QString("1 of 3 rows"));
+    view->findChild<QLineEdit*>("EdFilter")->clear();
+    QVERIFY(const_cast<TFmResult*>(view)->grab().toImage().save(QStringLiteral(QUELLON_SCREENSHOT_DIR) +
+                                                                  "/quellon-segments.png"));
+
+    panel->showResultTable(results.path(), "_RatingLog.txt");
+    QCOMPARE(view->rows().rowCount(), 2);
+    QCOMPARE(pointsOf(plotOf(view, "BtnAlong")), (QList<QPointF>{{1201, 2}, {2503, 1}}));
+    QCOMPARE(view->plotWindow()->chart()->title(), QString("rating along the genome"));
+
+    panel->showResultTable(results.path(), "m_In[16-60]g_Log.txt");
+    QCOMPARE(barsOf(plotOf(view, "BtnHistogram")), (QList<double>{3, 0, 5}));
+    QCOMPARE(view->plotWindow()->chart()->title(), QString("readSz: cases of each"));
+
+    panel->showResultTable(results.path(), "r_Outg_Log.txt");
+    QVERIFY(view->text().isVisible());
+    QVERIFY(!view->findChild<QTableView*>("TbResult")->isVisible());
+    QVERIFY(!view->findChild<QToolButton*>("BtnHistogram")->isVisible());
+    QCOMPARE(view->text().toPlainText(),
+             QString("program= Ruzovizu::fReadsOutOfSeq\ninput reads= 346\nreads nout of genome= 148"));
+
+    const_cast<TFmPlot*>(view->plotWindow())->close();
+    const_cast<TFmResult*>(view)->close();
+    QVERIFY(launcher.close());
+    QVERIFY(launcher.messages.isEmpty());
 }
 
 // The stand-in prints two lines and waits: its text shows while it runs.
