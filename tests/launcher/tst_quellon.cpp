@@ -506,6 +506,7 @@ void tst_quellon::placeSizeAndLastFolderAreRemembered() {
         auto* list = chooser->findChild<QListWidget*>();
         // as the arrow keys do
         list->setCurrentItem(list->findItems("run1", Qt::MatchEndsWith).value(0));
+        QVERIFY(chooser->grab().toImage().save(QStringLiteral(QUELLON_SCREENSHOT_DIR) + "/quellon-dir.png"));
         QTest::mouseClick(chooser->findChild<QToolButton*>("BtnTake"), Qt::LeftButton);
     });
     first.clickRow(0);
