@@ -12,6 +12,12 @@
 #   RUZ_COMPARE_ONLY  the analyses to run, separated by blanks (default: all)
 #   RUZ_COMPARE_PEERS 0: run no peer tool
 #   RUZ_ENGINE        an engine to time instead of building build/release
+#   RUZ_COMPARE_TSV   a file that gets one line per analysis run:
+#                     function, bases, reads, threads, s, cpu s, MiB (or
+#                     "failed" in the last three)
+#   RUZ_COMPARE_LIMIT_MIB  runs each analysis with at most this much address
+#                     space (prlimit), so that one larger than the machine
+#                     fails with its memory message instead of swapping
 # The peers (Debian bowtie2, bwa, mummer) are run when installed and skipped
 # otherwise. docs/performance.md pairs each analysis with its peer command.
 set -euo pipefail
@@ -28,6 +34,8 @@ DATA=$BASE/g$GENOME_BASES-r$READS
 WORK=$BASE/run-g$GENOME_BASES-r$READS-t$THREADS
 ONLY=${RUZ_COMPARE_ONLY:-}
 PEERS=${RUZ_COMPARE_PEERS:-1}
+TSV=${RUZ_COMPARE_TSV:-}
+LIMIT_MIB=${RUZ_COMPARE_LIMIT_MIB:-}
 
 say() { printf '== %s\n' "$*" >&2; }
 die() { printf 'compare.sh: %s\n' "$*" >&2; exit 1; }
@@ -103,13 +111,17 @@ declare -A SCANNED=([fPrepGenome]=0 [fMatchReadsT_VarSzPartedRate]=$((2 * READS)
 run_ours() {
     local fn=$1
     rm -rf "$WORK/out" && mkdir -p "$WORK/out"
+    local limit=()
+    [[ -z $LIMIT_MIB ]] || limit=(prlimit --as=$((LIMIT_MIB * 1024 * 1024)))
     say "Ruzovizu --threads $THREADS $fn"
-    if measure "$fn" "$ENGINE" --threads "$THREADS" "$WORK/params/$fn.txt" "$fn"; then
+    if measure "$fn" "${limit[@]}" "$ENGINE" --threads "$THREADS" "$WORK/params/$fn.txt" "$fn"; then
         OUR_S[$fn]=$SECS OUR_C[$fn]=$CPU OUR_M[$fn]=$MIB
     else
         OUR_S[$fn]=failed OUR_C[$fn]=- OUR_M[$fn]=-
         echo "   $fn failed; its console text is in $LOGS/$fn.log" >&2
     fi
+    [[ -z $TSV ]] || printf '%s\t%s\t%s\t%s\t%s\t%s\t%s\n' "$fn" "$GENOME_BASES" "$READS" "$THREADS" \
+        "${OUR_S[$fn]}" "${OUR_C[$fn]/-/failed}" "${OUR_M[$fn]/-/failed}" >>"$TSV"
     # Outputs can be large (one line a genome position); two analyses write
     # beside the reads file.
     rm -rf "$WORK/out" "$DATA/reads_In.bin" "$DATA/readsMany.bin"

@@ -429,6 +429,35 @@ Outcome<RootChain12> build12RootChain(const Genome& genome, int threads) {
     });
 }
 
+Outcome<StrandPair12> build12StrandPair(const Genome& genome, int threads) {
+    checkArguments(genome.upper, 12);
+    checkArguments(genome.lower, 12);
+    return buildOrFail("\nno memory_12-RootChain", [&] {
+        StrandPair12 pair(KmerIndex(genome.upper, 12, GenomeForm::Letter, threads));
+        if (!complementary(genome.upper, genome.lower, threads))
+            pair.lower_.emplace(genome.lower, 12, GenomeForm::Letter, threads);
+        return pair;
+    });
+}
+
+StrandPositions StrandPair12::lower(KmerCode code) const {
+    if (lower_) return StrandPositions(lower_->positions(code));
+    return StrandPositions(upper_.positions(reverseComplementCode(code & 0xFFFFFFu, 12)), upper_.length(), 12);
+}
+
+void StrandPair12::prefetch(KmerCode code) const {
+    upper_.prefetch(code);
+    if (lower_) {
+        lower_->prefetch(code);
+    } else {
+        upper_.prefetch(reverseComplementCode(code & 0xFFFFFFu, 12));
+    }
+}
+
+std::size_t StrandPair12::memoryBytes() const {
+    return upper_.memoryBytes() + (lower_ ? lower_->memoryBytes() : 0);
+}
+
 KmerCode kmerCode(const std::uint8_t* window, int k, const std::array<std::uint8_t, 256>& table) {
     KmerCode code = 0;
     for (int j = 0; j < k; ++j) code = (code << 2) | (table[window[j]] & 3u);

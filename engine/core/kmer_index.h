@@ -124,6 +124,83 @@ Outcome<KmerIndex> build16Chain(const Strand& strand, std::string_view memoryMes
 Outcome<KmerIndex> build12Upper(const Strand& strand, std::string_view memoryMessage = "\nno memory_PARTED",
                                 int threads = 1);
 
+// The positions of a k-mer on one strand, highest first: either a span of
+// that strand's index, or (mirrored) the span of the reverse complement's
+// k-mer in the other strand's index, each position q mapped to L-k+2-q
+// (plus L when that is 0 or below). The other strand's span, highest first,
+// begins with the windows round the genome's end (q > L-k+1, at most k-1
+// of them), which map to the top positions: mirrored, that run is read
+// backwards first, then the rest backwards. Both give the same positions in
+// the same order, so a search need not hold the second index.
+class StrandPositions {
+public:
+    StrandPositions() = default;
+    explicit StrandPositions(std::span<const std::int32_t> direct) : stored_(direct) {}
+    StrandPositions(std::span<const std::int32_t> other, std::int32_t length, int k)
+        : stored_(other), lastWhole_(std::int64_t{length} - k + 1), length_(length), mirrored_(true) {
+        while (wrapped_ < stored_.size() && stored_[wrapped_] > lastWhole_) ++wrapped_;
+    }
+
+    std::size_t size() const { return stored_.size(); }
+    bool empty() const { return stored_.empty(); }
+    std::int32_t operator[](std::size_t i) const {
+        if (!mirrored_) return stored_[i];
+        const std::int32_t q = i < wrapped_ ? stored_[wrapped_ - 1 - i] : stored_[stored_.size() - 1 - (i - wrapped_)];
+        std::int64_t p = lastWhole_ + 1 - q;
+        if (p <= 0) p += length_;
+        return static_cast<std::int32_t>(p);
+    }
+    // Where the stored positions lie, for a prefetch.
+    const std::int32_t* storage() const { return stored_.data(); }
+
+    class Iterator {
+    public:
+        Iterator(const StrandPositions* of, std::size_t at) : of_(of), at_(at) {}
+        std::int32_t operator*() const { return (*of_)[at_]; }
+        Iterator& operator++() {
+            ++at_;
+            return *this;
+        }
+        bool operator!=(const Iterator& other) const { return at_ != other.at_; }
+
+    private:
+        const StrandPositions* of_;
+        std::size_t at_;
+    };
+    Iterator begin() const { return {this, 0}; }
+    Iterator end() const { return {this, size()}; }
+
+private:
+    std::span<const std::int32_t> stored_;
+    std::int64_t lastWhole_ = 0;
+    std::int64_t length_ = 0;
+    std::size_t wrapped_ = 0;  // mirrored: the leading stored windows round the end
+    bool mirrored_ = false;
+};
+
+// The 12-mer positions of both strands of a letter-form genome (which must
+// hold its lower strand). When the lower strand is the upper one's reverse
+// complement and every byte is a base, as in every loaded genome of the
+// four bases, one index over the upper strand answers for both (4 bytes a
+// position instead of 8); otherwise each strand has its own.
+class StrandPair12 {
+public:
+    StrandPositions upper(KmerCode code) const { return StrandPositions(upper_.positions(code)); }
+    StrandPositions lower(KmerCode code) const;
+    // Fetches what upper(code) and lower(code) read.
+    void prefetch(KmerCode code) const;
+    bool mirrored() const { return !lower_; }
+    std::size_t memoryBytes() const;
+
+private:
+    friend Outcome<StrandPair12> build12StrandPair(const Genome& genome, int threads);
+    explicit StrandPair12(KmerIndex upper) : upper_(std::move(upper)) {}
+
+    KmerIndex upper_;
+    std::optional<KmerIndex> lower_;
+};
+Outcome<StrandPair12> build12StrandPair(const Genome& genome, int threads = 1);
+
 // `12-RootChain`: one 12-mer index per strand of a letter-form genome; the
 // genome must hold its lower strand.
 struct RootChain12 {

@@ -63,7 +63,7 @@ Outcome<std::unique_ptr<IndexedGenome>> loadIndexedGenome(const std::string& pat
     if (!genome) return genome.failure();
     auto indexed = std::make_unique<IndexedGenome>();
     indexed->genome = std::move(*genome);
-    auto index = build12RootChain(indexed->genome, threads);
+    auto index = build12StrandPair(indexed->genome, threads);
     if (!index) return index.failure();
     indexed->index = std::move(*index);
     return indexed;

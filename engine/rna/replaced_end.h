@@ -86,10 +86,11 @@ struct Counters {
     std::int64_t lowerRecords = 0;
 };
 
-// Both strands in letter form with a circular margin, and their 12-mer index.
+// Both strands in letter form with a circular margin, and their 12-mer
+// positions.
 struct IndexedGenome {
     Genome genome;
-    std::optional<RootChain12> index;
+    std::optional<StrandPair12> index;
 };
 
 // Loads a letter genome with its lower strand and a back margin of `margin`

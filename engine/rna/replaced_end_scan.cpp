@@ -123,8 +123,8 @@ struct PreparedRead {
 
 // The index spans of a prepared read's key on both strands.
 struct KeySpans {
-    std::span<const std::int32_t> upper;
-    std::span<const std::int32_t> lower;
+    StrandPositions upper;
+    StrandPositions lower;
 };
 
 struct BatchResult {
@@ -220,21 +220,17 @@ private:
     }
 
     void placeAll(BatchResult& result) const {
-        const KmerIndex& upper = genome_.index->upper;
-        const KmerIndex& lower = genome_.index->lower;
+        const StrandPair12& index = *genome_.index;
         const auto n = static_cast<std::ptrdiff_t>(result.prepared.size());
         result.spans.resize(result.prepared.size());
         for (std::ptrdiff_t i = -kBucketsAhead; i < n; ++i) {
-            if (const std::ptrdiff_t b = i + kBucketsAhead; b >= 0 && b < n) {
-                upper.prefetch(result.prepared[b].key);
-                lower.prefetch(result.prepared[b].key);
-            }
+            if (const std::ptrdiff_t b = i + kBucketsAhead; b >= 0 && b < n) index.prefetch(result.prepared[b].key);
             if (const std::ptrdiff_t s = i + kSpansAhead; s >= 0 && s < n) {
                 KeySpans& spans = result.spans[s];
-                spans.upper = upper.positions(result.prepared[s].key);
-                spans.lower = lower.positions(result.prepared[s].key);
-                __builtin_prefetch(spans.upper.data());
-                __builtin_prefetch(spans.lower.data());
+                spans.upper = index.upper(result.prepared[s].key);
+                spans.lower = index.lower(result.prepared[s].key);
+                __builtin_prefetch(spans.upper.storage());
+                __builtin_prefetch(spans.lower.storage());
             }
             if (const std::ptrdiff_t w = i + kWindowsAhead; w >= 0 && w < n) {
                 prefetchWindows(genome_.genome.upper, result.spans[w].upper);
@@ -244,7 +240,7 @@ private:
         }
     }
 
-    void prefetchWindows(const Strand& strand, std::span<const std::int32_t> positions) const {
+    void prefetchWindows(const Strand& strand, const StrandPositions& positions) const {
         const std::uint8_t* s = strand.origin();
         for (const std::int32_t p : positions) {
             __builtin_prefetch(s + p + kKeyLength);
@@ -264,7 +260,7 @@ private:
             if (eligible[t] && result.fell[t]) ++result.tasks[t].counts.fellIntoGenome;
     }
 
-    void placeOnStrand(const Strand& strand, std::span<const std::int32_t> positions,
+    void placeOnStrand(const Strand& strand, const StrandPositions& positions,
                        const char* letters, const std::uint8_t* eligible, const std::uint32_t* tips,
                        BatchResult& result, std::vector<SiteRecord> TaskBatch::*records,
                        std::int64_t Counters::*count) const {

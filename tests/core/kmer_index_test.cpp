@@ -82,9 +82,10 @@ Positions listOf(const KmerIndex& index, KmerCode code) {
 
 // The expected index straight from the definition, without margins or
 // rolling codes: the window of p reads bases p..p+k-1 cyclically over the
-// genome. The index must list the same positions, highest first, for every
+// genome. `lookup` must list the same positions, highest first, for every
 // code that occurs (also with bits above the low 2k set), none for others.
-void expectMatchesBruteForce(const KmerIndex& index, const Bases& bases, int k, std::mt19937& rng) {
+void expectLookupMatchesBruteForce(const std::function<Positions(KmerCode)>& lookup, const Bases& bases, int k,
+                                   std::mt19937& rng) {
     std::map<KmerCode, Positions> expected;
     const std::size_t n = bases.size();
     for (std::size_t p = n; p >= 1; --p) {
@@ -94,14 +95,24 @@ void expectMatchesBruteForce(const KmerIndex& index, const Bases& bases, int k, 
     }
     const KmerCode highBits = k < 16 ? ~KmerCode{0} << (2 * k) : 0;
     for (const auto& [code, positions] : expected) {
-        ASSERT_EQ(listOf(index, code), positions) << "code " << code;
-        ASSERT_EQ(listOf(index, code | highBits), positions) << "code " << code << " with high bits";
+        ASSERT_EQ(lookup(code), positions) << "code " << code;
+        ASSERT_EQ(lookup(code | highBits), positions) << "code " << code << " with high bits";
     }
     std::uniform_int_distribution<std::uint64_t> anyCode(0, (std::uint64_t{1} << (2 * k)) - 1);
     for (int i = 0; i < 200; ++i) {
         const auto code = static_cast<KmerCode>(anyCode(rng));
-        ASSERT_TRUE(expected.contains(code) || index.positions(code).empty()) << "code " << code;
+        ASSERT_TRUE(expected.contains(code) || lookup(code).empty()) << "code " << code;
     }
+}
+
+void expectMatchesBruteForce(const KmerIndex& index, const Bases& bases, int k, std::mt19937& rng) {
+    expectLookupMatchesBruteForce([&index](KmerCode code) { return listOf(index, code); }, bases, k, rng);
+}
+
+Positions listOf(const StrandPositions& positions) {
+    Positions list;
+    for (const std::int32_t p : positions) list.push_back(p);
+    return list;
 }
 
 // The analyses' variants, and the index itself for k that they do not use,
@@ -179,6 +190,36 @@ TEST(KmerIndexVariants, ReverseComplementIndexMatchesBruteForce) {
         SCOPED_TRACE("L = " + std::to_string(bases.size()) + ", " + std::to_string(threads) + " threads");
         const KmerIndex upper(makeStrand(bases, 11, GenomeForm::Letter), 12, GenomeForm::Letter, threads);
         expectMatchesBruteForce(upper.reverseComplement(threads), reverseComplement(bases), 12, rng);
+    }
+}
+
+// Both strands from one index over the upper strand, the lower one's
+// positions mirrored from the reverse complement's: the same positions in
+// the same order as an index of each strand. Short genomes put many windows
+// round the end, the periodic one many positions into each bucket. A genome
+// with bytes that are no bases gets an index of each strand.
+TEST(KmerIndexVariants, BothStrandsFromTheUpperIndexMatchBruteForce) {
+    std::mt19937 rng(2911);
+    Bases periodic;
+    for (int i = 0; i < 100; ++i) periodic.insert(periodic.end(), {0, 1, 2, 3, 3, 2});
+    std::vector<Bases> genomes = {periodic};
+    for (const std::size_t length : {12, 13, 40, 3000}) {
+        Bases bases = randomBases(rng, length);
+        for (auto& b : bases) b &= 3;
+        genomes.push_back(bases);
+    }
+    genomes.push_back(randomBases(rng, 3000));  // with N
+    for (std::size_t g = 0; g < genomes.size(); ++g) {
+        const Bases& bases = genomes[g];
+        const int threads = g % 2 == 0 ? 2 : 1;
+        const bool onlyBases = std::all_of(bases.begin(), bases.end(), [](std::uint8_t b) { return b <= 3; });
+        SCOPED_TRACE("L = " + std::to_string(bases.size()) + (onlyBases ? "" : " with N"));
+        const auto pair = build12StrandPair(letterGenome(bases, 11, 11), threads);
+        ASSERT_TRUE(pair);
+        EXPECT_EQ(pair->mirrored(), onlyBases);
+        expectLookupMatchesBruteForce([&](KmerCode code) { return listOf(pair->upper(code)); }, bases, 12, rng);
+        expectLookupMatchesBruteForce([&](KmerCode code) { return listOf(pair->lower(code)); },
+                                      reverseComplement(bases), 12, rng);
     }
 }
 
