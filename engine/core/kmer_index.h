@@ -136,27 +136,28 @@ class StrandPositions {
 public:
     StrandPositions() = default;
     explicit StrandPositions(std::span<const std::int32_t> direct) : stored_(direct) {}
+    // Looks at no position yet: a search takes the spans of some reads
+    // ahead and fetches their memory before it walks them.
     StrandPositions(std::span<const std::int32_t> other, std::int32_t length, int k)
-        : stored_(other), lastWhole_(std::int64_t{length} - k + 1), length_(length), mirrored_(true) {
-        while (wrapped_ < stored_.size() && stored_[wrapped_] > lastWhole_) ++wrapped_;
-    }
+        : stored_(other), lastWhole_(std::int64_t{length} - k + 1), length_(length), mirrored_(true) {}
 
     std::size_t size() const { return stored_.size(); }
     bool empty() const { return stored_.empty(); }
-    std::int32_t operator[](std::size_t i) const {
-        if (!mirrored_) return stored_[i];
-        const std::int32_t q = i < wrapped_ ? stored_[wrapped_ - 1 - i] : stored_[stored_.size() - 1 - (i - wrapped_)];
-        std::int64_t p = lastWhole_ + 1 - q;
-        if (p <= 0) p += length_;
-        return static_cast<std::int32_t>(p);
-    }
     // Where the stored positions lie, for a prefetch.
     const std::int32_t* storage() const { return stored_.data(); }
 
     class Iterator {
     public:
-        Iterator(const StrandPositions* of, std::size_t at) : of_(of), at_(at) {}
-        std::int32_t operator*() const { return (*of_)[at_]; }
+        Iterator(const StrandPositions* of, std::size_t at, std::size_t wrapped)
+            : of_(of), at_(at), wrapped_(wrapped) {}
+        std::int32_t operator*() const {
+            const std::span<const std::int32_t> s = of_->stored_;
+            if (!of_->mirrored_) return s[at_];
+            const std::int32_t q = at_ < wrapped_ ? s[wrapped_ - 1 - at_] : s[s.size() - 1 - (at_ - wrapped_)];
+            std::int64_t p = of_->lastWhole_ + 1 - q;
+            if (p <= 0) p += of_->length_;
+            return static_cast<std::int32_t>(p);
+        }
         Iterator& operator++() {
             ++at_;
             return *this;
@@ -166,15 +167,20 @@ public:
     private:
         const StrandPositions* of_;
         std::size_t at_;
+        std::size_t wrapped_;  // mirrored: the leading stored windows round the end
     };
-    Iterator begin() const { return {this, 0}; }
-    Iterator end() const { return {this, size()}; }
+    Iterator begin() const {
+        std::size_t wrapped = 0;
+        if (mirrored_)
+            while (wrapped < stored_.size() && stored_[wrapped] > lastWhole_) ++wrapped;
+        return {this, 0, wrapped};
+    }
+    Iterator end() const { return {this, size(), 0}; }
 
 private:
     std::span<const std::int32_t> stored_;
     std::int64_t lastWhole_ = 0;
     std::int64_t length_ = 0;
-    std::size_t wrapped_ = 0;  // mirrored: the leading stored windows round the end
     bool mirrored_ = false;
 };
 
@@ -185,7 +191,8 @@ private:
 // position instead of 8); otherwise each strand has its own.
 class StrandPair12 {
 public:
-    StrandPositions upper(KmerCode code) const { return StrandPositions(upper_.positions(code)); }
+    StrandPositions upper(KmerCode code) const { return StrandPositions(upperSpan(code)); }
+    std::span<const std::int32_t> upperSpan(KmerCode code) const { return upper_.positions(code); }
     StrandPositions lower(KmerCode code) const;
     // Fetches what upper(code) and lower(code) read.
     void prefetch(KmerCode code) const;

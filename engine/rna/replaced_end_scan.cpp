@@ -3,6 +3,7 @@
 // tip differs enough; the placements go to the site spills in the reads'
 // order, whatever the number of threads.
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "core/nucleotide.h"
@@ -121,10 +122,14 @@ struct PreparedRead {
     std::uint32_t slot;
 };
 
-// The index spans of a prepared read's key on both strands.
+// The positions of a prepared read's key on both strands. The lower
+// strand's may be mirrored from the upper strand's index: they are written
+// out into `lowerCopies` once their memory has been fetched, and `lower`
+// then spans that copy.
 struct KeySpans {
-    StrandPositions upper;
-    StrandPositions lower;
+    std::span<const std::int32_t> upper;
+    StrandPositions lowerSource;
+    std::span<const std::int32_t> lower;
 };
 
 struct BatchResult {
@@ -132,6 +137,9 @@ struct BatchResult {
     std::vector<std::uint8_t> codes;      // the current read's codes
     std::vector<PreparedRead> prepared;   // the batch's reads to place, in order
     std::vector<KeySpans> spans;          // per prepared read
+    // The lower-strand positions of the reads between fetched and placed,
+    // read i's in lowerCopies[i % size]; kept across batches for their room.
+    std::array<std::vector<std::int32_t>, 8> lowerCopies;
     std::vector<std::uint8_t> eligible;   // per prepared read and task: analysed for it
     std::vector<std::uint32_t> tips;      // per prepared read and task: the tip code
     std::vector<std::uint8_t> fell;       // per task: the current read was placed
@@ -220,6 +228,7 @@ private:
     }
 
     void placeAll(BatchResult& result) const {
+        static_assert(std::tuple_size_v<decltype(result.lowerCopies)> > kWindowsAhead);
         const StrandPair12& index = *genome_.index;
         const auto n = static_cast<std::ptrdiff_t>(result.prepared.size());
         result.spans.resize(result.prepared.size());
@@ -227,20 +236,25 @@ private:
             if (const std::ptrdiff_t b = i + kBucketsAhead; b >= 0 && b < n) index.prefetch(result.prepared[b].key);
             if (const std::ptrdiff_t s = i + kSpansAhead; s >= 0 && s < n) {
                 KeySpans& spans = result.spans[s];
-                spans.upper = index.upper(result.prepared[s].key);
-                spans.lower = index.lower(result.prepared[s].key);
-                __builtin_prefetch(spans.upper.storage());
-                __builtin_prefetch(spans.lower.storage());
+                spans.upper = index.upperSpan(result.prepared[s].key);
+                spans.lowerSource = index.lower(result.prepared[s].key);
+                __builtin_prefetch(spans.upper.data());
+                __builtin_prefetch(spans.lowerSource.storage());
             }
             if (const std::ptrdiff_t w = i + kWindowsAhead; w >= 0 && w < n) {
-                prefetchWindows(genome_.genome.upper, result.spans[w].upper);
-                prefetchWindows(genome_.genome.lower, result.spans[w].lower);
+                KeySpans& spans = result.spans[w];
+                std::vector<std::int32_t>& copy = result.lowerCopies[static_cast<std::size_t>(w) % result.lowerCopies.size()];
+                copy.clear();
+                for (const std::int32_t p : spans.lowerSource) copy.push_back(p);
+                spans.lower = copy;
+                prefetchWindows(genome_.genome.upper, spans.upper);
+                prefetchWindows(genome_.genome.lower, spans.lower);
             }
             if (i >= 0) place(result.prepared[i], result.spans[i], result);
         }
     }
 
-    void prefetchWindows(const Strand& strand, const StrandPositions& positions) const {
+    void prefetchWindows(const Strand& strand, std::span<const std::int32_t> positions) const {
         const std::uint8_t* s = strand.origin();
         for (const std::int32_t p : positions) {
             __builtin_prefetch(s + p + kKeyLength);
@@ -260,7 +274,7 @@ private:
             if (eligible[t] && result.fell[t]) ++result.tasks[t].counts.fellIntoGenome;
     }
 
-    void placeOnStrand(const Strand& strand, const StrandPositions& positions,
+    void placeOnStrand(const Strand& strand, std::span<const std::int32_t> positions,
                        const char* letters, const std::uint8_t* eligible, const std::uint32_t* tips,
                        BatchResult& result, std::vector<SiteRecord> TaskBatch::*records,
                        std::int64_t Counters::*count) const {
