@@ -36,8 +36,17 @@ CODE_OF_LETTER = bytes.maketrans(b"ACGT", b"\x00\x01\x02\x03")  # keeps b"\n"
 COMPLEMENT = bytes.maketrans(b"ACGT", b"TGCA")
 
 
+# randbytes draws n * 8 bits as one number, which must stay below 2^31 bits;
+# a longer text is drawn in parts (a text of up to this length in one go, so
+# the smaller sizes keep their files).
+RANDOM_PART = 1 << 27
+
+
 def random_letters(rng, n):
-    return rng.randbytes(n).translate(LETTER_OF_BYTE)
+    if n <= RANDOM_PART:
+        return rng.randbytes(n).translate(LETTER_OF_BYTE)
+    return b"".join(rng.randbytes(min(RANDOM_PART, n - at)).translate(LETTER_OF_BYTE)
+                    for at in range(0, n, RANDOM_PART))
 
 
 def revcomp(letters):
@@ -101,7 +110,10 @@ def write_genome(folder, genome):
         f.write(genome.translate(CODE_OF_LETTER))
     with open(os.path.join(folder, "genome.fa"), "wb") as f:
         f.write(b">bench\n")
-        f.write(b"\n".join(genome[i:i + 80] for i in range(0, len(genome), 80)) + b"\n")
+        block = 80 * 100_000  # lines of 80 written a block at a time
+        for start in range(0, len(genome), block):
+            part = genome[start:start + block]
+            f.write(b"\n".join(part[i:i + 80] for i in range(0, len(part), 80)) + b"\n")
 
 
 def write_set(folder, stem, chunks, coded=True):

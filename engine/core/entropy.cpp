@@ -1,9 +1,30 @@
 #include "entropy.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <utility>
 
 namespace ruz {
+
+void sortByValue(std::vector<KeyedRecord>& records, std::vector<KeyedRecord>& scratch) {
+    constexpr int kBytes = 4;
+    constexpr std::size_t kDigits = 256;
+    if (records.size() < 2) return;
+    // Every byte's counts in one pass.
+    std::array<std::array<std::size_t, kDigits>, kBytes> counts{};
+    for (const KeyedRecord& r : records)
+        for (int b = 0; b < kBytes; ++b) ++counts[b][(r.value >> (8 * b)) & 0xFFu];
+    scratch.resize(records.size());
+    for (int b = 0; b < kBytes; ++b) {
+        // A byte all records share orders nothing.
+        if (std::find(counts[b].begin(), counts[b].end(), records.size()) != counts[b].end()) continue;
+        std::size_t at = 0;
+        for (std::size_t& c : counts[b]) at += std::exchange(c, at);
+        for (const KeyedRecord& r : records) scratch[counts[b][(r.value >> (8 * b)) & 0xFFu]++] = r;
+        records.swap(scratch);
+    }
+}
 
 double entropyOfGroup(std::span<KeyedRecord> group, std::vector<KeyCount>& tally) {
     std::sort(group.begin(), group.end(),

@@ -24,6 +24,11 @@ struct KeyCount {
     std::uint32_t count;
 };
 
+// Orders `records` by value, ascending, in passes over one byte of the value
+// each (the bytes that differ between records only), through `scratch`,
+// which grows to the records' size. Equal values keep their order.
+void sortByValue(std::vector<KeyedRecord>& records, std::vector<KeyedRecord>& scratch);
+
 // n = group.size() must be at least 1.
 double entropyOfGroup(std::span<KeyedRecord> group, std::vector<KeyCount>& tally);
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/entropy.h"
 #include "core/kmer_index.h"
 #include "core/files.h"
 #include "core/report_text.h"
@@ -54,8 +55,9 @@ TrackSite trackSite(const StrandReport& strand, std::int64_t p, std::int64_t len
 std::int64_t reportSites(RunContext& context, const StrandReport& strand, std::int32_t length,
                          const Sizes& sizes, std::vector<SiteRecord>& records, std::FILE* table,
                          EntropyRange& range, std::vector<TrackSite>* sites) {
-    std::sort(records.begin(), records.end(),
-              [](const SiteRecord& a, const SiteRecord& b) { return a.value < b.value; });
+    // The order of a site's records does not matter: its tips are counted.
+    std::vector<SiteRecord> scratch;
+    sortByValue(records, scratch);
     std::vector<KeyCount> tally;
     char* tipText = context.buff.text.data();
     std::int64_t occupied = 0;

@@ -20,14 +20,8 @@ namespace {
 // The index keys are 12 letters long.
 constexpr std::int32_t kKeyLength = 12;
 
-// A tip shorter than 2 letters, or of one repeated character (compared as
-// stored, so case matters), is a long track.
-bool isLongTrack(const char* tip, std::int32_t length) {
-    if (length < 2) return true;
-    for (std::int32_t j = 1; j < length; ++j)
-        if (tip[j] != tip[0]) return false;
-    return true;
-}
+// A tip code holds at most this many bases.
+constexpr std::int32_t kLongestTip = 16;
 
 // What the reads of one batch give one task.
 struct TaskBatch {
@@ -168,6 +162,7 @@ public:
           readSize_(tasks.front().sizes.readSize()),
           overflowStem_(std::move(overflowStem)) {
         for (const Task& t : tasks) maxMisNu_ = std::max(maxMisNu_, t.sizes.misNu);
+        listAcceptingTasks();
     }
 
     void work(ReadBatch& batch, BatchResult& result) const {
@@ -199,9 +194,14 @@ private:
         const auto slot = static_cast<std::uint32_t>(result.prepared.size());
         std::uint8_t* eligible = result.eligible.data() + slot * tasks_.size();
         bool any = false;
+        // A tip shorter than 2 letters, or of one repeated character
+        // (compared as stored, so case matters), is a long track: one that
+        // the run of the read's last character covers.
+        std::int32_t lastRun = 1;
+        while (lastRun < readSize_ && line[readSize_ - 1 - lastRun] == line[readSize_ - 1]) ++lastRun;
         for (std::size_t t = 0; t < tasks_.size(); ++t) {
             const Sizes& sz = tasks_[t].sizes;
-            const bool longTrack = isLongTrack(line + sz.immutSz, sz.mutTipSz);
+            const bool longTrack = sz.mutTipSz < 2 || lastRun >= sz.mutTipSz;
             eligible[t] = !longTrack;
             if (longTrack) {
                 ++result.tasks[t].counts.longTracks;
@@ -217,12 +217,18 @@ private:
                 if (eligible[t]) ++result.tasks[t].counts.defected;
             return;
         }
+        // Every task's tip is the read's last mutTipSz bases (the tasks share
+        // the read size): the low bits of the code of its last 16.
+        const std::int32_t tail = std::min(readSize_, kLongestTip);
+        const KmerCode tailCode = kmerCode(codes + (readSize_ - tail), tail, codeOfCode);
         std::uint32_t* tips = result.tips.data() + slot * tasks_.size();
         for (std::size_t t = 0; t < tasks_.size(); ++t) {
             if (!eligible[t]) continue;
             ++result.tasks[t].counts.analyzed;
             const Sizes& sz = tasks_[t].sizes;
-            tips[t] = sz.mutTipSz > 0 ? kmerCode(codes + sz.immutSz, sz.mutTipSz, codeOfCode) : 0;
+            tips[t] = sz.mutTipSz <= 0                ? 0
+                      : sz.mutTipSz >= kLongestTip    ? kmerCode(codes + sz.immutSz, sz.mutTipSz, codeOfCode)
+                                                      : tailCode & ((KmerCode{1} << (2 * sz.mutTipSz)) - 1);
         }
         result.prepared.push_back({line, kmerCode(codes, kKeyLength, codeOfCode), slot});
     }
@@ -288,10 +294,10 @@ private:
                                                              size - kKeyLength);
             std::int32_t c = 0;
             for (std::size_t j = m; j < size && c < maxMisNu_; ++j) c += at[j] != read[j];
-            for (std::size_t t = 0; t < tasks_.size(); ++t) {
+            const std::size_t cell = m * static_cast<std::size_t>(maxMisNu_ + 1) + static_cast<std::size_t>(c);
+            for (std::uint32_t a = acceptingStart_[cell]; a < acceptingStart_[cell + 1]; ++a) {
+                const std::uint32_t t = accepting_[a];
                 if (!eligible[t]) continue;
-                const Sizes& sz = tasks_[t].sizes;
-                if (static_cast<std::size_t>(sz.immutSz) > m || c < sz.misNu) continue;
                 (result.tasks[t].*records).push_back({static_cast<std::uint32_t>(p), tips[t]});
                 ++(result.tasks[t].counts.*count);
                 result.fell[t] = 1;
@@ -303,11 +309,31 @@ private:
         }
     }
 
+    // For every exact prefix m (0..read size) and mismatch count c
+    // (0..maxMisNu, where the count stops), the tasks that accept such a
+    // position, in task order: immutSz <= m and c >= misNu.
+    void listAcceptingTasks() {
+        const auto columns = static_cast<std::size_t>(maxMisNu_ + 1);
+        acceptingStart_.assign(1, 0);
+        for (std::int32_t m = 0; m <= readSize_; ++m) {
+            for (std::size_t c = 0; c < columns; ++c) {
+                for (std::size_t t = 0; t < tasks_.size(); ++t) {
+                    const Sizes& sz = tasks_[t].sizes;
+                    if (sz.immutSz <= m && static_cast<std::int32_t>(c) >= sz.misNu)
+                        accepting_.push_back(static_cast<std::uint32_t>(t));
+                }
+                acceptingStart_.push_back(static_cast<std::uint32_t>(accepting_.size()));
+            }
+        }
+    }
+
     const IndexedGenome& genome_;
     std::span<const Task> tasks_;
     std::int32_t readSize_;
     std::string overflowStem_;
     std::int32_t maxMisNu_ = 0;
+    std::vector<std::uint32_t> accepting_;       // task indexes, by (m, c) cell
+    std::vector<std::uint32_t> acceptingStart_;  // each cell's first entry, and the end last
 };
 
 void add(Counters& to, const Counters& from) {

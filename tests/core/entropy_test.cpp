@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <vector>
 
 namespace ruz {
@@ -63,6 +65,31 @@ TEST(Entropy, SixteenLetterCodesOrderAsUnsignedNumbers) {
     auto group = withKeys({0xFFFFFFFFu, 1u, 0xC0000000u, 1u});
     entropyOfGroup(std::span(group), tally);
     expectTally(tally, {{1u, 2}, {0xC0000000u, 1}, {0xFFFFFFFFu, 1}});
+}
+
+// The site records ordered by position as a comparison sort would order
+// them (stable: equal positions keep their order), whichever bytes of the
+// positions differ: only the low one, only the high one, all, none.
+TEST(SortByValue, OrdersAsAStableSortWhateverBytesDiffer) {
+    std::mt19937 rng(77);
+    const std::uint32_t masks[] = {0x000000FFu, 0xFF000000u, 0xFFFFFFFFu, 0x00FF0F00u, 0u};
+    std::vector<KeyedRecord> scratch;
+    for (const std::uint32_t mask : masks) {
+        for (const std::size_t n : {0, 1, 2, 1000}) {
+            std::vector<KeyedRecord> records(n);
+            for (std::size_t i = 0; i < n; ++i)
+                records[i] = {static_cast<std::uint32_t>(rng()) & mask, static_cast<std::uint32_t>(i)};
+            std::vector<KeyedRecord> expected = records;
+            std::stable_sort(expected.begin(), expected.end(),
+                             [](const KeyedRecord& a, const KeyedRecord& b) { return a.value < b.value; });
+            sortByValue(records, scratch);
+            ASSERT_EQ(records.size(), n);
+            for (std::size_t i = 0; i < n; ++i) {
+                ASSERT_EQ(records[i].value, expected[i].value) << "mask " << mask << ", n " << n << ", i " << i;
+                ASSERT_EQ(records[i].key, expected[i].key) << "mask " << mask << ", n " << n << ", i " << i;
+            }
+        }
+    }
 }
 
 }  // namespace
