@@ -7,6 +7,9 @@
 //   maximal_repeats_bench copies UNIT COPIES PCT   a random UNIT-base sequence copied
 //                                                  COPIES times, each copy with PCT %
 //                                                  of its bases changed
+//   maximal_repeats_bench duplicates N D K         a random genome of N bases in which
+//                                                  its first D bases are copied exactly
+//                                                  K more times, evenly spread
 // With RUZ_BENCH_THREADS=T in the environment the step runs on T threads
 // (default 1).
 // Run it from the release build. Peak memory is the process's; the genome
@@ -75,6 +78,19 @@ Strand copiedGenome(std::int64_t unit, int copies, double changed) {
     return strand;
 }
 
+// Exact copies of the genome's first `length` bases at `copies` places
+// spread over the rest of it.
+Strand duplicatedGenome(std::int64_t n, std::int64_t length, int copies) {
+    std::mt19937_64 rng(42);
+    Strand strand = emptyStrand(n);
+    fillRandom(strand, 1, n, rng);
+    const std::int64_t spacing = n / (copies + 1);
+    for (int c = 1; c <= copies; ++c)
+        for (std::int64_t p = 1; p <= length; ++p) strand[c * spacing + p] = strand[p];
+    strand.fillMargins();
+    return strand;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,6 +105,15 @@ int main(int argc, char** argv) {
         char text[128];
         std::snprintf(text, sizeof text, "%lld bases copied %d times, %.2f %% changed per copy",
                       static_cast<long long>(unit), copies, percent);
+        described = text;
+    } else if (kind == "duplicates") {
+        const std::int64_t n = argc > 2 ? std::stoll(argv[2]) : 4'000'000;
+        const std::int64_t length = argc > 3 ? std::stoll(argv[3]) : 500'000;
+        const int copies = argc > 4 ? std::stoi(argv[4]) : 1;
+        genome = duplicatedGenome(n, length, copies);
+        char text[128];
+        std::snprintf(text, sizeof text, "%lld bases copied exactly %d more times", static_cast<long long>(length),
+                      copies);
         described = text;
     } else {
         const std::int64_t n = argc > 2 ? std::stoll(argv[2]) : 10'000'000;

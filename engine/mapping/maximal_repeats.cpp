@@ -5,8 +5,13 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
+#include <iterator>
+#include <map>
+#include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <utility>
 
 #include "core/parallel.h"
@@ -89,6 +94,64 @@ std::array<std::uint32_t, 5> distribute(std::uint32_t* members, std::uint32_t co
     }
     return bounds;
 }
+
+// Stretches of the genome known to equal the stretch a fixed distance
+// (their diagonal) further on. A genome holding a long exact duplicate has a
+// position pair for every base of the copies, each sharing the rest of the
+// copy: compared one by one that is quadratic in the copy's length. Kept by
+// diagonal, each base of a copy is compared once: a comparison that reaches
+// a known stretch takes its end from there, and every long comparison
+// leaves its stretch for the next. Shared by the threads of the step, under
+// a lock taken only around look-ups and entries, never while comparing.
+class KnownMatches {
+public:
+    // A stretch [start, end) equal along the diagonal; `mismatch`: the bases
+    // at `end` differ (else the stretch only stopped being compared there).
+    struct Stretch {
+        std::int64_t end;
+        bool mismatch;
+    };
+
+    // The known stretch holding x, or the start of the next one after x
+    // (none: -1) in `next`.
+    std::optional<std::pair<std::int64_t, Stretch>> holding(std::int64_t diagonal, std::int64_t x,
+                                                           std::int64_t& next) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        next = -1;
+        const auto found = stretches_.find(diagonal);
+        if (found == stretches_.end()) return std::nullopt;
+        const auto& line = found->second;
+        auto after = line.upper_bound(x);
+        if (after != line.end()) next = after->first;
+        if (after == line.begin()) return std::nullopt;
+        const auto at = std::prev(after);
+        if (at->second.end <= x) return std::nullopt;
+        return *at;
+    }
+
+    // Enters [start, end) with its end's kind, joined with the stretches it
+    // touches or overlaps (all of them true, so they agree).
+    void enter(std::int64_t diagonal, std::int64_t start, Stretch stretch) {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        auto& line = stretches_[diagonal];
+        auto at = line.lower_bound(start);
+        if (at != line.begin() && std::prev(at)->second.end >= start) {
+            --at;
+            start = at->first;
+            if (at->second.end > stretch.end) stretch = at->second;
+        }
+        while (at != line.end() && at->first <= stretch.end) {
+            if (at->second.end > stretch.end || (at->second.end == stretch.end && at->second.mismatch))
+                stretch = at->second;
+            at = line.erase(at);
+        }
+        line[start] = stretch;
+    }
+
+private:
+    std::mutex mutex_;
+    std::unordered_map<std::int64_t, std::map<std::int64_t, Stretch>> stretches_;
+};
 
 class RepeatStep {
 public:
@@ -188,11 +251,14 @@ private:
         const std::uint32_t rangeEnd = bucketBegin(end);
         for (std::uint32_t code = first; code < end; ++code) {
             if (isEmpty(code)) continue;
+            // The first bucket of the range keeps the neighbour found before
+            // the range as its previous one.
             if (current != kNone) {
                 fetchAhead(ends_[current], rangeEnd, fetched);
                 settleBucket(static_cast<std::uint32_t>(current), previous, code, stack);
+                previous = current;
             }
-            previous = std::exchange(current, code);
+            current = code;
         }
         if (current == kNone) return;
         std::int64_t next = kNone;
@@ -235,14 +301,49 @@ private:
         }
     }
 
+    // The bases positions a and b share from `depth` on, at most `limit`:
+    // matchLength(s_ + a + depth, s_ + b + depth, limit). A stretch longer
+    // than kProbe goes through the known matches of its diagonal.
+    std::size_t sharedFrom(std::uint32_t a, std::uint32_t b, std::int32_t depth, std::size_t limit) {
+        constexpr std::size_t kProbe = 64;
+        const std::size_t probed = std::min(limit, kProbe);
+        const std::size_t m = matchLength(s_ + a + depth, s_ + b + depth, probed);
+        if (m < probed || probed == limit) return m;
+        const auto low = static_cast<std::int64_t>(std::min(a, b));
+        const std::int64_t diagonal = static_cast<std::int64_t>(std::max(a, b)) - low;
+        const std::int64_t x = low + depth;
+        const std::int64_t stop = x + static_cast<std::int64_t>(limit);
+        // Compare from x on, jumping over the known stretches on the way.
+        std::int64_t at = x;
+        bool mismatch = false;
+        while (at < stop) {
+            std::int64_t next = -1;
+            if (const auto known = known_.holding(diagonal, at, next)) {
+                at = std::min(known->second.end, stop);
+                if (known->second.mismatch && known->second.end <= stop) {
+                    mismatch = known->second.end < stop;
+                    break;
+                }
+                continue;
+            }
+            const std::int64_t until = next >= 0 ? std::min(next, stop) : stop;
+            const auto run = static_cast<std::int64_t>(
+                matchLength(s_ + at, s_ + at + diagonal, static_cast<std::size_t>(until - at)));
+            at += run;
+            if (at < until) {
+                mismatch = true;
+                break;
+            }
+        }
+        known_.enter(diagonal, x, {at, mismatch});
+        return static_cast<std::size_t>(at - x);
+    }
+
     // Two positions that share `depth` bases and no other position shares
     // as many with either: both get their common prefix.
     void settlePair(std::uint32_t a, std::uint32_t b, std::int32_t depth) {
         std::int32_t shared = depth;
-        if (depth < last_) {
-            shared += static_cast<std::int32_t>(matchLength(
-                s_ + a + depth, s_ + b + depth, static_cast<std::size_t>(last_ - depth)));
-        }
+        if (depth < last_) shared += static_cast<std::int32_t>(sharedFrom(a, b, depth, static_cast<std::size_t>(last_ - depth)));
         lengths_[a] = lengths_[b] = shared >= last_ ? n_ : shared;
     }
 
@@ -266,10 +367,9 @@ private:
             return;
         }
         const std::size_t limit = static_cast<std::size_t>(last_ - g.depth);
-        const std::uint8_t* first = s_ + members[0] + g.depth;
         std::size_t agreed = limit;
         for (std::uint32_t i = 1; i < count && agreed > 0; ++i)
-            agreed = matchLength(first, s_ + members[i] + g.depth, agreed);
+            agreed = sharedFrom(members[0], members[i], g.depth, agreed);
         if (agreed == limit) {
             settleEndless(members, count);
             return;
@@ -301,6 +401,7 @@ private:
     int k_;
     std::vector<std::uint32_t> ends_;
     std::vector<std::uint32_t> positions_;
+    KnownMatches known_;
 };
 
 }  // namespace

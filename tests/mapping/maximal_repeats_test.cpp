@@ -119,6 +119,58 @@ TEST(RepeatStep, GenomesBuiltFromRepeatedWordsMatchTheDefinition) {
     }
 }
 
+// Long exact copies, whose position pairs the step settles through the
+// stretches known along their diagonal: one copy, many copies, a copy
+// running round the genome's end, tandem copies that overlap themselves,
+// and copies with one base changed; on 1 and 3 threads.
+TEST(RepeatStep, GenomesHoldingLongExactCopiesMatchTheDefinition) {
+    std::mt19937 rng(5150);
+    struct Case {
+        const char* what;
+        std::string genome;
+    };
+    std::vector<Case> cases;
+    {
+        std::string g = randomLetters(rng, 1200, 4);
+        g.replace(700, 300, g.substr(100, 300));
+        cases.push_back({"one copy of 300", g});
+    }
+    {
+        std::string g = randomLetters(rng, 1400, 4);
+        const std::string unit = g.substr(0, 90);
+        for (int c = 1; c < 10; ++c) g.replace(static_cast<std::size_t>(c) * 140, 90, unit);
+        cases.push_back({"ten copies of 90", g});
+    }
+    {
+        // The genome's last 150 and first 150 bases are copied to its middle:
+        // a copy of the stretch round the end.
+        std::string g = randomLetters(rng, 1000, 4);
+        const std::string round = g.substr(850) + g.substr(0, 150);
+        g.replace(400, 300, round);
+        cases.push_back({"a copy of the stretch round the end", g});
+    }
+    {
+        std::string g = randomLetters(rng, 1100, 4);
+        const std::string unit = g.substr(300, 70);
+        for (int c = 1; c < 6; ++c) g.replace(300 + static_cast<std::size_t>(c) * 70, 70, unit);
+        cases.push_back({"tandem copies", g});
+    }
+    {
+        std::string g = randomLetters(rng, 1300, 4);
+        for (int c = 1; c <= 3; ++c) {
+            std::string copy = g.substr(0, 250);
+            copy[static_cast<std::size_t>(60 * c)] = copy[static_cast<std::size_t>(60 * c)] == 'A' ? 'C' : 'A';
+            g.replace(static_cast<std::size_t>(c) * 320, 250, copy);
+        }
+        cases.push_back({"copies with one base changed", g});
+    }
+    for (const Case& c : cases) {
+        const Lengths expected = bruteForce(c.genome);
+        ASSERT_EQ(repeatLengths(strandOf(c.genome)), expected) << c.what;
+        ASSERT_EQ(repeatLengths(strandOf(c.genome), 3), expected) << c.what << " on 3 threads";
+    }
+}
+
 TEST(MaximalRepeatSweep, KeepsRepeatsThatReachPastTheCurrentOneAndChecksTheWrapAround) {
     struct Case {
         const char* what;
