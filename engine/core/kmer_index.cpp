@@ -63,9 +63,10 @@ void forEachWindow(const Strand& strand, int k, const CodeTable& table, std::int
     const KmerCode mask = codeMask(k);
     KmerCode code = kmerCode(bases + first, k, table);
     visit(first, code);
-    for (std::int32_t p = first + 1; p <= last; ++p) {
+    // 64 bits: the last position may be the largest 32-bit number.
+    for (std::int64_t p = std::int64_t{first} + 1; p <= last; ++p) {
         code = ((code << 2) | (table[incoming[p]] & 3u)) & mask;
-        visit(p, code);
+        visit(static_cast<std::int32_t>(p), code);
     }
 }
 
@@ -147,14 +148,18 @@ std::vector<std::uint32_t> KmerIndex::partitionPositions(const Strand& strand, c
     const std::size_t chunks = std::max<std::size_t>(
         1, std::min<std::size_t>(static_cast<std::size_t>(threads) * 4,
                                  static_cast<std::size_t>(length) / kMinChunk));
+    // Chunk c covers positions chunkStart(c)..chunkStart(c + 1) - 1; the end
+    // of the last, L + 1, may lie beyond 32 bits.
     const auto chunkStart = [&](std::size_t c) {
-        return static_cast<std::int32_t>(1 + static_cast<std::int64_t>(length) * c / chunks);
+        return 1 + static_cast<std::int64_t>(length) * static_cast<std::int64_t>(c) / static_cast<std::int64_t>(chunks);
     };
+    const auto chunkFirst = [&](std::size_t c) { return static_cast<std::int32_t>(chunkStart(c)); };
+    const auto chunkLast = [&](std::size_t c) { return static_cast<std::int32_t>(chunkStart(c + 1) - 1); };
     // counts[c * partitions + part]: then each chunk's first slot in the part.
     std::vector<std::uint32_t> counts(chunks * partitions, 0);
     parallelFor(threads, chunks, [&](std::size_t c) {
         std::uint32_t* mine = counts.data() + c * partitions;
-        forEachWindow(strand, k_, table, chunkStart(c), chunkStart(c + 1) - 1,
+        forEachWindow(strand, k_, table, chunkFirst(c), chunkLast(c),
                       [&](std::int32_t, KmerCode code) { ++mine[code >> shift]; });
     });
     std::vector<std::uint32_t> starts(partitions + 1);
@@ -171,7 +176,7 @@ std::vector<std::uint32_t> KmerIndex::partitionPositions(const Strand& strand, c
     std::int32_t* const slots = slots_.get();
     parallelFor(threads, chunks, [&](std::size_t c) {
         std::uint32_t* cursor = counts.data() + c * partitions;
-        forEachWindow(strand, k_, table, chunkStart(c), chunkStart(c + 1) - 1,
+        forEachWindow(strand, k_, table, chunkFirst(c), chunkLast(c),
                       [&](std::int32_t p, KmerCode code) { slots[cursor[code >> shift]++] = p; });
     });
     return starts;

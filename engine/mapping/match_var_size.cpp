@@ -257,8 +257,9 @@ void writeLines(std::span<const CountCell> cells, std::size_t& cursor, bool uppe
                 std::int32_t first, std::int32_t last, BlockWriter& out) {
     constexpr std::size_t kLineRoom = kDecimalChars + kFixedChars + 2;
     DecimalCounter position(static_cast<std::uint64_t>(first));
-    for (std::int32_t p = first; p <= last; ++p, position.next()) {
-        const double weight = weightAt(cells, cursor, upperStrand, p);
+    // 64 bits: `last` may be the largest 32-bit number.
+    for (std::int64_t p = first; p <= last; ++p, position.next()) {
+        const double weight = weightAt(cells, cursor, upperStrand, static_cast<std::int32_t>(p));
         char* const start = out.room(kLineRoom);
         char* to = start;
         const std::string_view digits = position.text();

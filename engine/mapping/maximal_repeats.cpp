@@ -187,8 +187,9 @@ private:
         std::uint32_t code = 0;
         for (int j = 1; j < k_; ++j) code = (code << 2) | (s_[j] & 3u);
         const std::uint8_t* incoming = s_ + (k_ - 1);  // incoming[p]: last base of window p
-        for (std::int32_t from = 1; from <= n_; from += kChunk) {
-            const std::int32_t count = std::min(kChunk, n_ - from + 1);
+        // 64 bits: the chunks may end past the largest 32-bit number.
+        for (std::int64_t from = 1; from <= n_; from += kChunk) {
+            const auto count = static_cast<std::int32_t>(std::min<std::int64_t>(kChunk, n_ - from + 1));
             for (std::int32_t j = 0; j < count; ++j) {
                 code = ((code << 2) | (incoming[from + j] & 3u)) & mask;
                 codes[static_cast<std::size_t>(j)] = code;
