@@ -72,7 +72,7 @@ Outcome<void> convertBases(Genome& genome, const GenomeLoadOptions& options) {
         up[i] = options.form == GenomeForm::Code ? code : static_cast<std::uint8_t>(letter);
         if (lw) {
             const char pair = complementLetter[static_cast<std::uint8_t>(letter)];
-            lw[n + 1 - i] = options.form == GenomeForm::Code
+            lw[std::int64_t{n} + 1 - i] = options.form == GenomeForm::Code
                                 ? nucleotideCode[static_cast<std::uint8_t>(pair)]
                                 : static_cast<std::uint8_t>(pair);
         }

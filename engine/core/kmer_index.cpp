@@ -398,7 +398,7 @@ bool complementary(const Strand& upper, const Strand& lower, int threads) {
         for (std::int64_t i = first; i <= last; ++i) {
             const std::uint8_t b = up[i];
             good &= (b == 'A' || b == 'C' || b == 'G' || b == 'T') &&
-                    lw[L + 1 - i] == static_cast<std::uint8_t>(complementLetter[b]);
+                    lw[std::int64_t{L} + 1 - i] == static_cast<std::uint8_t>(complementLetter[b]);
         }
         ok[part] = good;
     });

@@ -65,7 +65,8 @@ struct RecordFiles {
     void addTrackSegments(std::span<const SegmentRecord> records, char strand) {
         const std::size_t first = trackSegments->size();
         for (const SegmentRecord& r : records) {
-            const std::int32_t start = ((r.start - 1) % genomeLength + genomeLength) % genomeLength;
+            const std::int64_t L = genomeLength;
+            const auto start = static_cast<std::int32_t>(((r.start - 1) % L + L) % L);
             trackSegments->push_back({start, r.length(), strand});
         }
         std::sort(trackSegments->begin() + static_cast<std::ptrdiff_t>(first), trackSegments->end());
