@@ -14,6 +14,13 @@ double numberOf(const QByteArray& cell) {
     return number ? value : ResultModel::kNoNumber;
 }
 
+QList<double> numbersOf(const QList<QByteArray>& cells) {
+    QList<double> numbers;
+    numbers.reserve(cells.size());
+    for (const QByteArray& cell : cells) numbers.append(numberOf(cell));
+    return numbers;
+}
+
 }  // namespace
 
 QStringList ResultModel::row(int index) const {
@@ -21,13 +28,7 @@ QStringList ResultModel::row(int index) const {
     return reportFields(reportRow(index));
 }
 
-QList<double> ResultModel::columnNumbers(int column) const {
-    QList<double> numbers;
-    const QList<QByteArray> cells = columnCells(column);
-    numbers.reserve(cells.size());
-    for (const QByteArray& cell : cells) numbers.append(numberOf(cell));
-    return numbers;
-}
+QList<double> ResultModel::columnNumbers(int column) const { return numbersOf(columnCells(column)); }
 
 void ResultModel::sort(int column, Qt::SortOrder order) {
     const int rows = rowCount();
@@ -35,9 +36,7 @@ void ResultModel::sort(int column, Qt::SortOrder order) {
     std::iota(sorted.begin(), sorted.end(), 0);
     if (column >= 0 && column < columnCount()) {
         const QList<QByteArray> cells = columnCells(column);
-        QList<double> numbers;
-        numbers.reserve(cells.size());
-        for (const QByteArray& cell : cells) numbers.append(numberOf(cell));
+        const QList<double> numbers = numbersOf(cells);
         // Numbers first, by value; then texts.
         const auto less = [&](int a, int b) {
             const bool aNumber = !std::isnan(numbers.value(a, kNoNumber));

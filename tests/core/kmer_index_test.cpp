@@ -170,12 +170,10 @@ TEST(KmerIndexVariants, EveryVariantMatchesBruteForceOnRandomGenomes) {
     expectMatchesBruteForce(chain->lower, reverseComplement(bases), 12, rng);
 }
 
-// The lower strand's index made from the upper one's, as for large
-// genomes of bases only. Short genomes put many windows round the end; a
-// periodic one puts many positions, wrapped ones among them, into each
-// bucket.
-TEST(KmerIndexVariants, ReverseComplementIndexMatchesBruteForce) {
-    std::mt19937 rng(1207);
+// Genomes of bases only that put many windows round the end (short ones)
+// and many positions, wrapped ones among them, into each bucket (a periodic
+// one).
+std::vector<Bases> genomesOfBasesRoundTheEnd(std::mt19937& rng) {
     Bases periodic;
     for (int i = 0; i < 100; ++i) periodic.insert(periodic.end(), {0, 1, 2, 3, 3, 2});
     std::vector<Bases> genomes = {periodic};
@@ -184,6 +182,16 @@ TEST(KmerIndexVariants, ReverseComplementIndexMatchesBruteForce) {
         for (auto& b : bases) b &= 3;
         genomes.push_back(bases);
     }
+    return genomes;
+}
+
+// The lower strand's index made from the upper one's, as for large
+// genomes of bases only. Short genomes put many windows round the end; a
+// periodic one puts many positions, wrapped ones among them, into each
+// bucket.
+TEST(KmerIndexVariants, ReverseComplementIndexMatchesBruteForce) {
+    std::mt19937 rng(1207);
+    std::vector<Bases> genomes = genomesOfBasesRoundTheEnd(rng);
     for (std::size_t g = 0; g < genomes.size(); ++g) {
         const Bases& bases = genomes[g];
         const int threads = g % 2 == 0 ? 3 : 1;
@@ -200,14 +208,7 @@ TEST(KmerIndexVariants, ReverseComplementIndexMatchesBruteForce) {
 // with bytes that are no bases gets an index of each strand.
 TEST(KmerIndexVariants, BothStrandsFromTheUpperIndexMatchBruteForce) {
     std::mt19937 rng(2911);
-    Bases periodic;
-    for (int i = 0; i < 100; ++i) periodic.insert(periodic.end(), {0, 1, 2, 3, 3, 2});
-    std::vector<Bases> genomes = {periodic};
-    for (const std::size_t length : {12, 13, 40, 3000}) {
-        Bases bases = randomBases(rng, length);
-        for (auto& b : bases) b &= 3;
-        genomes.push_back(bases);
-    }
+    std::vector<Bases> genomes = genomesOfBasesRoundTheEnd(rng);
     genomes.push_back(randomBases(rng, 3000));  // with N
     for (std::size_t g = 0; g < genomes.size(); ++g) {
         const Bases& bases = genomes[g];

@@ -7,6 +7,7 @@
 
 #include "model/launcher_error.h"
 #include "model/report_layout.h"
+#include "support/launcher_dir.h"
 
 namespace quellon {
 namespace {
@@ -63,14 +64,12 @@ TEST(ReportLayout, EachReportOfTheEngineAsItReads) {
 
 TEST(ReportLayout, TheTextOfALongReportIsCut) {
     QTemporaryDir dir;
-    QFile file(dir.filePath("log.txt"));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("input=10\nwritten=4");
-    file.close();
+    const QString log = dir.filePath("log.txt");
+    test_support::writeFile(log, "input=10\nwritten=4");
     bool cut = true;
-    EXPECT_EQ(reportText(file.fileName(), 100, cut), "input=10\nwritten=4");
+    EXPECT_EQ(reportText(log, 100, cut), "input=10\nwritten=4");
     EXPECT_FALSE(cut);
-    EXPECT_EQ(reportText(file.fileName(), 8, cut), "input=10");
+    EXPECT_EQ(reportText(log, 8, cut), "input=10");
     EXPECT_TRUE(cut);
     EXPECT_THROW(reportText(dir.filePath("missing.txt"), 8, cut), LauncherError);
     EXPECT_EQ(reportLayoutOf(dir.filePath("missing.txt")).shape, ReportShape::Text);

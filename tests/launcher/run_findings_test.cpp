@@ -12,25 +12,22 @@
 
 #include "model/run_findings.h"
 #include "model/table_file.h"
+#include "support/launcher_dir.h"
 #include "support/qt_print.h"
 
 namespace quellon {
 namespace {
 
-void write(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using test_support::writeFile;
 
 TEST(RunFindings, EmptyResultsAndDroppedReadsAreSaidPlainly) {
     QTemporaryDir dir;
     // The bundled phage's RandExt 30/16/0: 2 of 346 reads of the size.
-    write(dir.filePath("r.txt"), "posInSq\treadsAtPos\tentropy\tstrand\tread's text\ttipNu");
-    write(dir.filePath("rLog.txt"),
+    writeFile(dir.filePath("r.txt"), "posInSq\treadsAtPos\tentropy\tstrand\tread's text\ttipNu");
+    writeFile(dir.filePath("rLog.txt"),
           "proc=Ruzovizu::fCutRnaWithReplacedEnd\ngenome=/g.txt\nreads=/s1.txt\ninput=346; required read size=46; "
           "these reads=2: defected=0, longTracks=0\nanalyzed=2, fell into genome=0;");
-    write(dir.filePath("s1_PrepLog.txt"),
+    writeFile(dir.filePath("s1_PrepLog.txt"),
           "fPrepReads\ninput=1000\nwritten=346\ntoo short=0\ntoo long=0\nwith N=654 (dropped)");
     const RunFindings found = runFindings(dir.path(), {"r.txt", "rLog.txt", "s1_PrepLog.txt"}, "r.txt");
     EXPECT_EQ(found.warnings,
@@ -42,14 +39,14 @@ TEST(RunFindings, EmptyResultsAndDroppedReadsAreSaidPlainly) {
     EXPECT_TRUE(found.counts.contains("with N=654 (dropped)"));
 
     // A table with rows and most reads kept: counts only.
-    write(dir.filePath("r.txt"), "posInSq\treadsAtPos\n3\t4\n");
-    write(dir.filePath("rLog.txt"), "input=10; required read size=16; these reads=9: defected=0");
+    writeFile(dir.filePath("r.txt"), "posInSq\treadsAtPos\n3\t4\n");
+    writeFile(dir.filePath("rLog.txt"), "input=10; required read size=16; these reads=9: defected=0");
     EXPECT_EQ(runFindings(dir.path(), {"r.txt", "rLog.txt"}, "r.txt").warnings, QStringList());
 }
 
 TEST(TableFile, RowsReadOnDemandSortByValueAndFilterByText) {
     QTemporaryDir dir;
-    write(dir.filePath("t.txt"), "pos\treads\tstrand\n10\t4\t+\n9\t12\t-\r\n100\t1\t+\n35\t2");
+    writeFile(dir.filePath("t.txt"), "pos\treads\tstrand\n10\t4\t+\n9\t12\t-\r\n100\t1\t+\n35\t2");
     TableFile table;
     ASSERT_TRUE(table.open(dir.filePath("t.txt")));
     EXPECT_EQ(table.rowCount(), 4);
@@ -77,8 +74,8 @@ TEST(TableFile, RowsReadOnDemandSortByValueAndFilterByText) {
 
 TEST(TableFile, ATableAfterHeadLinesAndATableOfNumbersOnly) {
     QTemporaryDir dir;
-    write(dir.filePath("m_Log.txt"), "program= fMapReadsOnToSeq\ninto genome= 8\nreadSz\tcases\n26\t3\n28\t5");
-    write(dir.filePath("RepTest_g.txt"), "\n1\t0.00\n2\t3.00\n3\t0.00");
+    writeFile(dir.filePath("m_Log.txt"), "program= fMapReadsOnToSeq\ninto genome= 8\nreadSz\tcases\n26\t3\n28\t5");
+    writeFile(dir.filePath("RepTest_g.txt"), "\n1\t0.00\n2\t3.00\n3\t0.00");
     TableFile table;
     ASSERT_TRUE(table.open(dir.filePath("m_Log.txt")));
     EXPECT_EQ(table.rowCount(), 2);
@@ -98,7 +95,7 @@ TEST(TableFile, ATableAfterHeadLinesAndATableOfNumbersOnly) {
 // follows its row.
 TEST(TableFile, TheModelSortsAndAProxyFiltersItsRows) {
     QTemporaryDir dir;
-    write(dir.filePath("t.txt"), "pos\treads\tstrand\n10\t4\t+\n9\tmany\t-\r\n100\t1\t+\n35\t4\t-\n7");
+    writeFile(dir.filePath("t.txt"), "pos\treads\tstrand\n10\t4\t+\n9\tmany\t-\r\n100\t1\t+\n35\t4\t-\n7");
     TableFile table;
     ASSERT_TRUE(table.open(dir.filePath("t.txt")));
     const auto column = [&table](int c) {
@@ -147,10 +144,10 @@ TEST(TableFile, TheModelSortsAndAProxyFiltersItsRows) {
 // and an empty one is said so.
 TEST(RunFindings, ALogThatHoldsTheResultTable) {
     QTemporaryDir dir;
-    write(dir.filePath("m_Log.txt"), "program= fMapReadsOnToSeq\ninput reads= 9\ninto genome= 0\nreadSz\tcases");
+    writeFile(dir.filePath("m_Log.txt"), "program= fMapReadsOnToSeq\ninput reads= 9\ninto genome= 0\nreadSz\tcases");
     const RunFindings found = runFindings(dir.path(), {"m_Log.txt"}, "m_Log.txt");
     EXPECT_EQ(found.warnings, QStringList{"the result table m_Log.txt holds no result: nothing was found"});
-    write(dir.filePath("o_Log.txt"), "program= fReadsOutOfSeq\ninput reads= 9");
+    writeFile(dir.filePath("o_Log.txt"), "program= fReadsOutOfSeq\ninput reads= 9");
     EXPECT_EQ(runFindings(dir.path(), {"o_Log.txt"}, "o_Log.txt").warnings, QStringList()) << "a log of counts only";
 }
 

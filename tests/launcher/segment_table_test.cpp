@@ -8,16 +8,15 @@
 
 #include "model/launcher_error.h"
 #include "model/segment_table.h"
+#include "support/launcher_dir.h"
 #include "support/qt_print.h"
 
 namespace quellon {
 namespace {
 
 QString write(const QTemporaryDir& dir, const char* name, const QByteArray& bytes) {
-    QFile file(dir.filePath(name));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    return file.fileName();
+    test_support::writeFile(dir.filePath(name), bytes);
+    return dir.filePath(name);
 }
 
 TEST(SegmentTable, CircularAndPartedReportsAsSegments) {

@@ -257,9 +257,7 @@ void tst_runpanel::theResultViewShowsEachReportAsItReads() {
     QVERIFY(launcher.open());
     QTemporaryDir results;
     const auto write = [&results](const char* name, const QByteArray& bytes) {
-        QFile file(results.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
+        writeFile(results.filePath(name), bytes);
     };
     write("c_RCircular.txt",
           "program= Ruzovizu::fIdentifyCircularRna\ngenome= g.txt\nreads= c.txt\n"
