@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
 
     auto t = Clock::now();
     const double cpu = cpuSeconds();
-    std::vector<std::int32_t> lengths = repeatLengths(genome, threads);
+    RepeatLengths lengths = measureRepeats(genome, threads);
     const double stepSeconds = secondsSince(t);
     const double stepCpu = cpuSeconds() - cpu;
     double sum = 0;

@@ -23,7 +23,6 @@
 #include <cstdio>
 #include <new>
 #include <optional>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -64,17 +63,58 @@ void writeRepeatLines(std::FILE* log, const std::string& genomeName, std::int32_
                  static_cast<double>(kept.count) / n);
 }
 
-// The read test's rule at one placement of a read: a free position is
-// marked with -length and the walk goes on; a position marked by an earlier
-// read, or holding a kept repeat shorter than the read, makes the read
-// contradict the assembly.
-bool contradictsAt(std::int32_t& mark, std::int32_t length) {
-    if (mark == 0) {
-        mark = -length;
-        return false;
+// What the read test knows of every position, in one byte: free, marked
+// by a read, or the length of the kept repeat starting there. Lengths from
+// kLong on are looked up by position; an assembly has few of them.
+class ReadMarks {
+public:
+    explicit ReadMarks(const RepeatLengths& kept)
+        : marks_(static_cast<std::size_t>(kept.genomeLength()) + 1, kFree) {
+        for (std::int64_t p = 1; p <= kept.genomeLength(); ++p) {
+            const std::int32_t r = kept[p];
+            if (r <= 0) continue;
+            if (r < kLong) {
+                marks_[static_cast<std::size_t>(p)] = static_cast<std::uint8_t>(r);
+            } else {
+                marks_[static_cast<std::size_t>(p)] = kLong;
+                long_.push_back({static_cast<std::int32_t>(p), r});
+            }
+        }
     }
-    return mark < length;
-}
+
+    // The read test's rule at one placement of a read: a free position is
+    // marked and the walk goes on; a position marked by an earlier read, or
+    // holding a kept repeat shorter than the read, makes the read contradict
+    // the assembly.
+    bool contradictsAt(std::int32_t p, std::int32_t length) {
+        std::uint8_t& mark = marks_[static_cast<std::size_t>(p)];
+        if (mark == kFree) {
+            mark = kRead;
+            return false;
+        }
+        if (mark == kRead) return true;
+        return (mark == kLong ? longAt(p) : std::int32_t{mark}) < length;
+    }
+
+private:
+    static constexpr std::uint8_t kFree = 0;
+    static constexpr std::uint8_t kLong = 254;
+    static constexpr std::uint8_t kRead = 255;
+
+    struct LongRepeat {
+        std::int32_t position;
+        std::int32_t length;
+    };
+
+    std::int32_t longAt(std::int32_t p) const {
+        return std::lower_bound(long_.begin(), long_.end(), p,
+                                [](const LongRepeat& r, std::int32_t q) { return r.position < q; })
+            ->length;
+    }
+
+    std::vector<std::uint8_t> marks_;
+    std::vector<LongRepeat> long_;  // by increasing position
+};
 
 // Reads lying in more places than this are walked again in the merge rather
 // than having their places kept: a batch's memory stays bounded whatever
@@ -114,10 +154,9 @@ public:
         }
     }
 
-    // Applies the batch's reads to R in their order; returns how many
-    // contradict the assembly. Each stops at its first contradiction.
-    std::int64_t merge(const ReadBatch& batch, const PlacedBatch& placed,
-                       std::span<std::int32_t> lengths) const {
+    // Applies the batch's reads to the marks in their order; returns how
+    // many contradict the assembly. Each stops at its first contradiction.
+    std::int64_t merge(const ReadBatch& batch, const PlacedBatch& placed, ReadMarks& marks) const {
         std::int64_t contradicting = 0;
         std::size_t begin = 0;
         for (std::size_t i = 0; i < batch.size(); ++i) {
@@ -125,13 +164,12 @@ public:
             bool contradicts = false;
             if (placed.walkInMerge[i]) {
                 forEachPlace(batch, i, [&](std::int32_t p) {
-                    contradicts = contradictsAt(lengths[static_cast<std::size_t>(p)], length);
+                    contradicts = marks.contradictsAt(p, length);
                     return !contradicts;
                 });
             } else {
                 for (std::size_t j = begin; j < placed.ends[i] && !contradicts; ++j)
-                    contradicts = contradictsAt(
-                        lengths[static_cast<std::size_t>(placed.positions[j])], length);
+                    contradicts = marks.contradictsAt(placed.positions[j], length);
             }
             contradicting += contradicts;
             begin = placed.ends[i];
@@ -165,7 +203,7 @@ enum class TestEnd {
 
 // The read test. Writes its counts to the log when the reads could be read.
 Outcome<TestEnd> testReads(RunContext& context, const Strand& upper, const std::string& readsPath,
-                           std::vector<std::int32_t>& lengths, std::FILE* log) {
+                           ReadMarks& marks, std::FILE* log) {
     Console& console = context.console;
     console.say("\ntesting the reads for correct assembly");
     const auto index = build16Chain(upper, "\nno memory_16-Chain", context.threads);
@@ -179,7 +217,7 @@ Outcome<TestEnd> testReads(RunContext& context, const Strand& upper, const std::
         context, *reads, "testing reads",
         [&](ReadBatch& batch, PlacedBatch& placed) { test.place(batch, placed); },
         [&](ReadBatch& batch, PlacedBatch& placed) {
-            nonCorrect += test.merge(batch, placed, lengths);
+            nonCorrect += test.merge(batch, placed, marks);
             return true;
         });
     std::fprintf(log, "\nrinput multyLocation reads=%lld\nnonCorrect assembly reads %lld",
@@ -187,22 +225,38 @@ Outcome<TestEnd> testReads(RunContext& context, const Strand& upper, const std::
     return reads->reportEnd(console) ? TestEnd::Complete : TestEnd::Cut;
 }
 
-// The kept repeats as BED6; R[p] > 0 exactly where one starts.
-void writeTrack(std::FILE* file, const TrackSequence& sequence, const ArgumentSettings& s,
-                std::span<const std::int32_t> lengths, const MaximalRepeats& kept) {
-    Bed6Lines bed(sequence.length);
-    const auto longest = static_cast<std::uint64_t>(std::max(kept.longest, 0));
-    for (std::size_t p = 1; p < lengths.size(); ++p) {
+// Calls visit(piece, r) for the pieces of every kept repeat, by position;
+// R[p] > 0 exactly where one starts.
+template <typename Visit>
+void forEachRepeatPiece(const RepeatLengths& lengths, std::int64_t genomeLength, Visit visit) {
+    for (std::int64_t p = 1; p <= lengths.genomeLength(); ++p) {
         const std::int32_t r = lengths[p];
         if (r <= 0) continue;
-        bed.add(static_cast<std::int64_t>(p) - 1, r, std::to_string(r),
-                scaledScore(static_cast<std::uint64_t>(r), longest), '.');
+        const CircularPieces pieces = circularPieces(p - 1, r, genomeLength);
+        for (const Interval& piece : pieces.pieces()) visit(piece, r);
     }
+}
+
+// The kept repeats as BED6, ordered by start and end. Only the pieces that
+// start at 0 (the first position's and those of repeats running round the
+// end) need ordering, by their end; every other start is one position's, so
+// those lines go out as they come: a large genome's lines are never held.
+void writeTrack(std::FILE* file, const TrackSequence& sequence, const ArgumentSettings& s,
+                const RepeatLengths& lengths, const MaximalRepeats& kept) {
+    const auto longest = static_cast<std::uint64_t>(std::max(kept.longest, 0));
+    const auto score = [&](std::int32_t r) { return scaledScore(static_cast<std::uint64_t>(r), longest); };
     TrackText out(file, sequence);
     const std::string genome = baseName(s.genomePath);
     out.line(trackHeader({}, "fTestGenomeSborka repeats " + genome,
                          "fTestGenomeSborka maximal repeats of " + genome, "useScore=1"));
-    bed.write(out);
+    Bed6Lines atOrigin(sequence.length);
+    forEachRepeatPiece(lengths, sequence.length, [&](const Interval& piece, std::int32_t r) {
+        if (piece.start == 0) atOrigin.add(0, piece.end, std::to_string(r), score(r), '.');
+    });
+    atOrigin.write(out);
+    forEachRepeatPiece(lengths, sequence.length, [&](const Interval& piece, std::int32_t r) {
+        if (piece.start != 0) out.bed6(piece, std::to_string(r), score(r), '.');
+    });
 }
 
 constexpr OutputSpec kOutputs[] = {
@@ -235,21 +289,29 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
     }
 
     console.say("\ncomputing maximal repetes");
-    std::vector<std::int32_t> lengths;
+    std::optional<RepeatLengths> lengths;
     try {
-        lengths = repeatLengths(genome->upper, context.threads);
+        lengths.emplace(measureRepeats(genome->upper, context.threads));
     } catch (const std::bad_alloc&) {
         return failureWithoutWait("\nno memory");
     }
-    const MaximalRepeats kept = selectMaximalRepeats(lengths);
+    const MaximalRepeats kept = selectMaximalRepeats(*lengths);
     writeRepeatLines((*log)->get(), genomeName, genome->length, kept);
-    // The read test marks R where reads lie: the repeats are taken first.
+    // The read test marks where reads lie: the repeats are taken first.
     if (track)
-        writeTrack(track->get(), trackSequence(console, **trackWish, s->genomePath, genome->length), *s, lengths,
+        writeTrack(track->get(), trackSequence(console, **trackWish, s->genomePath, genome->length), *s, *lengths,
                    kept);
+    std::optional<ReadMarks> marks;
+    try {
+        marks.emplace(*lengths);
+    } catch (const std::bad_alloc&) {
+        results.commitPartial();
+        return failureWithoutWait("\nno memory");
+    }
+    lengths.reset();
 
-    const auto tested = testReads(context, genome->upper, s->readsPath, lengths, (*log)->get());
-    std::vector<std::int32_t>().swap(lengths);
+    const auto tested = testReads(context, genome->upper, s->readsPath, *marks, (*log)->get());
+    marks.reset();
     if (!tested) {
         // The log keeps the repeat lines, but never in place of a complete
         // earlier log.

@@ -17,30 +17,74 @@
 // level distributes the positions into buckets by their first K bases (a
 // rolling code, K growing with the genome); every group of three or more is
 // then split by one base at the depth where its members first disagree, and
-// only pairs are compared directly. Its cost grows with the sum of R: linear
-// for a random genome, quadratic for a genome holding a long exact
-// duplicate. A genome that repeats a shorter word is recognised first (all
-// R = n) in linear time.
+// only pairs are compared directly; a long comparison is settled through the
+// stretches already known equal along its diagonal, so a long exact
+// duplicate costs about its length. A genome that repeats a shorter word is
+// recognised first (all R = n) in linear time. The genome is held once:
+// comparisons that run past its end go on at its start.
 #pragma once
 
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "core/genome.h"
 
 namespace ruz {
 
-// Back margin the repeat step reads: every comparison stays within the n - 1
-// bases after its start.
+// Back margin the repeat step reads: the first level's window past the
+// end. Comparisons round the genome's end wrap to its start.
 std::int32_t repeatStepMargin(std::int32_t n);
 
-// Computes R[1..n] into a vector of n + 1 entries (entry 0 is 0), on up to
-// `threads` threads (R does not depend on their number). The strand
-// holds codes 0..3 with a back margin of at least repeatStepMargin(n) (a
-// shorter one throws std::invalid_argument). Throws std::bad_alloc when its
-// arrays (R, 4 bytes a position for the groups, a bucket table of at most
-// one byte a position) cannot be allocated.
+// R[1..n] in two bytes a position (entry 0 is 0): a repeat length below
+// kWide in place, the endless one (n) as kEndless, and any other longer
+// one in a table ordered by position. Random genomes and assemblies have
+// few repeats of 65534 bases or more, so the table stays small.
+class RepeatLengths {
+public:
+    static constexpr std::uint16_t kWide = 0xFFFE;
+    static constexpr std::uint16_t kEndless = 0xFFFF;
+    struct WideLength {
+        std::int32_t position;
+        std::int32_t length;
+    };
+
+    explicit RepeatLengths(std::int32_t n);
+
+    std::int32_t genomeLength() const { return n_; }
+    std::int32_t operator[](std::int64_t p) const {
+        const std::uint16_t code = narrow_[static_cast<std::size_t>(p)];
+        if (code < kWide) return code;
+        return code == kEndless ? n_ : wideAt(p);
+    }
+    // Sets R[p] to 0; the sweep does so where no kept repeat starts.
+    void clear(std::int64_t p) { narrow_[static_cast<std::size_t>(p)] = 0; }
+
+    // For the repeat step.
+    std::uint16_t* narrow() { return narrow_.data(); }
+    // Takes the long lengths found, in any order.
+    void addWide(std::vector<WideLength>&& found);
+
+    // Bytes held.
+    std::size_t memoryBytes() const;
+
+private:
+    std::int32_t wideAt(std::int64_t p) const;
+
+    std::int32_t n_;
+    std::vector<std::uint16_t> narrow_;
+    std::vector<WideLength> wide_;  // by increasing position
+};
+
+// Computes R[1..n] on up to `threads` threads (R does not depend on their
+// number). The strand holds codes 0..3 with a back margin of at least
+// repeatStepMargin(n) (a shorter one throws std::invalid_argument). Throws
+// std::bad_alloc when its arrays (R, 4 bytes a position for the groups, a
+// bucket table of at most one byte a position) cannot be allocated.
+RepeatLengths measureRepeats(const Strand& genome, int threads = 1);
+
+// The same R as a plain vector of n + 1 entries.
 std::vector<std::int32_t> repeatLengths(const Strand& genome, int threads = 1);
 
 struct MaximalRepeats {
@@ -54,5 +98,6 @@ struct MaximalRepeats {
 // repeat is kept when the last one, running round the genome's end, does
 // not cover it. Afterwards R[p] > 0 exactly where a kept repeat starts.
 MaximalRepeats selectMaximalRepeats(std::span<std::int32_t> lengths);
+MaximalRepeats selectMaximalRepeats(RepeatLengths& lengths);
 
 }  // namespace ruz

@@ -171,6 +171,39 @@ TEST(RepeatStep, GenomesHoldingLongExactCopiesMatchTheDefinition) {
     }
 }
 
+// Repeat lengths past two bytes: a copy of 70000 bases gives its first
+// positions lengths of 65534 and more, held apart from the two-byte table.
+// Along the copy R is the shared prefix with its partner (the other bases of
+// a random genome share some 20), taken from the end backwards.
+TEST(RepeatStep, LengthsBeyondTwoBytesAlongALongCopy) {
+    std::mt19937 rng(65534);
+    std::string g = randomLetters(rng, 150'000, 4);
+    constexpr std::size_t kFrom = 5'000, kOffset = 75'000, kLength = 70'000;
+    g.replace(kFrom + kOffset, kLength, g.substr(kFrom, kLength));
+    const std::size_t n = g.size();
+    Lengths shared(n + 1, 0);  // shared[i]: bases i and i + kOffset share (0-based, round the end)
+    for (std::size_t i = n; i-- > 0;)
+        shared[i] = g[i] == g[(i + kOffset) % n] ? 1 + shared[i + 1] : 0;
+    const Strand strand = strandOf(g);
+    const Lengths lengths = repeatLengths(strand);
+    EXPECT_EQ(repeatLengths(strand, 3), lengths);
+    int wide = 0;
+    for (std::size_t i = kFrom; i + 100 < kFrom + kLength; ++i) {
+        ASSERT_EQ(lengths[i + 1], shared[i]) << i;
+        ASSERT_EQ(lengths[i + kOffset + 1], shared[i]) << i;
+        wide += shared[i] >= RepeatLengths::kWide;
+    }
+    EXPECT_GT(wide, 4000);
+    RepeatLengths compact = measureRepeats(strand);
+    Lengths swept = lengths;
+    const MaximalRepeats kept = selectMaximalRepeats(swept);
+    const MaximalRepeats keptCompact = selectMaximalRepeats(compact);
+    EXPECT_EQ(keptCompact.count, kept.count);
+    EXPECT_EQ(keptCompact.longest, kept.longest);
+    EXPECT_GE(kept.longest, 70'000);
+    for (std::size_t p = 1; p <= n; ++p) ASSERT_EQ(compact[static_cast<std::int64_t>(p)], swept[p]) << p;
+}
+
 TEST(MaximalRepeatSweep, KeepsRepeatsThatReachPastTheCurrentOneAndChecksTheWrapAround) {
     struct Case {
         const char* what;
