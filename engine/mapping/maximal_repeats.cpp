@@ -7,7 +7,6 @@
 #include <cstring>
 #include <iterator>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -101,8 +100,9 @@ std::array<std::uint32_t, 5> distribute(std::uint32_t* members, std::uint32_t co
 // copy: compared one by one that is quadratic in the copy's length. Kept by
 // diagonal, each base of a copy is compared once: a comparison that reaches
 // a known stretch takes its end from there, and every long comparison
-// leaves its stretch for the next. Shared by the threads of the step, under
-// a lock taken only around look-ups and entries, never while comparing.
+// leaves its stretch for the next. Each range of buckets keeps its own:
+// the threads share nothing, and a range sees enough of a copy's positions
+// that a comparison soon reaches a stretch it knows.
 class KnownMatches {
 public:
     // A stretch [start, end) equal along the diagonal; `mismatch`: the bases
@@ -115,8 +115,7 @@ public:
     // The known stretch holding x, or the start of the next one after x
     // (none: -1) in `next`.
     std::optional<std::pair<std::int64_t, Stretch>> holding(std::int64_t diagonal, std::int64_t x,
-                                                           std::int64_t& next) {
-        const std::lock_guard<std::mutex> lock(mutex_);
+                                                           std::int64_t& next) const {
         next = -1;
         const auto found = stretches_.find(diagonal);
         if (found == stretches_.end()) return std::nullopt;
@@ -132,7 +131,6 @@ public:
     // Enters [start, end) with its end's kind, joined with the stretches it
     // touches or overlaps (all of them true, so they agree).
     void enter(std::int64_t diagonal, std::int64_t start, Stretch stretch) {
-        const std::lock_guard<std::mutex> lock(mutex_);
         auto& line = stretches_[diagonal];
         auto at = line.lower_bound(start);
         if (at != line.begin() && std::prev(at)->second.end >= start) {
@@ -149,7 +147,6 @@ public:
     }
 
 private:
-    std::mutex mutex_;
     std::unordered_map<std::int64_t, std::map<std::int64_t, Stretch>> stretches_;
 };
 
@@ -183,6 +180,7 @@ private:
     struct RangeWork {
         std::vector<Group> stack;
         std::vector<RepeatLengths::WideLength> wide;
+        KnownMatches known;
     };
 
     // A position of 1..2n-1 folded into the genome's 1..n.
@@ -347,7 +345,8 @@ private:
     // The bases positions a and b share from `depth` on, at most `limit`.
     // A stretch longer than kProbe goes through the known matches of its
     // diagonal.
-    std::size_t sharedFrom(std::uint32_t a, std::uint32_t b, std::int32_t depth, std::size_t limit) {
+    std::size_t sharedFrom(std::uint32_t a, std::uint32_t b, std::int32_t depth, std::size_t limit,
+                           KnownMatches& known) const {
         constexpr std::size_t kProbe = 64;
         const std::size_t probed = std::min(limit, kProbe);
         const std::size_t m = circularMatch(std::int64_t{a} + depth, std::int64_t{b} + depth, probed);
@@ -361,10 +360,10 @@ private:
         bool mismatch = false;
         while (at < stop) {
             std::int64_t next = -1;
-            if (const auto known = known_.holding(diagonal, at, next)) {
-                at = std::min(known->second.end, stop);
-                if (known->second.mismatch && known->second.end <= stop) {
-                    mismatch = known->second.end < stop;
+            if (const auto stretch = known.holding(diagonal, at, next)) {
+                at = std::min(stretch->second.end, stop);
+                if (stretch->second.mismatch && stretch->second.end <= stop) {
+                    mismatch = stretch->second.end < stop;
                     break;
                 }
                 continue;
@@ -378,7 +377,7 @@ private:
                 break;
             }
         }
-        known_.enter(diagonal, x, {at, mismatch});
+        known.enter(diagonal, x, {at, mismatch});
         return static_cast<std::size_t>(at - x);
     }
 
@@ -387,7 +386,7 @@ private:
     void settlePair(std::uint32_t a, std::uint32_t b, std::int32_t depth, RangeWork& work) {
         std::int32_t shared = depth;
         if (depth < last_)
-            shared += static_cast<std::int32_t>(sharedFrom(a, b, depth, static_cast<std::size_t>(last_ - depth)));
+            shared += static_cast<std::int32_t>(sharedFrom(a, b, depth, static_cast<std::size_t>(last_ - depth), work.known));
         if (shared >= last_) shared = n_;
         setLength(a, shared, work);
         setLength(b, shared, work);
@@ -415,7 +414,7 @@ private:
         const std::size_t limit = static_cast<std::size_t>(last_ - g.depth);
         std::size_t agreed = limit;
         for (std::uint32_t i = 1; i < count && agreed > 0; ++i)
-            agreed = sharedFrom(members[0], members[i], g.depth, agreed);
+            agreed = sharedFrom(members[0], members[i], g.depth, agreed, work.known);
         if (agreed == limit) {
             settleEndless(members, count);
             return;
@@ -449,7 +448,6 @@ private:
     int k_;
     std::vector<std::uint32_t> ends_;
     std::vector<std::uint32_t> positions_;
-    KnownMatches known_;
 };
 
 // The sweep over any table of R with entries 1..n.
