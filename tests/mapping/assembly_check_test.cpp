@@ -131,6 +131,26 @@ TEST_F(AssemblyCheck, TracksGiveTheKeptRepeatsSplitAtTheOrigin) {
     EXPECT_EQ(rec->text(), kConsole);
 }
 
+// The hand example's kept repeats (1:2 3:1 4:1 5:1 6:1 7:2 9:2 10:2): two
+// lines start at 0, that of position 1 and the piece of 10:2 round the end,
+// and come first, the shorter first. Scores: 2 -> 1000, 1 -> 500.
+TEST_F(AssemblyCheck, TrackLinesStartingAtTheOriginComeFirstByTheirEnd) {
+    moreRecords = test::record("tracks", "yes", "str") + test::record("seqName", "ex", "str");
+    ASSERT_TRUE(runOn("example", test::coded("ACGTTGCAAC"), ""));
+    EXPECT_EQ(test::readFile(prefix + "RepTest_example.bed"),
+              "track name=\"fTestGenomeSborka repeats example\" description=\"fTestGenomeSborka maximal repeats "
+              "of example\" useScore=1\n"
+              "ex\t0\t1\t2\t1000\t.\n"
+              "ex\t0\t2\t2\t1000\t.\n"
+              "ex\t2\t3\t1\t500\t.\n"
+              "ex\t3\t4\t1\t500\t.\n"
+              "ex\t4\t5\t1\t500\t.\n"
+              "ex\t5\t6\t1\t500\t.\n"
+              "ex\t6\t8\t2\t1000\t.\n"
+              "ex\t8\t10\t2\t1000\t.\n"
+              "ex\t9\t10\t2\t1000\t.\n");
+}
+
 TEST_F(AssemblyCheck, ReadsOnTheRunsGenome) {
     const std::string genome = run('A', 17) + run('C', 19) + run('G', 26) + run('T', 10);
     // 4 is no code: read as T (as a key would take it) this read would lie at 65.
