@@ -178,7 +178,11 @@ void TempFile::bufferWrites() {
 }
 
 Outcome<void> TempFile::closeWritten(const std::string& shownPath) {
-    return ruz::closeWritten(file_, shownPath.empty() ? path_ : shownPath);
+    auto closed = ruz::closeWritten(file_, shownPath.empty() ? path_ : shownPath);
+    // A run may keep thousands of written files until it commits them: the
+    // buffer goes with the file.
+    if (!file_) buffer_.reset();
+    return closed;
 }
 
 bool TempFile::moveTo(const std::string& target) {
