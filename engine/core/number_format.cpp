@@ -8,7 +8,8 @@ namespace ruz {
 
 namespace {
 
-constexpr std::uint64_t kPowerOfTen[] = {1, 10, 100, 1000};
+constexpr std::uint64_t kPowerOfTen[] = {1, 10, 100, 1000, 10000};
+constexpr std::uint64_t kPowerOfFive[] = {1, 5, 25, 125, 625};
 
 // Writes the digits of `value` and returns the end.
 char* unsignedDigits(char* out, std::uint64_t value) {
@@ -32,16 +33,18 @@ char* paddedDigits(char* out, std::uint64_t value, int digits) {
 }
 
 // value * 10^decimals rounded to the nearest whole number, ties to even,
-// computed on the exact binary value. The caller guarantees
-// 0 <= value < 2^53 and decimals <= 3, so every product fits 64 bits.
+// computed on the exact binary value: 10^d = 5^d * 2^d, so the mantissa is
+// multiplied by 5^d (below 2^63 for d <= 4) and its exponent raised by d.
+// The caller guarantees 0 <= value < fastLimit(decimals), so the result
+// fits 64 bits.
 std::uint64_t scaledAndRounded(double value, int decimals) {
     const auto bits = std::bit_cast<std::uint64_t>(value);
     const auto exponentField = static_cast<int>((bits >> 52) & 0x7ff);
     const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
     // value = mantissa * 2^exponent exactly.
     const std::uint64_t mantissa = exponentField == 0 ? fraction : fraction | (std::uint64_t{1} << 52);
-    const int exponent = (exponentField == 0 ? 1 : exponentField) - 1075;
-    const std::uint64_t scaled = mantissa * kPowerOfTen[decimals];
+    const int exponent = (exponentField == 0 ? 1 : exponentField) - 1075 + decimals;
+    const std::uint64_t scaled = mantissa * kPowerOfFive[decimals];
     if (exponent >= 0) return scaled << exponent;
     const int shift = -exponent;
     if (shift >= 64) return 0;  // below 2^-11 after scaling: rounds to 0
@@ -59,6 +62,12 @@ char* fixedByPrintf(char* out, double value, int decimals, int width) {
     return out + length;
 }
 
+// Values below this are converted by integer arithmetic: 2^53 with up to 3
+// decimals, 2^49 with 4 (value * 10^4 then stays below 2^63).
+double fastLimit(int decimals) {
+    return decimals <= 3 ? 9007199254740992.0 : 562949953421312.0;
+}
+
 }  // namespace
 
 char* formatDecimal(char* out, std::int64_t value) {
@@ -69,11 +78,10 @@ char* formatDecimal(char* out, std::int64_t value) {
 }
 
 char* formatFixed(char* out, double value, int decimals, int width) {
-    constexpr double kExactLimit = 9007199254740992.0;  // 2^53
-    if (decimals < 0 || decimals > 3 || width < 0 || width > kFixedMaxWidth)
+    if (decimals < 0 || decimals > kFixedMaxDecimals || width < 0 || width > kFixedMaxWidth)
         return fixedByPrintf(out, value, decimals < 0 ? 0 : decimals, width < 0 ? 0 : width);
     // The sign bit sends -0.0 (printed "-0.00") down the printf path.
-    if (!(value >= 0.0 && value < kExactLimit) || std::bit_cast<std::uint64_t>(value) >> 63)
+    if (!(value >= 0.0 && value < fastLimit(decimals)) || std::bit_cast<std::uint64_t>(value) >> 63)
         return fixedByPrintf(out, value, decimals, width);
 
     const std::uint64_t scaled = scaledAndRounded(value, decimals);

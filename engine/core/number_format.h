@@ -17,15 +17,16 @@ inline constexpr std::size_t kDecimalChars = 20;
 // terminating zero.
 char* formatDecimal(char* out, std::int64_t value);
 
-// Widest field formatFixed accepts, and the room it needs at most (the
-// widest double with 3 decimals, a sign, or the field).
+// Widest field and most decimals formatFixed accepts, and the room it needs
+// at most (the widest double with 4 decimals, a sign, or the field).
 inline constexpr int kFixedMaxWidth = 32;
+inline constexpr int kFixedMaxDecimals = 4;
 inline constexpr std::size_t kFixedChars = 320;
 
 // Writes `value` as printf("%*.*f", width, decimals, value) does (rounded to
 // nearest, ties to even, on the exact binary value); returns the end of the
-// text. `decimals` lies in 0..3 and `width` in 0..kFixedMaxWidth. The usual
-// values (not negative, below 2^53) are converted by integer arithmetic;
+// text. `decimals` lies in 0..4 and `width` in 0..kFixedMaxWidth. The usual
+// values (not negative, below 2^49) are converted by integer arithmetic;
 // the others go through snprintf. No terminating zero.
 char* formatFixed(char* out, double value, int decimals, int width = 0);
 

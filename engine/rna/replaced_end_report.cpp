@@ -3,9 +3,12 @@
 // its tips, and the log with the counts and the entropy statistics.
 #include <algorithm>
 #include <cmath>
+#include <string_view>
 
+#include "core/coded_output.h"
 #include "core/entropy.h"
 #include "core/kmer_index.h"
+#include "core/number_format.h"
 #include "core/files.h"
 #include "core/report_text.h"
 #include "core/tracks.h"
@@ -49,6 +52,28 @@ TrackSite trackSite(const StrandReport& strand, std::int64_t p, std::int64_t len
     return {length - p, upperStartOfLower(p, sizes.readSize(), length), reads, entropy, '-'};
 }
 
+// One record of a site: "\n%lld\t%zu\t%6.4f\t%c\t%s%s\t%u", formatted
+// without a printf call (reports of millions of records).
+void writeRecordLine(BlockWriter& out, std::int64_t position, std::size_t reads, double entropy, char sign,
+                     std::string_view immutable, std::string_view tip, std::uint32_t count) {
+    char* const start = out.room(3 * kDecimalChars + kFixedChars + immutable.size() + tip.size() + 8);
+    char* to = start;
+    *to++ = '\n';
+    to = formatDecimal(to, position);
+    *to++ = '\t';
+    to = formatDecimal(to, static_cast<std::int64_t>(reads));
+    *to++ = '\t';
+    to = formatFixed(to, entropy, 4, 6);
+    *to++ = '\t';
+    *to++ = sign;
+    *to++ = '\t';
+    to = std::copy(immutable.begin(), immutable.end(), to);
+    to = std::copy(tip.begin(), tip.end(), to);
+    *to++ = '\t';
+    to = formatDecimal(to, count);
+    out.advance(static_cast<std::size_t>(to - start));
+}
+
 // Writes the rows of every occupied site of one strand whose records are
 // `records` (every record of those sites); returns how many sites were
 // occupied.
@@ -60,6 +85,7 @@ std::int64_t reportSites(RunContext& context, const StrandReport& strand, std::i
     sortByValue(records, scratch);
     std::vector<KeyCount> tally;
     char* tipText = context.buff.text.data();
+    BlockWriter out(table);
     std::int64_t occupied = 0;
     for (std::size_t first = 0; first < records.size();) {
         std::size_t end = first + 1;
@@ -73,9 +99,8 @@ std::int64_t reportSites(RunContext& context, const StrandReport& strand, std::i
             const char* immutable = reinterpret_cast<const char*>(strand.strand.origin() + p);
             for (const KeyCount& t : tally) {
                 decodeKmer(t.key, sizes.mutTipSz, tipText);
-                std::fprintf(table, "\n%lld\t%zu\t%6.4f\t%c\t%.*s%.*s\t%u", shown, n, h, strand.sign,
-                             static_cast<int>(sizes.immutSz), immutable,
-                             static_cast<int>(sizes.mutTipSz), tipText, t.count);
+                writeRecordLine(out, shown, n, h, strand.sign, std::string_view(immutable, sizes.immutSz),
+                                std::string_view(tipText, sizes.mutTipSz), t.count);
             }
             if (sites) sites->push_back(trackSite(strand, p, length, sizes, n, h));
             range.values.push_back(h);
@@ -85,6 +110,7 @@ std::int64_t reportSites(RunContext& context, const StrandReport& strand, std::i
         }
         first = end;
     }
+    out.flush();
     return occupied;
 }
 

@@ -52,6 +52,9 @@ TEST(NumberFormat, FixedRoundsTheExactBinaryValueTiesToEven) {
         {0.015, 2, 4, "0.01"},     // stored just below 0.015
         {1000.5, 2, 4, "1000.50"}, {0.5, 0, 3, "  0"},         {1e-300, 2, 4, "0.00"},
         {-0.0, 2, 4, "-0.00"},     {1e20, 2, 0, "100000000000000000000.00"},
+        // Four decimals, as the entropies are written: 1/32 and 3/32 are ties.
+        {0.6931471805599453, 4, 6, "0.6931"}, {0.03125, 4, 6, "0.0312"}, {0.09375, 4, 6, "0.0938"},
+        {-0.0, 4, 6, "-0.0000"},   {1e15, 4, 0, "1000000000000000.0000"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -62,7 +65,7 @@ TEST(NumberFormat, FixedRoundsTheExactBinaryValueTiesToEven) {
 
 TEST(NumberFormat, FixedMatchesPrintfOnWeightsAndRandomValues) {
     // Sums of count / multiplicity as the weighted reports make them, and
-    // random doubles of every size below 2^53.
+    // random doubles of every size below 2^53, with 0 to 4 decimals.
     for (int m = 1; m <= 400; ++m)
         for (int count = 0; count <= 2 * m; ++count) {
             const double v = static_cast<double>(count) / m;
@@ -72,7 +75,7 @@ TEST(NumberFormat, FixedMatchesPrintfOnWeightsAndRandomValues) {
     std::uniform_real_distribution<double> exponent(-20.0, 53.0);
     for (int i = 0; i < 100000; ++i) {
         const double v = std::exp2(exponent(rng));
-        const int decimals = static_cast<int>(rng() % 4);
+        const int decimals = static_cast<int>(rng() % 5);
         ASSERT_EQ(fixed(v, decimals, 4), printed(v, decimals, 4)) << v;
     }
 }
