@@ -21,8 +21,8 @@
 //                             to the longest
 #include <algorithm>
 #include <cstdio>
+#include <memory>
 #include <new>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -289,9 +289,10 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
     }
 
     console.say("\ncomputing maximal repetes");
-    std::optional<RepeatLengths> lengths;
+    // Held on the heap, each freed once the next step has what it needs.
+    std::unique_ptr<RepeatLengths> lengths;
     try {
-        lengths.emplace(measureRepeats(genome->upper, context.threads));
+        lengths = std::make_unique<RepeatLengths>(measureRepeats(genome->upper, context.threads));
     } catch (const std::bad_alloc&) {
         return failureWithoutWait("\nno memory");
     }
@@ -301,9 +302,9 @@ RunOutcome run(RunContext& context, const Parameters& parameters) {
     if (track)
         writeTrack(track->get(), trackSequence(console, **trackWish, s->genomePath, genome->length), *s, *lengths,
                    kept);
-    std::optional<ReadMarks> marks;
+    std::unique_ptr<ReadMarks> marks;
     try {
-        marks.emplace(*lengths);
+        marks = std::make_unique<ReadMarks>(*lengths);
     } catch (const std::bad_alloc&) {
         results.commitPartial();
         return failureWithoutWait("\nno memory");
